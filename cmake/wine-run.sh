@@ -1,0 +1,39 @@
+#!/bin/bash
+# Runs a Windows executable under Wine, in a throwaway prefix made for the build (never the user's
+# own ~/.wine), on the current display or, when there is none, on a virtual one.
+#   wine-run.sh --prefix DIR program.exe [args...]
+set -u
+prefix=
+if [ "${1:-}" = --prefix ]; then prefix=$2; shift 2; fi
+prefix=${NQ_WINEPREFIX:-$prefix}
+if [ -z "$prefix" ]; then
+  echo "wine-run.sh: no prefix given; refusing to use the default Wine prefix" >&2
+  exit 2
+fi
+case "$prefix" in
+  "$HOME/.wine"|"$HOME/.wine/") echo "wine-run.sh: refusing the user's own prefix $prefix" >&2; exit 2 ;;
+esac
+export WINEPREFIX=$prefix
+export WINEARCH=win64
+export WINEDEBUG=${WINEDEBUG:--all}
+# No Mono/Gecko download prompts, no desktop menu entries.
+export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
+
+if [ -z "${DISPLAY:-}" ]; then
+  exec xvfb-run -a -s "-screen 0 1024x768x24" "$0" --prefix "$prefix" "$@"
+fi
+
+mkdir -p "$(dirname "$prefix")"
+(
+  flock 9
+  if [ ! -f "$prefix/system.reg" ]; then
+    wineboot -i >/dev/null 2>&1
+    # A crashing test prints its backtrace instead of waiting on a dialog nobody can see.
+    wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1
+    wineserver -w
+  fi
+) 9>"$prefix.lock"
+
+# Keep the server up between the test processes of one run: each start is then much cheaper.
+wineserver -p 60 >/dev/null 2>&1
+exec wine "$@"

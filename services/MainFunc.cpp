@@ -1,0 +1,150 @@
+#include "services/MainFunc.h"
+
+namespace nq {
+namespace {
+
+// The shown text of each value named in `list`: its text, or its name when it is not text.
+void ReplaceNamesByText(TRegistry& reg, TStrings& list) {
+  for (std::string& entry : list) {
+    if (!reg.ValueExists(entry)) continue;
+    try {
+      entry = reg.ReadString(entry);
+    } catch (const ERegistryException&) {
+      // Not text: the entry keeps the value's name.
+    }
+  }
+}
+
+bool DeleteAllValues(RegKey root, const std::string& key) {
+  TRegistry reg;
+  reg.SetRootKey(root);
+  if (!reg.OpenKey(key, false)) return false;
+  TStrings names;
+  reg.GetValueNames(names);
+  for (const std::string& name : names) {
+    if (reg.ValueExists(name)) reg.DeleteValue(name);
+  }
+  return true;
+}
+
+}  // namespace
+
+bool ListSubkeys(RegKey root, const std::string& key, TStrings& list) {
+  TRegistry reg;
+  reg.SetRootKey(root);
+  if (!reg.OpenKey(key, false)) return false;
+  reg.GetKeyNames(list);
+  return true;
+}
+
+bool ListValueNames(RegKey root, const std::string& key, TStrings& list) {
+  TRegistry reg;
+  reg.SetRootKey(root);
+  if (!reg.OpenKey(key, false)) return false;
+  reg.GetValueNames(list);
+  return true;
+}
+
+bool ListValueData(RegKey root, const std::string& key, TStrings& list) {
+  TRegistry reg;
+  reg.SetRootKey(root);
+  if (!reg.OpenKey(key, false)) return false;
+  reg.GetValueNames(list);
+  ReplaceNamesByText(reg, list);
+  return true;
+}
+
+std::string ReadStringValue(RegKey root, const std::string& key, const std::string& name, bool canCreate) {
+  std::string result;
+  TRegistry reg;
+  reg.SetRootKey(root);
+  if (reg.OpenKey(key, canCreate) && reg.ValueExists(name)) {
+    try {
+      result = reg.ReadString(name);
+    } catch (const ERegistryException&) {
+      result.clear();
+    }
+  }
+  return result;
+}
+
+bool DeleteNamedValue(RegKey root, const std::string& key, const std::string& name) {
+  TRegistry reg;
+  reg.SetRootKey(root);
+  if (!reg.OpenKey(key, false)) return false;
+  return reg.ValueExists(name) && reg.DeleteValue(name);
+}
+
+bool DeleteValueByData(RegKey root, const std::string& key, const std::string& text) {
+  TRegistry reg;
+  reg.SetRootKey(root);
+  if (!reg.OpenKey(key, false)) return false;
+  TStrings names;
+  reg.GetValueNames(names);
+  TStrings shown = names;
+  ReplaceNamesByText(reg, shown);
+  bool result = false;
+  for (std::size_t i = 0; i < names.size(); ++i) {
+    if (shown[i] == text) result = reg.DeleteValue(names[i]);
+  }
+  return result;
+}
+
+bool ClearTypedUrls() {
+  return DeleteAllValues(kHkeyCurrentUser, "\\Software\\Microsoft\\Internet Explorer\\TypedURLs");
+}
+
+bool DeleteRegistryKey(RegKey root, const std::string& key) {
+  TRegistry reg;
+  reg.SetRootKey(root);
+  if (!reg.OpenKey(key, false)) return false;
+  return reg.DeleteKey(key);
+}
+
+bool DeleteExtensionByButtonText(RegKey root, const std::string& key, const std::string& text) {
+  bool result = false;
+  TStrings subkeys;
+  if (!ListSubkeys(root, key, subkeys) || subkeys.empty()) return result;
+  TRegistry reg;
+  reg.SetRootKey(root);
+  for (const std::string& subkey : subkeys) {
+    const std::string path = key + "\\" + subkey;
+    if (ReadStringValue(root, path, "ButtonText", false) == text && reg.DeleteKey(path)) result = true;
+  }
+  return result;
+}
+
+bool WriteStringValue(RegKey root, const std::string& key, const std::string& name, const std::string& value) {
+  bool result = true;
+  TRegistry reg;
+  reg.SetRootKey(root);
+  if (!reg.OpenKey(key, false)) return false;
+  try {
+    reg.WriteString(name, value);
+  } catch (const ERegistryException&) {
+    result = false;
+  }
+  return result;
+}
+
+bool ClearKeyValues(const std::string& key) { return DeleteAllValues(kHkeyCurrentUser, key); }
+
+bool DeleteUserKey(const std::string& key) {
+  TRegistry reg;
+  reg.SetRootKey(kHkeyCurrentUser);
+  if (!reg.OpenKey(key, false)) return false;
+  reg.DeleteKey(key);
+  return true;
+}
+
+std::string GetShellFolder(const std::string& name) {
+  std::string result;
+  TRegistry reg;
+  reg.SetRootKey(kHkeyCurrentUser);
+  if (reg.OpenKey("\\Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders", false)) {
+    result = reg.ReadString(name);
+  }
+  return result;
+}
+
+}  // namespace nq

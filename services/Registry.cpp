@@ -1,0 +1,165 @@
+#include "services/Registry.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace nq {
+namespace {
+
+using platform::Registry;
+
+// Owns one handle for the length of a call.
+class ScopedKey {
+ public:
+  ScopedKey() = default;
+  explicit ScopedKey(RegKey key) : key_(key) {}
+  ~ScopedKey() {
+    if (key_ != 0) Registry().CloseKey(key_);
+  }
+  ScopedKey(const ScopedKey&) = delete;
+  ScopedKey& operator=(const ScopedKey&) = delete;
+  RegKey get() const { return key_; }
+
+ private:
+  RegKey key_ = 0;
+};
+
+std::string Format(const char* pattern, const std::string& name) {
+  std::string message(pattern);
+  message.replace(message.find("%s"), 2, name);
+  return message;
+}
+
+}  // namespace
+
+TRegistry::~TRegistry() { CloseKey(); }
+
+void TRegistry::SetRootKey(RegKey root) {
+  CloseKey();
+  root_ = root;
+}
+
+void TRegistry::CloseKey() {
+  if (current_ != 0) {
+    Registry().CloseKey(current_);
+    current_ = 0;
+    path_.clear();
+  }
+}
+
+RegKey TRegistry::BaseFor(const std::string& key, std::string* rest, bool* relative) const {
+  *relative = key.empty() || key[0] != '\\';
+  *rest = *relative ? key : key.substr(1);
+  return (*relative && current_ != 0) ? current_ : root_;
+}
+
+bool TRegistry::OpenKey(const std::string& key, bool canCreate) {
+  std::string rest;
+  bool relative = false;
+  const RegKey base = BaseFor(key, &rest, &relative);
+  RegKey opened = 0;
+  const long error = (canCreate && !rest.empty())
+                         ? Registry().CreateKeyEx(base, rest.c_str(), platform::kKeyAllAccess, &opened)
+                         : Registry().OpenKeyEx(base, rest.c_str(), platform::kKeyAllAccess, &opened);
+  if (error != platform::kErrorSuccess) return false;
+  std::string path = (relative && current_ != 0) ? path_ + "\\" + rest : rest;
+  CloseKey();
+  current_ = opened;
+  path_ = std::move(path);
+  return true;
+}
+
+bool TRegistry::ValueExists(const std::string& name) {
+  std::uint32_t type = 0;
+  std::uint32_t size = 0;
+  return current_ != 0 &&
+         Registry().QueryValueEx(current_, name.c_str(), &type, nullptr, &size) == platform::kErrorSuccess;
+}
+
+std::string TRegistry::ReadString(const std::string& name) {
+  std::uint32_t type = 0;
+  std::uint32_t size = 0;
+  if (current_ == 0 || Registry().QueryValueEx(current_, name.c_str(), &type, nullptr, &size) != platform::kErrorSuccess ||
+      size == 0) {
+    return std::string();
+  }
+  std::vector<std::uint8_t> buffer(size);
+  if (Registry().QueryValueEx(current_, name.c_str(), &type, buffer.data(), &size) != platform::kErrorSuccess) {
+    throw ERegistryException(Format("Failed to get data for '%s'", name));
+  }
+  if (type != platform::kRegSz && type != platform::kRegExpandSz) {
+    throw ERegistryException(Format("Invalid data type for '%s'", name));
+  }
+  // The data need not end in a NUL: take what was read, up to the first NUL, never beyond.
+  const std::size_t length = std::min<std::size_t>(size, buffer.size());
+  const auto* begin = reinterpret_cast<const char*>(buffer.data());
+  const void* nul = std::memchr(begin, '\0', length);
+  return std::string(begin, nul ? static_cast<const char*>(nul) - begin : length);
+}
+
+void TRegistry::WriteString(const std::string& name, const std::string& value) {
+  const long error = current_ == 0 ? platform::kErrorInvalidHandle
+                                   : Registry().SetValueEx(current_, name.c_str(), platform::kRegSz,
+                                                           reinterpret_cast<const std::uint8_t*>(value.c_str()),
+                                                           static_cast<std::uint32_t>(value.size() + 1));
+  if (error != platform::kErrorSuccess) throw ERegistryException(Format("Failed to set data for '%s'", name));
+}
+
+bool TRegistry::DeleteValue(const std::string& name) {
+  return current_ != 0 && Registry().DeleteValue(current_, name.c_str()) == platform::kErrorSuccess;
+}
+
+bool TRegistry::DeleteKey(const std::string& key) {
+  std::string rest;
+  bool relative = false;
+  const RegKey base = BaseFor(key, &rest, &relative);
+  return DeleteKeyFrom(base, rest);
+}
+
+bool TRegistry::DeleteKeyFrom(RegKey base, const std::string& path) {
+  // An empty path names the base itself: walking it would empty the whole key (a root, even)
+  // and then fail to delete it. Refuse before touching anything.
+  if (path.empty()) return false;
+  RegKey opened = 0;
+  if (Registry().OpenKeyEx(base, path.c_str(), platform::kKeyAllAccess, &opened) == platform::kErrorSuccess) {
+    ScopedKey key(opened);
+    std::uint32_t count = 0;
+    std::uint32_t longest = 0;
+    if (Registry().QueryInfoKey(key.get(), &count, &longest, nullptr, nullptr) == platform::kErrorSuccess) {
+      std::vector<char> name(longest + 1);
+      // From the last index down, so that deleting one subkey does not shift the ones still to go.
+      for (std::uint32_t i = count; i-- > 0;) {
+        std::uint32_t length = static_cast<std::uint32_t>(name.size());
+        if (Registry().EnumKeyEx(key.get(), i, name.data(), &length) == platform::kErrorSuccess) {
+          DeleteKeyFrom(key.get(), std::string(name.data(), length));
+        }
+      }
+    }
+  }
+  return Registry().DeleteKey(base, path.c_str()) == platform::kErrorSuccess;
+}
+
+void TRegistry::GetNames(TStrings& list, bool keys) {
+  list.clear();
+  std::uint32_t subKeys = 0, longestKey = 0, values = 0, longestValue = 0;
+  if (current_ == 0 ||
+      Registry().QueryInfoKey(current_, &subKeys, &longestKey, &values, &longestValue) != platform::kErrorSuccess) {
+    return;
+  }
+  const std::uint32_t count = keys ? subKeys : values;
+  std::vector<char> name((keys ? longestKey : longestValue) + 1);
+  list.reserve(count);
+  for (std::uint32_t i = 0; i < count; ++i) {
+    std::uint32_t length = static_cast<std::uint32_t>(name.size());
+    const long error = keys ? Registry().EnumKeyEx(current_, i, name.data(), &length)
+                            : Registry().EnumValue(current_, i, name.data(), &length);
+    // A name that went or grew since the count was taken is passed over.
+    if (error == platform::kErrorSuccess) list.emplace_back(name.data(), length);
+  }
+}
+
+void TRegistry::GetKeyNames(TStrings& list) { GetNames(list, true); }
+
+void TRegistry::GetValueNames(TStrings& list) { GetNames(list, false); }
+
+}  // namespace nq

@@ -1,0 +1,28 @@
+// The modal dialogs of the program: message boxes and the one-line input dialog. The Win32 back
+// end shows the real ones; tests install a scripted one that answers them.
+#pragma once
+
+#include <string>
+
+namespace ui {
+
+// Message box flags and answers, as Windows numbers them.
+enum : unsigned { kMbOk = 0x0, kMbOkCancel = 0x1, kMbIconError = 0x10 };
+enum : int { kIdOk = 1, kIdCancel = 2 };
+
+class IDialogs {
+ public:
+  virtual ~IDialogs() = default;
+  // A modal message box over the active window; returns the button chosen.
+  virtual int MessageBox(const std::string& text, const std::string& caption, unsigned flags) = 0;
+  // A modal input dialog centred on the screen, with OK (default) and Cancel and an entry field
+  // that starts with `value` and takes at most `maxLength` characters. True on OK.
+  virtual bool InputQuery(const std::string& caption, const std::string& prompt, std::string& value,
+                          int maxLength) = 0;
+};
+
+IDialogs& Dialogs();
+// Installs `dialogs` (not owned); returns the one it replaces.
+IDialogs* SetDialogs(IDialogs* dialogs);
+
+}  // namespace ui
