@@ -27,13 +27,16 @@ mkdir -p "$(dirname "$prefix")"
 (
   flock 9
   if [ ! -f "$prefix/system.reg" ]; then
-    wineboot -i >/dev/null 2>&1
+    # The lock's descriptor is closed for Wine: its services outlive this script.
+    wineboot -i </dev/null >/dev/null 2>&1 9>&-
     # A crashing test prints its backtrace instead of waiting on a dialog nobody can see.
-    wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1
-    wineserver -w
+    wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f </dev/null >/dev/null 2>&1 9>&-
+    wineserver -w 9>&-
   fi
 ) 9>"$prefix.lock"
 
 # Keep the server up between the test processes of one run: each start is then much cheaper.
-wineserver -p 60 >/dev/null 2>&1
+# Started here with no descriptors of ours, so that ctest does not wait on a pipe it holds.
+wineserver -p 60 </dev/null >/dev/null 2>&1
+wineboot </dev/null >/dev/null 2>&1
 exec wine "$@"
