@@ -19,14 +19,26 @@ class RegFileError : public std::runtime_error {
 };
 
 // Parses the whole text first and applies it only when it is well formed, so a malformed file
-// changes nothing. Handles "[key]", "[-key]", "name"="text", @=, dword:, hex:, hex(n):, "name"=-,
-// escapes and line continuations. Keys name their root in full ("HKEY_CURRENT_USER\...").
+// changes nothing and throws RegFileError with the line at fault. Handles "[key]", "[-key]"
+// (the subtree), "name"="text" with \\ and \" escapes, @=, dword:, hex:, hex(n):, "name"=-,
+// hex data continued by a trailing backslash, ';' comments, blank lines and CRLF. Keys name their
+// root in full ("HKEY_CURRENT_USER\...") or short (HKCU, HKLM, HKCR). Everything is applied through
+// `registry` with KEY_ALL_ACCESS, so a refusal there (a read-only root) throws with its line and
+// leaves what came before it applied.
 void LoadRegText(IRegistry& registry, const std::string& text);
 void LoadRegFile(IRegistry& registry, const std::string& path);
 
-// The subtree under `root`\`path` as canonical REGEDIT4 text: keys in name order, values in
-// enumeration order, data in hex(n): form for everything but REG_SZ and REG_DWORD. Two registries
-// hold the same tree exactly when their dumps are equal.
-std::string DumpRegText(IRegistry& registry, RegKey root, const std::string& path = std::string());
+// How DumpRegText orders the values of a key.
+enum class RegValueOrder {
+  kEnumeration,  // as the back end enumerates them (creation order on Windows, name order on Wine)
+  kByName,       // by name without regard to case, so that Windows and Wine dumps compare equal
+};
+
+// The subtree under `root`\`path` as canonical REGEDIT4 text: keys in name order without regard
+// to case, values in `order`, data in hex(n): form for everything but well-formed REG_SZ and
+// four-byte REG_DWORD. Two registries hold the same tree exactly when their dumps are equal. A
+// missing key gives the header alone. The text loads back with LoadRegText.
+std::string DumpRegText(IRegistry& registry, RegKey root, const std::string& path = std::string(),
+                        RegValueOrder order = RegValueOrder::kEnumeration);
 
 }  // namespace platform

@@ -1,0 +1,487 @@
+#include "platform/RegFile.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <iterator>
+#include <sstream>
+#include <vector>
+
+namespace platform {
+namespace {
+
+// ---- Parsing -------------------------------------------------------------------------------
+
+struct Op {
+  enum Kind { kOpenKey, kDeleteKey, kSetValue, kDeleteValue };
+  Op(Kind k, int l) : kind(k), line(l) {}
+  Kind kind;
+  int line;
+  RegKey root = 0;
+  std::string path;  // without the root and without a leading backslash
+  std::string name;
+  std::uint32_t type = kRegNone;
+  std::vector<std::uint8_t> data;
+};
+
+char Upper(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
+
+std::string Fold(const std::string& s) {
+  std::string r(s);
+  std::transform(r.begin(), r.end(), r.begin(), Upper);
+  return r;
+}
+
+bool IsSpace(char c) { return c == ' ' || c == '\t'; }
+
+bool IsHexDigit(char c) {
+  return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
+}
+
+int HexValue(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  return Upper(c) - 'A' + 10;
+}
+
+struct RootName {
+  const char* longName;
+  const char* shortName;
+  RegKey key;
+};
+
+constexpr RootName kRoots[] = {
+    {"HKEY_CLASSES_ROOT", "HKCR", kHkeyClassesRoot},
+    {"HKEY_CURRENT_USER", "HKCU", kHkeyCurrentUser},
+    {"HKEY_LOCAL_MACHINE", "HKLM", kHkeyLocalMachine},
+};
+
+// The text a line holds after the parsed part must be nothing or a comment.
+void ExpectEnd(const std::string& text, std::size_t at, int line) {
+  while (at < text.size() && IsSpace(text[at])) ++at;
+  if (at < text.size() && text[at] != ';') {
+    throw RegFileError(line, "unexpected text '" + text.substr(at) + "'");
+  }
+}
+
+// Splits "ROOT\path" into the root and the path below it.
+void ParseKeyName(const std::string& full, int line, RegKey* root, std::string* path) {
+  const std::size_t slash = full.find('\\');
+  const std::string rootName = Fold(full.substr(0, slash));
+  *root = 0;
+  for (const RootName& r : kRoots) {
+    if (rootName == r.longName || rootName == r.shortName) *root = r.key;
+  }
+  if (*root == 0) throw RegFileError(line, "unknown root '" + full.substr(0, slash) + "'");
+  *path = slash == std::string::npos ? std::string() : full.substr(slash + 1);
+  if (!path->empty() && path->back() == '\\') path->pop_back();
+  if (!path->empty() && (path->front() == '\\' || path->find("\\\\") != std::string::npos)) {
+    throw RegFileError(line, "empty key name in '" + full + "'");
+  }
+}
+
+// A quoted string starting at text[at] == '"'; returns the position after the closing quote.
+std::size_t ParseQuoted(const std::string& text, std::size_t at, int line, std::string* out) {
+  out->clear();
+  ++at;
+  while (at < text.size()) {
+    const char c = text[at];
+    if (c == '"') return at + 1;
+    if (c == '\\') {
+      if (at + 1 >= text.size() || (text[at + 1] != '\\' && text[at + 1] != '"')) {
+        throw RegFileError(line, "bad escape in a quoted string (only \\\\ and \\\" are known)");
+      }
+      out->push_back(text[at + 1]);
+      at += 2;
+      continue;
+    }
+    out->push_back(c);
+    ++at;
+  }
+  throw RegFileError(line, "unterminated quoted string");
+}
+
+// Comma-separated bytes, each one or two hex digits; whitespace around them is allowed.
+std::vector<std::uint8_t> ParseHexBytes(const std::string& text, int line) {
+  std::vector<std::uint8_t> bytes;
+  std::size_t at = 0;
+  auto skip = [&] {
+    while (at < text.size() && IsSpace(text[at])) ++at;
+  };
+  skip();
+  if (at == text.size() || text[at] == ';') return bytes;
+  for (;;) {
+    skip();
+    std::size_t digits = 0;
+    int value = 0;
+    while (at < text.size() && IsHexDigit(text[at]) && digits < 2) {
+      value = value * 16 + HexValue(text[at]);
+      ++at;
+      ++digits;
+    }
+    if (digits == 0) throw RegFileError(line, "bad hex data");
+    bytes.push_back(static_cast<std::uint8_t>(value));
+    skip();
+    if (at == text.size() || text[at] == ';') return bytes;
+    if (text[at] != ',') throw RegFileError(line, "bad hex data");
+    ++at;
+  }
+}
+
+class Parser {
+ public:
+  explicit Parser(const std::string& text) { Split(text); }
+
+  std::vector<Op> Parse() {
+    std::size_t i = 0;
+    // The header comes first; blank lines before it are tolerated.
+    while (i < lines_.size() && Trim(lines_[i]).empty()) ++i;
+    if (i == lines_.size() ||
+        (Trim(lines_[i]) != "REGEDIT4" && Trim(lines_[i]) != "Windows Registry Editor Version 5.00")) {
+      throw RegFileError(static_cast<int>(i < lines_.size() ? i + 1 : lines_.size()), "missing REGEDIT4 header");
+    }
+    ++i;
+    bool inKey = false;
+    for (; i < lines_.size(); ++i) {
+      const int line = static_cast<int>(i + 1);
+      std::string text = lines_[i];
+      std::size_t at = 0;
+      while (at < text.size() && IsSpace(text[at])) ++at;
+      if (at == text.size() || text[at] == ';') continue;
+      if (text[at] == '[') {
+        inKey = ParseKeyLine(text, at, line);
+      } else if (text[at] == '"' || text[at] == '@') {
+        if (!inKey) throw RegFileError(line, "value outside a key");
+        ParseValueLine(&i, text, at, line);
+      } else {
+        throw RegFileError(line, "unexpected line '" + text + "'");
+      }
+    }
+    return std::move(ops_);
+  }
+
+ private:
+  static std::string Trim(const std::string& s) {
+    std::size_t b = 0, e = s.size();
+    while (b < e && IsSpace(s[b])) ++b;
+    while (e > b && IsSpace(s[e - 1])) --e;
+    return s.substr(b, e - b);
+  }
+
+  void Split(const std::string& text) {
+    std::size_t start = 0;
+    // A UTF-8 byte-order mark some editors put first is not part of the header.
+    if (text.compare(0, 3, "\xEF\xBB\xBF") == 0) start = 3;
+    while (start <= text.size()) {
+      std::size_t end = text.find('\n', start);
+      if (end == std::string::npos) end = text.size();
+      std::string line = text.substr(start, end - start);
+      if (!line.empty() && line.back() == '\r') line.pop_back();
+      lines_.push_back(std::move(line));
+      if (end == text.size()) break;
+      start = end + 1;
+    }
+  }
+
+  // "[key]" opens (creating) a key; "[-key]" deletes its subtree. True when values may follow.
+  bool ParseKeyLine(const std::string& text, std::size_t at, int line) {
+    const std::size_t close = text.find(']', at);
+    if (close == std::string::npos) throw RegFileError(line, "missing ']'");
+    ExpectEnd(text, close + 1, line);
+    std::string full = text.substr(at + 1, close - at - 1);
+    Op op{Op::kOpenKey, line};
+    if (!full.empty() && full[0] == '-') {
+      op.kind = Op::kDeleteKey;
+      full.erase(0, 1);
+    }
+    ParseKeyName(full, line, &op.root, &op.path);
+    if (op.kind == Op::kDeleteKey && op.path.empty()) throw RegFileError(line, "a root cannot be deleted");
+    ops_.push_back(std::move(op));
+    return ops_.back().kind == Op::kOpenKey;
+  }
+
+  void ParseValueLine(std::size_t* index, std::string text, std::size_t at, int line) {
+    Op op{Op::kSetValue, line};
+    if (text[at] == '@') {
+      ++at;
+    } else {
+      at = ParseQuoted(text, at, line, &op.name);
+    }
+    while (at < text.size() && IsSpace(text[at])) ++at;
+    if (at == text.size() || text[at] != '=') throw RegFileError(line, "missing '='");
+    ++at;
+    while (at < text.size() && IsSpace(text[at])) ++at;
+    const std::string rest = text.substr(at);
+
+    if (rest.compare(0, 1, "-") == 0) {
+      op.kind = Op::kDeleteValue;
+      ExpectEnd(text, at + 1, line);
+    } else if (rest.compare(0, 1, "\"") == 0) {
+      std::string value;
+      const std::size_t end = ParseQuoted(text, at, line, &value);
+      ExpectEnd(text, end, line);
+      op.type = kRegSz;
+      op.data.assign(value.begin(), value.end());
+      op.data.push_back(0);
+    } else if (Fold(rest.substr(0, 6)) == "DWORD:") {
+      std::size_t p = at + 6, digits = 0;
+      std::uint32_t value = 0;
+      while (p < text.size() && IsHexDigit(text[p])) {
+        value = value * 16 + static_cast<std::uint32_t>(HexValue(text[p]));
+        ++p;
+        if (++digits > 8) throw RegFileError(line, "dword longer than 8 hex digits");
+      }
+      if (digits == 0) throw RegFileError(line, "bad dword");
+      ExpectEnd(text, p, line);
+      op.type = kRegDword;
+      for (int b = 0; b < 4; ++b) op.data.push_back(static_cast<std::uint8_t>(value >> (8 * b)));
+    } else if (Fold(rest.substr(0, 3)) == "HEX") {
+      std::size_t p = at + 3;
+      op.type = kRegBinary;
+      if (p < text.size() && text[p] == '(') {
+        std::size_t digits = 0;
+        std::uint64_t kind = 0;
+        for (++p; p < text.size() && IsHexDigit(text[p]); ++p, ++digits) kind = kind * 16 + HexValue(text[p]);
+        if (digits == 0 || kind > 0xFFFFFFFFu || p >= text.size() || text[p] != ')') {
+          throw RegFileError(line, "bad hex(n) kind");
+        }
+        op.type = static_cast<std::uint32_t>(kind);
+        ++p;
+      }
+      if (p >= text.size() || text[p] != ':') throw RegFileError(line, "missing ':' after hex");
+      std::string bytes = text.substr(p + 1);
+      // A trailing backslash continues the bytes on the next line; comment lines in between
+      // are passed over, as regedit does.
+      for (;;) {
+        std::string trimmed = Trim(bytes);
+        if (trimmed.empty() || trimmed.back() != '\\') {
+          bytes = trimmed;
+          break;
+        }
+        trimmed.pop_back();
+        std::size_t next = *index + 1;
+        while (next < lines_.size() && Trim(lines_[next]).compare(0, 1, ";") == 0) ++next;
+        if (next >= lines_.size() || Trim(lines_[next]).empty()) {
+          throw RegFileError(line, "hex data continued past its end");
+        }
+        *index = next;
+        bytes = trimmed + Trim(lines_[next]);
+      }
+      op.data = ParseHexBytes(bytes, line);
+    } else {
+      throw RegFileError(line, "unknown value data '" + rest + "'");
+    }
+    ops_.push_back(std::move(op));
+  }
+
+  std::vector<std::string> lines_;
+  std::vector<Op> ops_;
+};
+
+// ---- Applying ------------------------------------------------------------------------------
+
+class Key {
+ public:
+  explicit Key(IRegistry& registry) : registry_(registry) {}
+  ~Key() { Reset(); }
+  Key(const Key&) = delete;
+  Key& operator=(const Key&) = delete;
+  void Reset(RegKey key = 0) {
+    if (key_ != 0 && !IsRootKey(key_)) registry_.CloseKey(key_);
+    key_ = key;
+  }
+  RegKey get() const { return key_; }
+
+ private:
+  IRegistry& registry_;
+  RegKey key_ = 0;
+};
+
+// Deletes `path` under `base` and everything below it, deepest first. A missing key is no error.
+long DeleteTree(IRegistry& registry, RegKey base, const std::string& path) {
+  RegKey opened = 0;
+  long error = registry.OpenKeyEx(base, path.c_str(), kKeyAllAccess, &opened);
+  if (error == kErrorFileNotFound) return kErrorSuccess;
+  if (error != kErrorSuccess) return error;
+  Key key(registry);
+  key.Reset(opened);
+  std::uint32_t count = 0, longest = 0;
+  error = registry.QueryInfoKey(key.get(), &count, &longest, nullptr, nullptr);
+  if (error != kErrorSuccess) return error;
+  std::vector<char> name(longest + 1);
+  for (std::uint32_t i = count; i-- > 0;) {
+    std::uint32_t length = static_cast<std::uint32_t>(name.size());
+    error = registry.EnumKeyEx(key.get(), i, name.data(), &length);
+    if (error != kErrorSuccess) return error;
+    error = DeleteTree(registry, key.get(), std::string(name.data(), length));
+    if (error != kErrorSuccess) return error;
+  }
+  key.Reset();
+  return registry.DeleteKey(base, path.c_str());
+}
+
+void Check(long error, int line, const char* what) {
+  if (error != kErrorSuccess) throw RegFileError(line, std::string(what) + " failed with error " + std::to_string(error));
+}
+
+// ---- Dumping -------------------------------------------------------------------------------
+
+const char* RootText(RegKey root) {
+  for (const RootName& r : kRoots) {
+    if (r.key == root) return r.longName;
+  }
+  return "?";
+}
+
+std::string Quote(const std::string& s) {
+  std::string r = "\"";
+  for (char c : s) {
+    if (c == '\\' || c == '"') r.push_back('\\');
+    r.push_back(c);
+  }
+  r.push_back('"');
+  return r;
+}
+
+std::string HexBytes(const std::vector<std::uint8_t>& data) {
+  static const char digits[] = "0123456789abcdef";
+  std::string r;
+  for (std::size_t i = 0; i < data.size(); ++i) {
+    if (i) r.push_back(',');
+    r.push_back(digits[data[i] >> 4]);
+    r.push_back(digits[data[i] & 15]);
+  }
+  return r;
+}
+
+std::string DataText(std::uint32_t type, const std::vector<std::uint8_t>& data) {
+  // Text is written as a quoted string only when reading it back gives the same bytes.
+  if (type == kRegSz && !data.empty() && data.back() == 0 &&
+      std::find(data.begin(), data.end() - 1, 0) == data.end() - 1) {
+    return Quote(std::string(data.begin(), data.end() - 1));
+  }
+  if (type == kRegDword && data.size() == 4) {
+    char text[16];
+    const std::uint32_t v = data[0] | (data[1] << 8) | (data[2] << 16) | (static_cast<std::uint32_t>(data[3]) << 24);
+    std::snprintf(text, sizeof text, "dword:%08x", v);
+    return text;
+  }
+  if (type == kRegBinary) return "hex:" + HexBytes(data);
+  char prefix[24];
+  std::snprintf(prefix, sizeof prefix, "hex(%x):", type);
+  return prefix + HexBytes(data);
+}
+
+struct NamedValue {
+  std::string name;
+  std::string text;
+};
+
+bool FoldedLess(const std::string& a, const std::string& b) {
+  const std::string fa = Fold(a), fb = Fold(b);
+  return fa != fb ? fa < fb : a < b;
+}
+
+void DumpKey(IRegistry& registry, RegKey key, const std::string& fullName, RegValueOrder order, std::string* out) {
+  out->append("[").append(fullName).append("]\n");
+  std::uint32_t subKeys = 0, longestKey = 0, values = 0, longestValue = 0;
+  if (registry.QueryInfoKey(key, &subKeys, &longestKey, &values, &longestValue) != kErrorSuccess) {
+    out->append("; cannot query this key\n\n");
+    return;
+  }
+  std::vector<NamedValue> entries;
+  std::vector<char> name(longestValue + 1);
+  for (std::uint32_t i = 0; i < values; ++i) {
+    std::uint32_t length = static_cast<std::uint32_t>(name.size());
+    if (registry.EnumValue(key, i, name.data(), &length) != kErrorSuccess) continue;
+    const std::string valueName(name.data(), length);
+    std::uint32_t type = 0, size = 0;
+    if (registry.QueryValueEx(key, valueName.c_str(), &type, nullptr, &size) != kErrorSuccess) continue;
+    std::vector<std::uint8_t> data(size);
+    if (registry.QueryValueEx(key, valueName.c_str(), &type, data.data(), &size) != kErrorSuccess) continue;
+    data.resize(size);
+    entries.push_back({valueName, DataText(type, data)});
+  }
+  if (order == RegValueOrder::kByName) {
+    std::stable_sort(entries.begin(), entries.end(),
+                     [](const NamedValue& a, const NamedValue& b) { return FoldedLess(a.name, b.name); });
+  }
+  for (const NamedValue& e : entries) {
+    out->append(e.name.empty() ? "@" : Quote(e.name)).append("=").append(e.text).append("\n");
+  }
+  out->append("\n");
+
+  std::vector<std::string> children;
+  std::vector<char> keyName(longestKey + 1);
+  for (std::uint32_t i = 0; i < subKeys; ++i) {
+    std::uint32_t length = static_cast<std::uint32_t>(keyName.size());
+    if (registry.EnumKeyEx(key, i, keyName.data(), &length) == kErrorSuccess) children.emplace_back(keyName.data(), length);
+  }
+  std::sort(children.begin(), children.end(), FoldedLess);
+  for (const std::string& child : children) {
+    RegKey opened = 0;
+    if (registry.OpenKeyEx(key, child.c_str(), kKeyRead, &opened) != kErrorSuccess) {
+      out->append("; cannot open [").append(fullName).append("\\").append(child).append("]\n\n");
+      continue;
+    }
+    Key sub(registry);
+    sub.Reset(opened);
+    DumpKey(registry, sub.get(), fullName + "\\" + child, order, out);
+  }
+}
+
+}  // namespace
+
+RegFileError::RegFileError(int line, const std::string& message)
+    : std::runtime_error("line " + std::to_string(line) + ": " + message), line_(line) {}
+
+void LoadRegText(IRegistry& registry, const std::string& text) {
+  const std::vector<Op> ops = Parser(text).Parse();
+  Key current(registry);
+  for (const Op& op : ops) {
+    switch (op.kind) {
+      case Op::kOpenKey: {
+        current.Reset();
+        RegKey opened = op.root;
+        if (!op.path.empty()) Check(registry.CreateKeyEx(op.root, op.path.c_str(), kKeyAllAccess, &opened), op.line, "creating the key");
+        current.Reset(opened);
+        break;
+      }
+      case Op::kDeleteKey:
+        current.Reset();
+        Check(DeleteTree(registry, op.root, op.path), op.line, "deleting the key");
+        break;
+      case Op::kSetValue:
+        Check(registry.SetValueEx(current.get(), op.name.c_str(), op.type, op.data.data(),
+                                  static_cast<std::uint32_t>(op.data.size())),
+              op.line, "setting the value");
+        break;
+      case Op::kDeleteValue: {
+        const long error = registry.DeleteValue(current.get(), op.name.c_str());
+        if (error != kErrorFileNotFound) Check(error, op.line, "deleting the value");
+        break;
+      }
+    }
+  }
+}
+
+void LoadRegFile(IRegistry& registry, const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) throw RegFileError(0, "cannot read " + path);
+  LoadRegText(registry, std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()));
+}
+
+std::string DumpRegText(IRegistry& registry, RegKey root, const std::string& path, RegValueOrder order) {
+  std::string out = "REGEDIT4\n\n";
+  std::string rest = path;
+  if (!rest.empty() && rest.front() == '\\') rest.erase(0, 1);
+  RegKey opened = root;
+  if (!rest.empty() && registry.OpenKeyEx(root, rest.c_str(), kKeyRead, &opened) != kErrorSuccess) return out;
+  Key key(registry);
+  key.Reset(opened);
+  // The key's name as the registry spells it is not known here; the caller's spelling is used.
+  DumpKey(registry, key.get(), rest.empty() ? RootText(root) : std::string(RootText(root)) + "\\" + rest, order, &out);
+  return out;
+}
+
+}  // namespace platform

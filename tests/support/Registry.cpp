@@ -1,0 +1,16 @@
+#include "tests/support/Registry.h"
+
+namespace nqtest {
+
+std::string FixturePath(const std::string& name) { return std::string(NQ_FIXTURES) + "/" + name; }
+
+void LoadFixture(platform::IRegistry& registry, const std::string& name) {
+  platform::LoadRegFile(registry, FixturePath(name));
+}
+
+void LoadReg(platform::IRegistry& registry, const std::string& text) {
+  const bool hasHeader = text.find("REGEDIT4") != std::string::npos;
+  platform::LoadRegText(registry, hasHeader ? text : "REGEDIT4\n" + text);
+}
+
+}  // namespace nqtest
