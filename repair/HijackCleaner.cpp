@@ -1,0 +1,53 @@
+// The hijack cleaner: takes script, HTML-application and registry-editor commands out of the
+// startup keys. And ProtectIE, which puts the scripting shell object's class entry back.
+#include "app/MainForm.h"
+#include "services/MainFunc.h"
+
+namespace nq {
+namespace {
+
+struct TStartupKey {
+  RegKey root;
+  const char* key;
+};
+
+// The keys Windows starts programs from, in the order they are cleaned.
+constexpr TStartupKey kStartupKeys[] = {
+    {kHkeyCurrentUser, "\\Software\\Microsoft\\Windows\\CurrentVersion\\Run"},
+    {kHkeyLocalMachine, "\\Software\\Microsoft\\Windows\\CurrentVersion\\Run"},
+    {kHkeyLocalMachine, "\\Software\\Microsoft\\Windows\\CurrentVersion\\Runonce"},
+    {kHkeyLocalMachine, "\\Software\\Microsoft\\Windows\\CurrentVersion\\RunServices"},
+    {kHkeyCurrentUser, "\\Software\\Microsoft\\Windows\\CurrentVersion\\RunServices"},
+    {kHkeyCurrentUser, "\\Software\\Microsoft\\Windows\\CurrentVersion\\Runonce"},
+};
+
+struct TClassValue {
+  const char* key;
+  const char* name;
+  const char* data;
+};
+
+// The scripting shell object's registration. The server file's path is left as it is: it differs
+// from one system to the next.
+constexpr TClassValue kScriptShellClass[] = {
+    {"\\CLSID\\{F935DC22-1CF0-11D0-ADB9-00C04FD58A0B}", "", "Windows Script Host Shell Object"},
+    {"\\CLSID\\{F935DC22-1CF0-11D0-ADB9-00C04FD58A0B}\\TypeLib", "", "{F935DC20-1CF0-11D0-ADB9-00C04FD58A0B}"},
+    {"\\CLSID\\{F935DC22-1CF0-11D0-ADB9-00C04FD58A0B}\\ProgID", "", "WScript.Shell.1"},
+    {"\\CLSID\\{F935DC22-1CF0-11D0-ADB9-00C04FD58A0B}\\Programmable", "", ""},
+    {"\\CLSID\\{F935DC22-1CF0-11D0-ADB9-00C04FD58A0B}\\InProcServer32", "ThreadingModel", "Apartment"},
+};
+
+}  // namespace
+
+void TMainForm::CleanIEDelAutoExecute() {
+  // A key that is missing or refused is passed over; the others are still cleaned.
+  for (const TStartupKey& startup : kStartupKeys) DeleteHijackValues(startup.root, startup.key);
+}
+
+void TMainForm::ProtectIEExecute() {
+  for (const TClassValue& value : kScriptShellClass) {
+    WriteStringValue(kHkeyClassesRoot, value.key, value.name, value.data);
+  }
+}
+
+}  // namespace nq
