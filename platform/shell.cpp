@@ -30,7 +30,17 @@ T* Set(T* value) {
 
 WindowHandle owner = 0;
 
+// The head of INTERNET_CACHE_ENTRY_INFOA: the size of the record, then the source URL name.
+struct CacheEntryHead {
+  std::uint32_t structSize;
+  const char* sourceUrlName;
+};
+
 }  // namespace
+
+const char* CacheEntrySourceUrlName(const std::uint8_t* entryBuffer) {
+  return reinterpret_cast<const CacheEntryHead*>(entryBuffer)->sourceUrlName;
+}
 
 WindowHandle OwnerWindow() { return owner; }
 void SetOwnerWindow(WindowHandle window) { owner = window; }

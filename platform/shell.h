@@ -21,7 +21,7 @@ void SetOwnerWindow(WindowHandle window);
 // ---- URL cache (WinInet)
 
 // The one field the program reads of a cache entry, at the offset Windows puts it. The walk
-// hands back a buffer of the size the platform reports; `SourceUrlName(buffer)` reads the name.
+// hands back a buffer of the size the platform reports; this reads the name out of it.
 const char* CacheEntrySourceUrlName(const std::uint8_t* entryBuffer);
 
 class IUrlCache {

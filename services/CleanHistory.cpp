@@ -1,0 +1,178 @@
+#include "services/CleanHistory.h"
+
+#include <cstdint>
+#include <cstdio>
+#include <exception>
+#include <vector>
+
+#include "services/MainFunc.h"
+
+namespace nq {
+namespace {
+
+constexpr std::uint32_t kErrorInsufficientBuffer = 122;
+constexpr unsigned kMbOk = 0x0, kMbIconError = 0x10;
+constexpr std::uint32_t kEmptyRecycleBinQuietly =
+    platform::kSherbNoConfirmation | platform::kSherbNoProgressUi | platform::kSherbNoSound;
+
+// One URL cache walk, closed when it goes out of scope.
+class UrlCacheWalk {
+ public:
+  UrlCacheWalk(platform::IUrlCache& cache, platform::SearchHandle walk) : cache_(cache), walk_(walk) {}
+  ~UrlCacheWalk() {
+    if (walk_ != 0) cache_.Close(walk_);
+  }
+  UrlCacheWalk(const UrlCacheWalk&) = delete;
+  UrlCacheWalk& operator=(const UrlCacheWalk&) = delete;
+  platform::SearchHandle Get() const { return walk_; }
+
+ private:
+  platform::IUrlCache& cache_;
+  platform::SearchHandle walk_;
+};
+
+// One loaded library, released when it goes out of scope.
+class LoadedLibrary {
+ public:
+  LoadedLibrary(platform::IShell& shell, const char* name) : shell_(shell), library_(shell.LoadLibrary(name)) {}
+  ~LoadedLibrary() {
+    if (library_ != 0) shell_.FreeLibrary(library_);
+  }
+  LoadedLibrary(const LoadedLibrary&) = delete;
+  LoadedLibrary& operator=(const LoadedLibrary&) = delete;
+  std::uintptr_t Get() const { return library_; }
+
+ private:
+  platform::IShell& shell_;
+  std::uintptr_t library_;
+};
+
+// One directory search, closed when it goes out of scope.
+class DirectorySearch {
+ public:
+  DirectorySearch(platform::IFileSystem& fileSystem, const std::string& pattern, platform::FindData* first)
+      : fileSystem_(fileSystem), search_(fileSystem.FindFirst(pattern, first)) {}
+  ~DirectorySearch() {
+    if (search_ != 0) fileSystem_.FindClose(search_);
+  }
+  DirectorySearch(const DirectorySearch&) = delete;
+  DirectorySearch& operator=(const DirectorySearch&) = delete;
+  bool Found() const { return search_ != 0; }
+  bool Next(platform::FindData* data) { return fileSystem_.FindNext(search_, data); }
+
+ private:
+  platform::IFileSystem& fileSystem_;
+  platform::SearchHandle search_;
+};
+
+}  // namespace
+
+std::string OleErrorText(platform::HResult code) {
+  std::string text = platform::UrlHistory().ErrorText(code);
+  if (!text.empty()) return text;
+  char buffer[32];
+  std::snprintf(buffer, sizeof buffer, "OLE error %.8x", static_cast<unsigned>(code));
+  return buffer;
+}
+
+bool ClearUrlHistory() {
+  const platform::IUrlHistory::Outcome outcome = platform::UrlHistory().ClearHistory();
+  if (!outcome.created) throw EOleSysError(OleErrorText(outcome.result), outcome.result);
+  if (!outcome.hasInterface) throw EOleError("Interface not supported");
+  return outcome.result >= 0;
+}
+
+namespace {
+
+// Fetches the first entry into a buffer of exactly its size and deletes it; the walk handle, or 0
+// when there is no entry or the cache cannot be read.
+platform::SearchHandle DeleteFirstEntry(platform::IUrlCache& cache) {
+  std::uint32_t size = 0;
+  {
+    // This call only learns the size; should it hand back a walk anyway, that one is closed again.
+    UrlCacheWalk probe(cache, cache.FindFirst(nullptr, &size));
+  }
+  std::vector<std::uint8_t> entry(size);
+  const platform::SearchHandle walk = cache.FindFirst(entry.data(), &size);
+  if (walk != 0) cache.DeleteEntry(platform::CacheEntrySourceUrlName(entry.data()));
+  return walk;
+}
+
+}  // namespace
+
+void ClearUrlCache() {
+  platform::IUrlCache& cache = platform::UrlCache();
+  const UrlCacheWalk walk(cache, DeleteFirstEntry(cache));
+  if (walk.Get() == 0) return;
+
+  for (;;) {
+    std::uint32_t size = 0;
+    const bool probed = cache.FindNext(walk.Get(), nullptr, &size);
+    // Only a short buffer means another entry is waiting: ERROR_NO_MORE_ITEMS ends the walk, and
+    // so does any other failure, which would only repeat.
+    if (probed || cache.LastError() != kErrorInsufficientBuffer) break;
+    std::vector<std::uint8_t> entry(size);
+    if (cache.FindNext(walk.Get(), entry.data(), &size)) {
+      // An entry in use stays; the walk goes on either way.
+      cache.DeleteEntry(platform::CacheEntrySourceUrlName(entry.data()));
+    } else if (cache.LastError() != kErrorInsufficientBuffer) {
+      break;
+    }
+    // A short buffer here means the entry grew since the probe; the walk has not moved on, so the
+    // next probe fetches it again.
+  }
+}
+
+void ShellDeleteFile(platform::WindowHandle owner, const std::string& path) {
+  // A list of one path: the text up to its first NUL, then two NULs, whatever the caller ended it with.
+  std::vector<char> list(path.size() + 2, '\0');
+  const std::size_t length = path.find('\0');
+  path.copy(list.data(), length == std::string::npos ? path.size() : length);
+  bool aborted = false;
+  platform::Shell().FileOperation(owner, platform::kFoDelete, list.data(), platform::kFofNoConfirmation, &aborted);
+}
+
+void RecycleFiles(platform::WindowHandle owner, const std::string& files) {
+  // The shell reads the list up to its two closing NULs; a list that lacks them gets them here
+  // rather than letting the shell read past its end.
+  if (files.empty() || files[0] == '\0') return;  // no path: nothing to ask the shell
+  std::string list = files;
+  while (list.size() < 2 || list[list.size() - 1] != '\0' || list[list.size() - 2] != '\0') list.push_back('\0');
+  bool aborted = false;
+  platform::Shell().FileOperation(owner, platform::kFoDelete, list.data(), platform::kFofAllowUndo, &aborted);
+}
+
+void EmptyRecycleBin() {
+  platform::IShell& shell = platform::Shell();
+  const LoadedLibrary library(shell, "Shell32.dll");
+  if (library.Get() == 0) {
+    shell.MessageBox(platform::OwnerWindow(), "Failed to load Shell32.dll.", "Error", kMbOk | kMbIconError);
+    return;
+  }
+  void* entryPoint = shell.GetProcAddress(library.Get(), "SHEmptyRecycleBinA");
+  if (entryPoint == nullptr) return;
+  const auto emptyRecycleBin = reinterpret_cast<platform::EmptyRecycleBinProc>(entryPoint);
+  emptyRecycleBin(platform::OwnerWindow(), "", kEmptyRecycleBinQuietly);
+}
+
+void ClearRecentLinks() {
+  const std::string folder = GetShellFolder("Recent");
+  // Without a Recent folder the pattern would be "\*.lnk", the top of the current drive.
+  if (folder.empty()) return;
+
+  platform::FindData entry;
+  DirectorySearch search(platform::FileSystem(), folder + "\\*.lnk", &entry);
+  if (!search.Found()) return;
+  do {
+    if ((entry.attributes & platform::kFileAttributeDirectory) != 0) continue;
+    try {
+      std::string path = folder + "\\" + entry.name;
+      path.append(2, '\0');
+      ShellDeleteFile(0, path);
+    } catch (const std::exception&) {
+      // One link that cannot be deleted must not keep the others.
+    }
+  } while (search.Next(&entry));
+}
+
+}  // namespace nq

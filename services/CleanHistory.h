@@ -1,0 +1,45 @@
+// The routines through which the privacy tools reach the platform beyond the registry: the URL
+// history object, the URL cache, the shell's file operation, the recycle bins and the Recent
+// folder. Each makes and releases every platform object it needs within the call.
+#pragma once
+
+#include <stdexcept>
+#include <string>
+
+#include "platform/shell.h"
+
+namespace nq {
+
+// An error of the component system (a missing interface).
+class EOleError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+// A component-system call that failed with an HRESULT; the text is the platform's for that code.
+class EOleSysError : public EOleError {
+ public:
+  EOleSysError(const std::string& message, platform::HResult code) : EOleError(message), ErrorCode(code) {}
+  platform::HResult ErrorCode;
+};
+
+// Clears the browser's URL history. True when the history object reports success; raises
+// EOleSysError when the object cannot be created and EOleError when it lacks IUrlHistoryStg2.
+bool ClearUrlHistory();
+// Deletes every content entry of the URL cache; entries in use stay. Reports nothing.
+void ClearUrlCache();
+// Deletes one file for good, without a question. `path` is taken up to its first NUL.
+void ShellDeleteFile(platform::WindowHandle owner, const std::string& path);
+// Sends a file list (paths each ended by a NUL, the list by one more) to the Recycle Bin; the
+// shell asks the user first.
+void RecycleFiles(platform::WindowHandle owner, const std::string& files);
+// Empties the recycle bins of all drives without confirmation, progress window or sound.
+void EmptyRecycleBin();
+// Deletes every .lnk file of the user's Recent folder for good. A "Recent" value that is not text
+// raises ERegistryException; a failure on one link is passed over.
+void ClearRecentLinks();
+
+// The text of a component-system failure: the platform's own, or "OLE error %.8x" without one.
+std::string OleErrorText(platform::HResult code);
+
+}  // namespace nq

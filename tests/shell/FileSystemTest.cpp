@@ -1,0 +1,153 @@
+// The directory search and file reading, held to the same expectations on the substitute and (in
+// the Windows build) on the real calls.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <map>
+#include <vector>
+
+#include "tests/support/ShellFixture.h"
+
+namespace nqtest {
+namespace {
+
+using platform::FindData;
+
+std::vector<Backend> BackendsToTest() {
+  std::vector<Backend> kinds{Backend::Sim};
+  if (HaveWin32Backends()) kinds.push_back(Backend::Win32);
+  return kinds;
+}
+
+std::string BackendName(const ::testing::TestParamInfo<Backend>& info) {
+  return info.param == Backend::Sim ? "Sim" : "Win32";
+}
+
+class FileSystemContract : public ::testing::TestWithParam<Backend> {
+ protected:
+  // name -> attributes of everything the search yields, closing the search afterwards.
+  std::map<std::string, std::uint32_t> Search(const std::string& pattern) {
+    std::map<std::string, std::uint32_t> found;
+    platform::IFileSystem& fileSystem = platform::FileSystem();
+    FindData data;
+    const platform::SearchHandle search = fileSystem.FindFirst(pattern, &data);
+    if (search == 0) return found;
+    do {
+      EXPECT_TRUE(found.emplace(data.name, data.attributes).second) << "twice: " << data.name;
+    } while (fileSystem.FindNext(search, &data));
+    EXPECT_FALSE(fileSystem.FindNext(search, &data)) << "a finished search stays finished";
+    fileSystem.FindClose(search);
+    return found;
+  }
+
+  FileTree tree_{GetParam()};
+};
+
+constexpr std::uint32_t kKindBits = platform::kFileAttributeDirectory | platform::kFileAttributeHidden |
+                                    platform::kFileAttributeSystem | platform::kFileAttributeReadOnly;
+
+TEST_P(FileSystemContract, PatternMatchesLastNameWithoutRegardToCase) {
+  tree_.WriteFile("Recent\\a.lnk", "a");
+  tree_.WriteFile("Recent\\B.LNK", "b");
+  tree_.WriteFile("Recent\\c.lnk", "c");
+  tree_.SetAttributes("Recent\\c.lnk", platform::kFileAttributeHidden);
+  tree_.WriteFile("Recent\\s.lnk");
+  tree_.SetAttributes("Recent\\s.lnk", platform::kFileAttributeSystem | platform::kFileAttributeReadOnly);
+  tree_.MakeFolder("Recent\\d.lnk");
+  tree_.WriteFile("Recent\\e.txt");
+  tree_.WriteFile("Recent\\f.lnkx");
+  tree_.WriteFile("Recent\\Sub\\g.lnk");
+
+  std::map<std::string, std::uint32_t> found = Search(tree_.Path("Recent") + "\\*.lnk");
+  for (auto& [name, attributes] : found) attributes &= kKindBits;
+  const std::map<std::string, std::uint32_t> expected{
+      {"a.lnk", 0},
+      {"B.LNK", 0},
+      {"c.lnk", platform::kFileAttributeHidden},
+      {"s.lnk", platform::kFileAttributeSystem | platform::kFileAttributeReadOnly},
+      {"d.lnk", platform::kFileAttributeDirectory},
+  };
+  EXPECT_EQ(found, expected);
+}
+
+TEST_P(FileSystemContract, StarListsTheFolderItselfAndItsParent) {
+  tree_.WriteFile("Cookies\\x.txt");
+  const auto found = Search(tree_.Path("Cookies") + "\\*");
+  ASSERT_EQ(found.size(), 3u);
+  EXPECT_EQ(found.at(".") & platform::kFileAttributeDirectory, platform::kFileAttributeDirectory);
+  EXPECT_EQ(found.at("..") & platform::kFileAttributeDirectory, platform::kFileAttributeDirectory);
+  EXPECT_EQ(found.count("x.txt"), 1u);
+}
+
+TEST_P(FileSystemContract, NothingToFindGivesNoHandle) {
+  tree_.WriteFile("Cookies\\x.txt");
+  FindData data{"untouched", 77};
+  for (const std::string& pattern :
+       {tree_.Path("Cookies") + "\\*.lnk", tree_.Path("Missing") + "\\*.txt", tree_.Path("Cookies\\x.txt\\*")}) {
+    EXPECT_EQ(platform::FileSystem().FindFirst(pattern, &data), 0u) << pattern;
+  }
+  EXPECT_EQ(data.name, "untouched");
+}
+
+TEST_P(FileSystemContract, ReadFilePrefixAndFileExists) {
+  const std::string bytes("ab\0cdef", 7);
+  tree_.WriteFile("Cookies\\user@site[1].txt", bytes);
+  tree_.MakeFolder("Cookies\\folder");
+  platform::IFileSystem& fileSystem = platform::FileSystem();
+
+  std::string read = "stale";
+  EXPECT_TRUE(fileSystem.ReadFilePrefix(tree_.Path("Cookies\\user@site[1].txt"), 4, &read));
+  EXPECT_EQ(read, bytes.substr(0, 4));
+  EXPECT_TRUE(fileSystem.ReadFilePrefix(tree_.Path("Cookies\\user@site[1].txt"), 100, &read));
+  EXPECT_EQ(read, bytes);
+  EXPECT_FALSE(fileSystem.ReadFilePrefix(tree_.Path("Cookies\\missing.txt"), 4, &read));
+  EXPECT_FALSE(fileSystem.ReadFilePrefix(tree_.Path("Cookies\\folder"), 4, &read));
+
+  EXPECT_TRUE(fileSystem.FileExists(tree_.Path("Cookies\\user@site[1].txt")));
+  EXPECT_TRUE(fileSystem.FileExists(tree_.Path("COOKIES\\USER@SITE[1].TXT")));
+  EXPECT_FALSE(fileSystem.FileExists(tree_.Path("Cookies\\folder")));
+  EXPECT_FALSE(fileSystem.FileExists(tree_.Path("Cookies\\missing.txt")));
+}
+
+INSTANTIATE_TEST_SUITE_P(Backends, FileSystemContract, ::testing::ValuesIn(BackendsToTest()), BackendName);
+
+// What only the substitute has to get right: where program paths land and that searches are closed.
+TEST(SimFileSystem, MapsProgramPathsOntoTheTreeWithoutRegardToCase) {
+  FileTree tree(Backend::Sim);
+  tree.WriteFile("Documents\\Recent\\a.lnk", "x");
+  platform::SimFileSystem& sim = *tree.Sim();
+  const auto expected = tree.Host("Documents\\Recent\\a.lnk");
+  for (const std::string path :
+       {"C:\\Documents\\Recent\\a.lnk", "\\documents\\RECENT\\A.lnk", "d:/Documents/Recent/a.lnk"}) {
+    EXPECT_EQ(sim.HostPath(path), expected) << path;
+  }
+  EXPECT_EQ(sim.HostPath("\\Documents\\New\\b.lnk"), tree.Sim()->Root() / "Documents" / "New" / "b.lnk");
+
+  platform::FindData data;
+  const platform::SearchHandle search = sim.FindFirst("\\DOCUMENTS\\recent\\*.LNK", &data);
+  ASSERT_NE(search, 0u);
+  EXPECT_EQ(data.name, "a.lnk");
+  EXPECT_EQ(data.attributes, platform::kFileAttributeArchive);
+  EXPECT_EQ(sim.OpenSearchCount(), 1u);
+  sim.FindClose(search);
+  EXPECT_EQ(sim.OpenSearchCount(), 0u);
+}
+
+TEST(SimFileSystem, WildcardsFollowFindFirstFile) {
+  struct Case {
+    const char* pattern;
+    const char* name;
+    bool matches;
+  } const cases[] = {
+      {"*.lnk", "a.lnk", true},     {"*.lnk", "A.LNK", true},    {"*.lnk", "a.lnkx", false},
+      {"*.lnk", ".lnk", true},      {"*.lnk", "lnk", false},     {"*.*", "noext", true},
+      {"*", "anything.x", true},    {"a?c.txt", "abc.txt", true}, {"a?c.txt", "ac.txt", false},
+      {"*a*b", "xxaxxb", true},     {"*a*b", "xxaxxbx", false},  {"*.txt", "a.txt.bak", false},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(platform::MatchesPattern(c.pattern, c.name), c.matches) << c.pattern << " vs " << c.name;
+  }
+}
+
+}  // namespace
+}  // namespace nqtest

@@ -1,0 +1,131 @@
+#include "tests/support/ShellFixture.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <fstream>
+#include <random>
+#include <stdexcept>
+#include <system_error>
+
+#ifdef _WIN32
+#include "platform/win32/Win32FileSystem.h"
+#endif
+
+namespace nqtest {
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string WithSlashes(std::string text) {
+  for (char& c : text) {
+    if (c == '\\') c = '/';
+  }
+  return text;
+}
+
+}  // namespace
+
+bool HaveWin32Backends() {
+#ifdef _WIN32
+  return true;
+#else
+  return false;
+#endif
+}
+
+TempFolder::TempFolder() {
+  static std::atomic<unsigned> counter{0};
+  std::random_device random;
+  const fs::path base = fs::temp_directory_path();
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    const fs::path candidate =
+        base / ("nqtest-" + std::to_string(random()) + "-" + std::to_string(counter.fetch_add(1)));
+    std::error_code ec;
+    if (fs::create_directory(candidate, ec)) {
+      path_ = candidate;
+      return;
+    }
+  }
+  throw std::runtime_error("cannot make a temporary folder under " + base.string());
+}
+
+TempFolder::~TempFolder() {
+  std::error_code ec;
+  // Read-only files would stop the removal on Windows.
+  for (auto it = fs::recursive_directory_iterator(path_, ec); !ec && it != fs::recursive_directory_iterator();
+       it.increment(ec)) {
+    fs::permissions(it->path(), fs::perms::owner_write, fs::perm_options::add, ec);
+  }
+  fs::remove_all(path_, ec);
+}
+
+FileTree::FileTree(Backend kind) : kind_(kind) {
+  top_ = temp_.Path() / "drive";
+  fs::create_directory(top_);
+  if (kind_ == Backend::Sim) {
+    auto sim = std::make_unique<platform::SimFileSystem>(top_);
+    sim_ = sim.get();
+    fileSystem_ = std::move(sim);
+  } else {
+#ifdef _WIN32
+    fileSystem_ = std::make_unique<platform::Win32FileSystem>();
+#else
+    throw std::logic_error("the Win32 back ends exist only in the Windows build");
+#endif
+  }
+  previous_ = platform::SetFileSystem(fileSystem_.get());
+}
+
+FileTree::~FileTree() { platform::SetFileSystem(previous_); }
+
+std::string FileTree::Path(const std::string& relative) const {
+  std::string top = kind_ == Backend::Sim ? std::string("C:") : fs::path(top_).make_preferred().string();
+  return relative.empty() ? top : top + "\\" + relative;
+}
+
+fs::path FileTree::Host(const std::string& relative) const {
+  if (sim_ != nullptr) return sim_->HostPath(Path(relative));
+  return relative.empty() ? top_ : top_ / WithSlashes(relative);
+}
+
+fs::path FileTree::Scratch(const std::string& name) const {
+  const fs::path folder = temp_.Path() / name;
+  fs::create_directories(folder);
+  return folder;
+}
+
+void FileTree::WriteFile(const std::string& relative, const std::string& contents) {
+  const fs::path host = Host(relative);
+  fs::create_directories(host.parent_path());
+  std::ofstream out(host, std::ios::binary | std::ios::trunc);
+  out.write(contents.data(), static_cast<std::streamsize>(contents.size()));
+  if (!out) throw std::runtime_error("cannot write " + host.string());
+}
+
+void FileTree::MakeFolder(const std::string& relative) { fs::create_directories(Host(relative)); }
+
+bool FileTree::Exists(const std::string& relative) const {
+  std::error_code ec;
+  return fs::exists(Host(relative), ec);
+}
+
+void FileTree::SetAttributes(const std::string& relative, std::uint32_t attributes) {
+  bool done = false;
+  if (sim_ != nullptr) {
+    done = sim_->SetAttributes(Path(relative), attributes);
+  } else {
+#ifdef _WIN32
+    std::uint32_t current = platform::Win32FileSystem::Attributes(Path(relative));
+    if (current != 0xFFFFFFFFu) {
+      const std::uint32_t settable =
+          platform::kFileAttributeReadOnly | platform::kFileAttributeHidden | platform::kFileAttributeSystem;
+      current &= ~(settable | platform::kFileAttributeDirectory);
+      done = platform::Win32FileSystem::SetAttributes(Path(relative), current | (attributes & settable));
+    }
+#endif
+  }
+  if (!done) throw std::runtime_error("cannot set the attributes of " + relative);
+}
+
+}  // namespace nqtest
