@@ -103,6 +103,9 @@ bool DeleteRegistryKey(RegKey root, const std::string& key) {
 
 bool DeleteExtensionByButtonText(RegKey root, const std::string& key, const std::string& text) {
   bool result = false;
+  // A subkey without a "ButtonText" reads as empty text: an empty `text` would match, and delete,
+  // every such subkey. Callers always pass a button's non-empty text.
+  if (text.empty()) return result;
   TStrings subkeys;
   if (!ListSubkeys(root, key, subkeys) || subkeys.empty()) return result;
   TRegistry reg;

@@ -24,6 +24,27 @@ class ScopedKey {
   RegKey key_ = 0;
 };
 
+// Longest name an `A` call can return: 16383 characters of a value name, two bytes each in a
+// double-byte code page, and the NUL.
+constexpr std::size_t kLongestName = 32768;
+
+// The subkey (or value) name at `index`. The key's reported longest name only sizes the first try:
+// it counts characters, which a double-byte code page can exceed in bytes, and a name may have
+// grown since it was taken; so a name that does not fit gets a bigger buffer.
+long EnumName(RegKey key, std::uint32_t index, bool keys, std::vector<char>& buffer, std::string* name) {
+  for (;;) {
+    std::uint32_t length = static_cast<std::uint32_t>(buffer.size());
+    const long error = keys ? Registry().EnumKeyEx(key, index, buffer.data(), &length)
+                            : Registry().EnumValue(key, index, buffer.data(), &length);
+    if (error == platform::kErrorSuccess) {
+      name->assign(buffer.data(), std::min<std::size_t>(length, buffer.size()));
+      return error;
+    }
+    if (error != platform::kErrorMoreData || buffer.size() >= kLongestName) return error;
+    buffer.resize(std::min(buffer.size() * 2, kLongestName));
+  }
+}
+
 std::string Format(const char* pattern, const std::string& name) {
   std::string message(pattern);
   message.replace(message.find("%s"), 2, name);
@@ -126,13 +147,11 @@ bool TRegistry::DeleteKeyFrom(RegKey base, const std::string& path) {
     std::uint32_t count = 0;
     std::uint32_t longest = 0;
     if (Registry().QueryInfoKey(key.get(), &count, &longest, nullptr, nullptr) == platform::kErrorSuccess) {
-      std::vector<char> name(longest + 1);
+      std::vector<char> buffer(longest + 1);
+      std::string name;
       // From the last index down, so that deleting one subkey does not shift the ones still to go.
       for (std::uint32_t i = count; i-- > 0;) {
-        std::uint32_t length = static_cast<std::uint32_t>(name.size());
-        if (Registry().EnumKeyEx(key.get(), i, name.data(), &length) == platform::kErrorSuccess) {
-          DeleteKeyFrom(key.get(), std::string(name.data(), length));
-        }
+        if (EnumName(key.get(), i, true, buffer, &name) == platform::kErrorSuccess) DeleteKeyFrom(key.get(), name);
       }
     }
   }
@@ -147,14 +166,12 @@ void TRegistry::GetNames(TStrings& list, bool keys) {
     return;
   }
   const std::uint32_t count = keys ? subKeys : values;
-  std::vector<char> name((keys ? longestKey : longestValue) + 1);
+  std::vector<char> buffer((keys ? longestKey : longestValue) + 1);
+  std::string name;
   list.reserve(count);
   for (std::uint32_t i = 0; i < count; ++i) {
-    std::uint32_t length = static_cast<std::uint32_t>(name.size());
-    const long error = keys ? Registry().EnumKeyEx(current_, i, name.data(), &length)
-                            : Registry().EnumValue(current_, i, name.data(), &length);
-    // A name that went or grew since the count was taken is passed over.
-    if (error == platform::kErrorSuccess) list.emplace_back(name.data(), length);
+    // An index that went since the count was taken is passed over.
+    if (EnumName(current_, i, keys, buffer, &name) == platform::kErrorSuccess) list.push_back(name);
   }
 }
 

@@ -106,7 +106,7 @@ RegKey SimRegistry::RootOf(RegKey key) const {
   return it == handles_.end() ? 0 : it->second.root;
 }
 
-SimRegistry::Node* SimRegistry::NodeOf(RegKey key, long* error) const {
+SimRegistry::Node* SimRegistry::NodeOf(RegKey key, long* error, std::uint32_t needed) const {
   if (IsRootKey(key)) return roots_[RootIndex(key)].get();
   auto it = handles_.find(key);
   if (it == handles_.end()) {
@@ -115,6 +115,10 @@ SimRegistry::Node* SimRegistry::NodeOf(RegKey key, long* error) const {
   }
   if (it->second.node->deleted) {
     *error = kErrorKeyDeleted;
+    return nullptr;
+  }
+  if ((it->second.access & needed) != needed) {
+    *error = kErrorAccessDenied;
     return nullptr;
   }
   return it->second.node.get();
@@ -129,7 +133,10 @@ long SimRegistry::Resolve(RegKey base, const char* subKey, bool create, std::uin
   std::vector<std::string> names;
   if (!SplitPath(subKey, &names)) return kErrorBadPathname;
   RegKey root = RootOf(base);
-  if ((access & kKeyWriteRights) != 0 && !Writable(root)) return kErrorAccessDenied;
+  // Creating is refused outright on a read-only root; opening only once the key is found, so that
+  // a missing key reads as missing there too.
+  const bool refused = (access & kKeyWriteRights) != 0 && !Writable(root);
+  if (create && refused) return kErrorAccessDenied;
 
   // Find the whole path first, so that a refused or failed call creates nothing.
   std::shared_ptr<Node> current;
@@ -155,14 +162,20 @@ long SimRegistry::Resolve(RegKey base, const char* subKey, bool create, std::uin
       current = child;
     }
   }
+  if (refused) return kErrorAccessDenied;
   RegKey handle = nextHandle_;
   nextHandle_ += 4;
-  handles_.emplace(handle, Handle{current, root});
+  handles_.emplace(handle, Handle{current, root, access});
   *result = handle;
   return kErrorSuccess;
 }
 
 long SimRegistry::OpenKeyEx(RegKey base, const char* subKey, std::uint32_t access, RegKey* result) {
+  // Windows hands back a root itself for an empty sub-path, with no access check.
+  if (IsRootKey(base) && result != nullptr && (subKey == nullptr || *subKey == '\0')) {
+    *result = base;
+    return kErrorSuccess;
+  }
   long error = Resolve(base, subKey, false, access, result);
   if (error != kErrorSuccess && result != nullptr) *result = 0;
   return error;
@@ -182,7 +195,7 @@ long SimRegistry::CloseKey(RegKey key) {
 long SimRegistry::QueryValueEx(RegKey key, const char* valueName, std::uint32_t* type, std::uint8_t* data,
                                std::uint32_t* size) {
   long error = kErrorSuccess;
-  Node* node = NodeOf(key, &error);
+  Node* node = NodeOf(key, &error, kKeyQueryValue);
   if (node == nullptr) return error;
   if (data != nullptr && size == nullptr) return kErrorInvalidParameter;
   Node::Value* value = node->FindValue(valueName);
@@ -202,7 +215,7 @@ long SimRegistry::QueryValueEx(RegKey key, const char* valueName, std::uint32_t*
 long SimRegistry::SetValueEx(RegKey key, const char* valueName, std::uint32_t type, const std::uint8_t* data,
                              std::uint32_t size) {
   long error = kErrorSuccess;
-  Node* node = NodeOf(key, &error);
+  Node* node = NodeOf(key, &error, kKeySetValue);
   if (node == nullptr) return error;
   if (!Writable(RootOf(key))) return kErrorAccessDenied;
   if (data == nullptr && size != 0) return kErrorInvalidParameter;
@@ -220,7 +233,7 @@ long SimRegistry::SetValueEx(RegKey key, const char* valueName, std::uint32_t ty
 
 long SimRegistry::DeleteValue(RegKey key, const char* valueName) {
   long error = kErrorSuccess;
-  Node* node = NodeOf(key, &error);
+  Node* node = NodeOf(key, &error, kKeySetValue);
   if (node == nullptr) return error;
   if (!Writable(RootOf(key))) return kErrorAccessDenied;
   auto it = node->valueIndex.find(Fold(valueName ? valueName : ""));
@@ -241,8 +254,17 @@ long SimRegistry::DeleteKey(RegKey base, const char* subKey) {
   if (subKey != nullptr && subKey[0] == '\\') return kErrorBadPathname;
   std::vector<std::string> names;
   if (!SplitPath(subKey, &names)) return kErrorBadPathname;
-  // RegDeleteKey refuses to delete a root, or the key of the handle itself.
-  if (names.empty()) return kErrorAccessDenied;
+  // An empty sub-path deletes the handle's own key; a root is never deleted.
+  if (names.empty()) {
+    if (IsRootKey(base) || node->parent == nullptr) return kErrorAccessDenied;
+    if (!Writable(RootOf(base)) || !node->subkeys.empty()) return kErrorAccessDenied;
+    Node* parent = node->parent;
+    auto self = parent->subkeys.find(Fold(node->name));
+    node->MarkDeleted();
+    parent->subkeys.erase(self);
+    parent->orderValid = false;
+    return kErrorSuccess;
+  }
   Node* parent = node;
   for (std::size_t i = 0; i + 1 < names.size(); ++i) {
     auto it = parent->subkeys.find(Fold(names[i]));
@@ -262,7 +284,7 @@ long SimRegistry::DeleteKey(RegKey base, const char* subKey) {
 long SimRegistry::QueryInfoKey(RegKey key, std::uint32_t* subKeys, std::uint32_t* maxSubKeyLen,
                                std::uint32_t* values, std::uint32_t* maxValueNameLen) {
   long error = kErrorSuccess;
-  Node* node = NodeOf(key, &error);
+  Node* node = NodeOf(key, &error, kKeyQueryValue);
   if (node == nullptr) return error;
   std::size_t longestKey = 0;
   for (const auto& [folded, child] : node->subkeys) longestKey = std::max(longestKey, child->name.size());
@@ -277,7 +299,7 @@ long SimRegistry::QueryInfoKey(RegKey key, std::uint32_t* subKeys, std::uint32_t
 
 long SimRegistry::EnumKeyEx(RegKey key, std::uint32_t index, char* name, std::uint32_t* nameLen) {
   long error = kErrorSuccess;
-  Node* node = NodeOf(key, &error);
+  Node* node = NodeOf(key, &error, kKeyEnumerateSubKeys);
   if (node == nullptr) return error;
   const auto& ordered = node->Ordered();
   if (index >= ordered.size()) return kErrorNoMoreItems;
@@ -286,7 +308,7 @@ long SimRegistry::EnumKeyEx(RegKey key, std::uint32_t index, char* name, std::ui
 
 long SimRegistry::EnumValue(RegKey key, std::uint32_t index, char* name, std::uint32_t* nameLen) {
   long error = kErrorSuccess;
-  Node* node = NodeOf(key, &error);
+  Node* node = NodeOf(key, &error, kKeyQueryValue);
   if (node == nullptr) return error;
   if (index >= node->values.size()) return kErrorNoMoreItems;
   return CopyName(node->values[index].name, name, nameLen);

@@ -1,8 +1,14 @@
 // An in-memory registry that behaves as Windows does, for the native build and for tests: names
 // match without regard to case and keep the case they were created with, subkeys enumerate in name
 // order and values in creation order, short buffers give ERROR_MORE_DATA, and a root can be made
-// read-only for the caller as HKEY_LOCAL_MACHINE is for a standard user. Enumeration by index is
-// constant-time, so listing n names costs O(n).
+// read-only for the caller as HKEY_LOCAL_MACHINE is for a standard user. A handle carries the
+// rights it was opened with: writing values through a handle opened without KEY_SET_VALUE, or
+// reading through one without KEY_QUERY_VALUE, is refused as Windows refuses it. Enumeration by
+// index is constant-time, so listing n names costs O(n).
+//
+// Windows quirks it does not copy: RegSetValueExA of a string kind whose last given byte is not NUL
+// also stores the byte after it when that one is NUL, and RegQueryValueExA adds a NUL after a string
+// when the buffer has room. Neither changes what TRegistry reads.
 #pragma once
 
 #include <cstdint>
@@ -49,9 +55,11 @@ class SimRegistry final : public IRegistry {
   struct Handle {
     std::shared_ptr<Node> node;
     RegKey root;
+    std::uint32_t access;
   };
   long Resolve(RegKey base, const char* subKey, bool create, std::uint32_t access, RegKey* result);
-  Node* NodeOf(RegKey key, long* error) const;
+  // The key behind `key`, when the handle is valid, its key not deleted and it grants `needed`.
+  Node* NodeOf(RegKey key, long* error, std::uint32_t needed = 0) const;
   RegKey RootOf(RegKey key) const;
   bool Writable(RegKey root) const;
 
