@@ -65,9 +65,36 @@ bool MatchFrom(const char* p, const char* n) {
 
 }  // namespace
 
+std::string ShortName(const std::string& name) {
+  if (name == "." || name == "..") return std::string();
+  const std::size_t dot = name.find_last_of('.');
+  const std::string base = dot == std::string::npos ? name : name.substr(0, dot);
+  const std::string extension = dot == std::string::npos ? std::string() : name.substr(dot + 1);
+  const bool fits = !base.empty() && base.size() <= 8 && extension.size() <= 3 &&
+                    base.find_first_of(" .+,;=[]") == std::string::npos &&
+                    extension.find_first_of(" .+,;=[]") == std::string::npos;
+  if (fits) return std::string();
+  auto keep = [](const std::string& part, std::size_t most) {
+    std::string kept;
+    for (char c : part) {
+      if (kept.size() == most) break;
+      if (c == ' ' || c == '.') continue;
+      kept += std::string(" +,;=[]").find(c) == std::string::npos ? c : '_';
+    }
+    for (char& c : kept) c = (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
+    return kept;
+  };
+  std::string shortName = keep(base, 6) + "~1";
+  const std::string shortExtension = keep(extension, 3);
+  if (!shortExtension.empty()) shortName += "." + shortExtension;
+  return shortName;
+}
+
 bool MatchesPattern(const std::string& pattern, const std::string& name) {
   if (pattern == "*.*") return true;
-  return MatchFrom(pattern.c_str(), name.c_str());
+  if (MatchFrom(pattern.c_str(), name.c_str())) return true;
+  const std::string shortName = ShortName(name);
+  return !shortName.empty() && MatchFrom(pattern.c_str(), shortName.c_str());
 }
 
 SimFileSystem::SimFileSystem(fs::path root) : root_(std::move(root)) {}

@@ -65,6 +65,11 @@ class SimFileSystem final : public IFileSystem {
 
 // Wildcard matching of a search pattern's last name, as FindFirstFile does it: '*' any run of
 // characters, '?' any one character, letters without regard to case; "*.*" matches every name.
+// Windows also tries the entry's generated 8.3 name, so "*.lnk" finds "a.lnkx" (short name
+// "A~1.LNK"): callers that want one extension must check the name they get.
 bool MatchesPattern(const std::string& pattern, const std::string& name);
+// The 8.3 name Windows would generate for a long name ("A~1.LNK" for "a.lnkx"), empty when the
+// name is a valid 8.3 name already. The "~1" is a guess: Windows counts up on collisions.
+std::string ShortName(const std::string& name);
 
 }  // namespace platform
