@@ -1,0 +1,123 @@
+// The browser's context-menu entries (subkeys of the user's MenuExt) and toolbar buttons (subkeys
+// of the machine's Extensions, shown by their "ButtonText").
+#include "tests/entries/EntryPage.h"
+
+namespace nqtest {
+namespace {
+
+TEST_F(EntryPageTest, ContextMenuListsSubkeysAndDeletesOneWithEverythingUnderIt) {
+  Load(R"(
+[HKCU\Software\Microsoft\Internet Explorer\MenuExt\&Search]
+@="res://search.htm"
+"Contexts"=dword:00000010
+[HKCU\Software\Microsoft\Internet Explorer\MenuExt\&Search\Nested]
+"x"="y"
+[HKCU\Software\Microsoft\Internet Explorer\MenuExt\No Default]
+"Contexts"=dword:00000001
+[HKCU\Software\Microsoft\Internet Explorer\MenuExt\Zoom]
+@="zoom.htm"
+[HKLM\Software\Microsoft\Internet Explorer\MenuExt\Machine Entry]
+@="machine.htm"
+)");
+  Click(kContextMenu);
+  EXPECT_EQ(form.ListKind, nq::lkContextMenu);
+  EXPECT_EQ(Items(), (Strings{"&Search", "No Default", "Zoom"}));
+  EXPECT_EQ(Item(), "&Search");
+  EXPECT_EQ(Date(), "res://search.htm");
+  Select(1);
+  EXPECT_EQ(Date(), "");
+
+  Select(0);
+  Delete();
+  EXPECT_FALSE(KeyExists(kHkeyCurrentUser, kMenuExtPath + std::string("\\&Search")));
+  EXPECT_TRUE(KeyExists(kHkeyCurrentUser, kMenuExtPath + std::string("\\No Default")));
+  EXPECT_EQ(Items(), (Strings{"No Default", "Zoom"}));
+  EXPECT_EQ(Date(), "");
+}
+
+TEST_F(EntryPageTest, ContextMenuWithoutTheKeyIsEmpty) {
+  Load(R"(
+[HKLM\Software\Microsoft\Internet Explorer\MenuExt\Machine Entry]
+@="machine.htm"
+)");
+  Click(kContextMenu);
+  EXPECT_TRUE(Items().empty());
+  EXPECT_EQ(Item(), "");
+  EXPECT_EQ(Date(), "");
+  EXPECT_FALSE(KeyExists(kHkeyCurrentUser, kMenuExtPath));
+}
+
+const char* const kButtons = R"(
+[HKLM\SOFTWARE\Microsoft\Internet Explorer\Extensions\{A}]
+"ButtonText"="Go"
+"Exec"="a.exe"
+[HKLM\SOFTWARE\Microsoft\Internet Explorer\Extensions\{B}]
+"ButtonText"="Go"
+"Exec"="b.exe"
+[HKLM\SOFTWARE\Microsoft\Internet Explorer\Extensions\{C}]
+"Exec"="c.exe"
+[HKLM\SOFTWARE\Microsoft\Internet Explorer\Extensions\{D}]
+"ButtonText"=""
+"Exec"="d.exe"
+[HKLM\SOFTWARE\Microsoft\Internet Explorer\Extensions\{E}]
+"ButtonText"="go"
+"Exec"="e.exe"
+[HKLM\SOFTWARE\Microsoft\Internet Explorer\Extensions\{E}\Sub]
+[HKCU\Software\Microsoft\Internet Explorer\Extensions\{F}]
+"ButtonText"="User"
+"Exec"="f.exe"
+)";
+
+TEST_F(EntryPageTest, ToolbarButtonsByButtonText) {
+  Load(kButtons);
+  Click(kToolbarButton);
+  EXPECT_EQ(form.ListKind, nq::lkToolbarButton);
+  // No text, or an empty one, is no button; the user's own Extensions key is not looked at.
+  EXPECT_EQ(Items(), (Strings{"Go", "Go", "go"}));
+  struct Shown {
+    int index;
+    const char* exec;
+  };
+  for (const Shown& s : {Shown{0, "a.exe"}, Shown{1, "a.exe"}, Shown{2, "e.exe"}}) {
+    Select(s.index);
+    EXPECT_EQ(Date(), s.exec) << s.index;
+  }
+
+  // The texts are compared exactly: "go" takes only its own button.
+  Delete();
+  EXPECT_EQ(Items(), (Strings{"Go", "Go"}));
+  EXPECT_EQ(ValueNames(kHkeyLocalMachine, kExtensionsPath + std::string("\\{A}")), (Strings{"ButtonText", "Exec"}));
+  EXPECT_FALSE(KeyExists(kHkeyLocalMachine, kExtensionsPath + std::string("\\{E}")));
+
+  // One Delete takes every button of that text.
+  Select(1);
+  Delete();
+  EXPECT_TRUE(Items().empty());
+  EXPECT_EQ(Item(), "");
+  EXPECT_EQ(Date(), "");
+  for (const char* gone : {"\\{A}", "\\{B}"}) EXPECT_FALSE(KeyExists(kHkeyLocalMachine, kExtensionsPath + std::string(gone)));
+  for (const char* kept : {"\\{C}", "\\{D}"}) EXPECT_TRUE(KeyExists(kHkeyLocalMachine, kExtensionsPath + std::string(kept)));
+  EXPECT_TRUE(KeyExists(kHkeyCurrentUser, kExtensionsPath + std::string("\\{F}")));
+}
+
+TEST_F(EntryPageTest, ToolbarButtonsWithReadOnlyMachineKeys) {
+  Load(kButtons);
+  reg_.SetReadOnly(kHkeyLocalMachine, true);
+  const std::string machine = Dump(kHkeyLocalMachine);
+  Click(kToolbarButton);
+  EXPECT_TRUE(Items().empty());
+  Delete();
+  EXPECT_TRUE(dialogs.shown.empty());
+
+  // Listed while the rights were there, a button cannot go once they are not.
+  reg_.SetReadOnly(kHkeyLocalMachine, false);
+  Click(kToolbarButton);
+  reg_.SetReadOnly(kHkeyLocalMachine, true);
+  form.Run("DeleteExtensionAct");
+  EXPECT_EQ(Items(), (Strings{"Go", "Go", "go"}));
+  EXPECT_EQ(Selected(), 0);
+  EXPECT_EQ(Dump(kHkeyLocalMachine), machine);
+}
+
+}  // namespace
+}  // namespace nqtest

@@ -1,0 +1,180 @@
+// The startup list: value names of the six Run keys, listed in one order and looked up (for the
+// details and for Delete) in another.
+#include <algorithm>
+
+#include "tests/entries/EntryPage.h"
+
+namespace nqtest {
+namespace {
+
+// "dup" in all six keys, its data naming the key, and one name of each key's own.
+const char* const kSixKeys = R"(
+[HKLM\Software\Microsoft\Windows\CurrentVersion\Runonce]
+"dup"="lm-once"
+"lmOnce"="lmOnce.exe"
+[HKLM\Software\Microsoft\Windows\CurrentVersion\RunServices]
+"dup"="lm-services"
+"lmServices"="lmServices.exe"
+[HKLM\Software\Microsoft\Windows\CurrentVersion\Run]
+"dup"="lm-run"
+"lmRun"="lmRun.exe"
+[HKCU\Software\Microsoft\Windows\CurrentVersion\Runonce]
+"dup"="cu-once"
+"cuOnce"="cuOnce.exe"
+[HKCU\Software\Microsoft\Windows\CurrentVersion\RunServices]
+"dup"="cu-services"
+"cuServices"="cuServices.exe"
+[HKCU\Software\Microsoft\Windows\CurrentVersion\Run]
+"dup"="cu-run"
+"cuRun"="cuRun.exe"
+)";
+
+TEST_F(EntryPageTest, StartupListsInListingOrderAndDeletesInLookupOrder) {
+  Load(kSixKeys);
+  Click(kStartUp);
+  EXPECT_EQ(form.ListKind, nq::lkStartup);
+  EXPECT_EQ(Items(), (Strings{"dup", "cuRun", "dup", "cuOnce", "dup", "cuServices", "dup", "lmServices", "dup",
+                              "lmRun", "dup", "lmOnce"}));
+  Select(3);
+  EXPECT_EQ(Date(), "cuOnce.exe");
+  Select(7);
+  EXPECT_EQ(Date(), "lmServices.exe");
+
+  // Every "dup" entry shows, and Delete removes, the value the lookup order finds first,
+  // whichever of them is selected.
+  const char* const lookupOrder[] = {"cu-run", "lm-run", "lm-once", "lm-services", "cu-services", "cu-once"};
+  for (int deleted = 0; deleted < 6; ++deleted) {
+    SCOPED_TRACE(lookupOrder[deleted]);
+    ASSERT_EQ(std::count(Items().begin(), Items().end(), "dup"), 6 - deleted);
+    for (int i = 0; i < static_cast<int>(Items().size()); ++i) {
+      if (Items()[i] != "dup") continue;
+      Select(i);
+      EXPECT_EQ(Date(), lookupOrder[deleted]);
+    }
+    Delete();
+  }
+  EXPECT_EQ(Items(), (Strings{"cuRun", "cuOnce", "cuServices", "lmServices", "lmRun", "lmOnce"}));
+  EXPECT_EQ(Item(), "cuRun");
+  EXPECT_EQ(Date(), "cuRun.exe");
+}
+
+TEST_F(EntryPageTest, StartupEntries) {
+  struct Case {
+    const char* name;
+    const char* reg;
+    Strings items;
+    int select;
+    const char* date;
+    Strings afterDelete;
+    const char* key;  // the key the Delete took a value from, under HKCU
+    Strings keyAfterDelete;
+  };
+  const Case cases[] = {
+      {"value only in the current user's Runonce, found by the last lookup",
+       R"(
+[HKLM\Software\Microsoft\Windows\CurrentVersion\Run]
+"m"="m.exe"
+[HKCU\Software\Microsoft\Windows\CurrentVersion\Runonce]
+"once"="once.exe"
+)",
+       {"once", "m"}, 0, "once.exe", {"m"}, kRunOncePath, {}},
+      {"empty and non-text data fall through to the next key that has text",
+       R"(
+[HKCU\Software\Microsoft\Windows\CurrentVersion\Run]
+"x"=""
+[HKLM\Software\Microsoft\Windows\CurrentVersion\Run]
+"x"=hex:01,02
+[HKLM\Software\Microsoft\Windows\CurrentVersion\RunServices]
+"x"="real.exe"
+)",
+       {"x", "x", "x"}, 1, "real.exe", {"x", "x"}, kRunPath, {}},
+      {"nothing but empty or non-text data leaves the line empty",
+       R"(
+[HKCU\Software\Microsoft\Windows\CurrentVersion\Run]
+"y"=dword:00000001
+"z"=""
+)",
+       {"y", "z"}, 0, "", {"z"}, kRunPath, {"z"}},
+      {"an unnamed value is an empty entry",
+       R"(
+[HKCU\Software\Microsoft\Windows\CurrentVersion\Run]
+"a"="a.exe"
+[HKCU\Software\Microsoft\Windows\CurrentVersion\RunServices]
+@="default.exe"
+"s"="s.exe"
+)",
+       {"a", "", "s"}, 1, "default.exe", {"a", "s"}, kRunServicesPath, {"s"}},
+      {"names that differ in case reach the same value",
+       R"(
+[HKCU\Software\Microsoft\Windows\CurrentVersion\Run]
+"Tool"="user.exe"
+[HKLM\Software\Microsoft\Windows\CurrentVersion\Run]
+"TOOL"="machine.exe"
+)",
+       {"Tool", "TOOL"}, 1, "user.exe", {"TOOL"}, kRunPath, {}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    reg_.Clear();
+    Load(c.reg);
+    Click(kStartUp);
+    EXPECT_EQ(Items(), c.items);
+    Select(c.select);
+    EXPECT_EQ(Item(), c.items[c.select]);
+    EXPECT_EQ(Date(), c.date);
+    Delete();
+    EXPECT_EQ(Items(), c.afterDelete);
+    EXPECT_EQ(ValueNames(kHkeyCurrentUser, c.key), c.keyAfterDelete);
+  }
+}
+
+TEST_F(EntryPageTest, StartupAfterTheSecondDeleteShowsTheMachineValue) {
+  Load(R"(
+[HKCU\Software\Microsoft\Windows\CurrentVersion\Run]
+"Tool"="user.exe"
+[HKLM\Software\Microsoft\Windows\CurrentVersion\Run]
+"TOOL"="machine.exe"
+)");
+  Click(kStartUp);
+  Select(1);
+  Delete();
+  EXPECT_EQ(Items(), (Strings{"TOOL"}));
+  EXPECT_EQ(Date(), "machine.exe");
+  Delete();
+  EXPECT_TRUE(Items().empty());
+  EXPECT_TRUE(ValueNames(kHkeyLocalMachine, kRunPath).empty());
+}
+
+// A standard user: the program asks every key for all rights, so the machine's keys can be
+// neither listed nor changed, while the user's own still work.
+TEST_F(EntryPageTest, StartupWithReadOnlyMachineKeys) {
+  Load(R"(
+[HKCU\Software\Microsoft\Windows\CurrentVersion\Run]
+"dup"="user.exe"
+[HKLM\Software\Microsoft\Windows\CurrentVersion\Run]
+"dup"="machine.exe"
+"machine"="machine.exe"
+)");
+  reg_.SetReadOnly(kHkeyLocalMachine, true);
+  const std::string machine = Dump(kHkeyLocalMachine);
+  Click(kStartUp);
+  EXPECT_EQ(Items(), (Strings{"dup"}));
+  EXPECT_EQ(Date(), "user.exe");
+  Delete();
+  EXPECT_TRUE(ValueNames(kHkeyCurrentUser, kRunPath).empty());
+  EXPECT_EQ(Dump(kHkeyLocalMachine), machine);
+  EXPECT_TRUE(Items().empty());
+
+  // Listed while the rights were there, the machine's value cannot go once they are not.
+  reg_.SetReadOnly(kHkeyLocalMachine, false);
+  Click(kStartUp);
+  ASSERT_EQ(Items(), (Strings{"dup", "machine"}));
+  reg_.SetReadOnly(kHkeyLocalMachine, true);
+  Select(1);
+  form.Run("AutoRunDelete");
+  EXPECT_EQ(Items(), (Strings{"dup", "machine"}));
+  EXPECT_EQ(Dump(kHkeyLocalMachine), machine);
+}
+
+}  // namespace
+}  // namespace nqtest
