@@ -1,9 +1,140 @@
-// Placeholder until the wallpaper page lands.
+// The toolbar wallpaper page: lists the pictures of the Bitmaps folder beside the program, previews
+// them behind the picture of the browser's bars, and sets or clears the one registry value the
+// browser takes its toolbar background from. The browser reads it only when it starts, which the
+// report tells the user.
+#include <string>
+#include <vector>
+
 #include "app/MainForm.h"
+#include "platform/shell.h"
+#include "services/MainFunc.h"
+#include "ui/Bitmap.h"
+
 namespace nq {
-void TMainForm::BmpListboxLoadExecute() {}
-void TMainForm::BmpGetActExecute() {}
-void TMainForm::BmpListChangeExecute() {}
-void TMainForm::BmpSetActExecute() {}
-void TMainForm::bmpCleanActExecute() {}
+namespace {
+
+constexpr const char* kToolbarKey = "\\Software\\Microsoft\\Internet Explorer\\Toolbar";
+constexpr const char* kWallpaperValue = "backbitmapIE5";
+constexpr const char* kCustomizedText =
+    "IE toolbar has been customized,please close all IE windows,and then restart IE to see your new toolbar.";
+constexpr const char* kPictureExtension = ".bmp";
+
+std::string BitmapsFolder() { return platform::Shell().ModuleFolder() + "Bitmaps"; }
+
+// Closes a directory search on every way out.
+class TScopedSearch {
+ public:
+  explicit TScopedSearch(platform::SearchHandle search) : search_(search) {}
+  ~TScopedSearch() { platform::FileSystem().FindClose(search_); }
+  TScopedSearch(const TScopedSearch&) = delete;
+  TScopedSearch& operator=(const TScopedSearch&) = delete;
+
+ private:
+  platform::SearchHandle search_;
+};
+
+// Calls `f(name)` for every file (not folder) of the Bitmaps folder that the search for "*.bmp"
+// yields, in the order it yields them. Hidden and system files are found too.
+template <typename F>
+void ForEachPictureFile(F f) {
+  platform::IFileSystem& fs = platform::FileSystem();
+  platform::FindData found;
+  const platform::SearchHandle search = fs.FindFirst(BitmapsFolder() + "\\*" + kPictureExtension, &found);
+  if (search == 0) return;
+  TScopedSearch closer(search);
+  do {
+    if ((found.attributes & platform::kFileAttributeDirectory) == 0) f(found.name);
+  } while (fs.FindNext(search, &found));
+}
+
+// The name with its extension (from the last dot on) removed.
+std::string WithoutExtension(const std::string& name) {
+  const std::size_t dot = name.rfind('.');
+  return dot == std::string::npos ? name : name.substr(0, dot);
+}
+
+// The last part of a path: what follows its last backslash, slash or drive colon.
+std::string FileNameOf(const std::string& path) {
+  const std::size_t separator = path.find_last_of("\\/:");
+  return separator == std::string::npos ? path : path.substr(separator + 1);
+}
+
+char AsciiLower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+
+bool SameText(const std::string& a, const std::string& b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    if (AsciiLower(a[i]) != AsciiLower(b[i])) return false;
+  }
+  return true;
+}
+
+// The picture file of a row: the Bitmaps folder, the row's text and ".bmp". On a file system that
+// tells capitals from small letters, a file listed as "Sky" may be "Sky.BMP" on disk and the
+// rebuilt name finds nothing; then the listed file of that name is taken, so that the preview and
+// the stored value name the file that is really there.
+std::string PicturePath(const std::string& row) {
+  const std::string folder = BitmapsFolder() + "\\";
+  const std::string path = folder + row + kPictureExtension;
+  if (platform::FileSystem().FileExists(path)) return path;
+  std::string onDisk;
+  ForEachPictureFile([&](const std::string& name) {
+    if (onDisk.empty() && name.size() == row.size() + 4 && name.compare(0, row.size(), row) == 0 &&
+        SameText(name.substr(row.size()), kPictureExtension)) {
+      onDisk = folder + name;
+    }
+  });
+  return onDisk.empty() ? path : onDisk;
+}
+
+// Shows the picture in `path` in the preview. A missing file or one that is not a bitmap leaves
+// the preview as it was, without a word: the list may hold any file that ends in ".bmp".
+void Preview(ui::TImage& preview, const std::string& path) {
+  if (!platform::FileSystem().FileExists(path)) return;
+  if (auto picture = ui::LoadBitmapFile(path)) preview.SetPicture(std::move(picture));
+}
+
+}  // namespace
+
+void TMainForm::BmpListboxLoadExecute() {
+  ListBoxbmp.Clear();
+  std::vector<std::string> rows;
+  ForEachPictureFile([&](const std::string& name) { rows.push_back(WithoutExtension(name)); });
+  ListBoxbmp.AddAll(rows);
+}
+
+void TMainForm::BmpGetActExecute() {
+  // Creates the key when the account has none yet, so that "Apply" can write into it.
+  const std::string current = ReadStringValue(kHkeyCurrentUser, kToolbarKey, kWallpaperValue, true);
+  if (current.empty()) return;
+  Preview(coolbarBMP, current);
+  // The row is chosen by name alone, wherever the stored file lies and whether or not it exists.
+  const std::string name = WithoutExtension(FileNameOf(current));
+  const std::vector<std::string>& rows = ListBoxbmp.Items();
+  for (std::size_t i = 0; i < rows.size(); ++i) {
+    if (SameText(rows[i], name)) {
+      ListBoxbmp.SetItemIndex(static_cast<int>(i));
+      return;
+    }
+  }
+}
+
+void TMainForm::BmpListChangeExecute() {
+  const int row = ListBoxbmp.ItemIndex();
+  if (row < 0 || row >= ListBoxbmp.Count()) return;
+  Preview(coolbarBMP, PicturePath(ListBoxbmp.Items()[static_cast<std::size_t>(row)]));
+}
+
+void TMainForm::BmpSetActExecute() {
+  const int row = ListBoxbmp.ItemIndex();
+  if (row < 0 || row >= ListBoxbmp.Count()) return;
+  const std::string path = PicturePath(ListBoxbmp.Items()[static_cast<std::size_t>(row)]);
+  if (!platform::FileSystem().FileExists(path)) return;
+  if (WriteStringValue(kHkeyCurrentUser, kToolbarKey, kWallpaperValue, path)) Report(kCustomizedText);
+}
+
+void TMainForm::bmpCleanActExecute() {
+  if (DeleteNamedValue(kHkeyCurrentUser, kToolbarKey, kWallpaperValue)) Report(kCustomizedText);
+}
+
 }  // namespace nq
