@@ -1,0 +1,210 @@
+// "Repair IE" as the user runs it: a click on the page's button, the answer to the report, and the
+// whole registry afterwards.
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/MainForm.h"
+#include "platform/RegFile.h"
+#include "platform/sim/SimRegistry.h"
+#include "tests/support/Registry.h"
+#include "tests/support/Sim.h"
+#include "ui/headless/ScriptedDialogs.h"
+
+namespace {
+
+using platform::kHkeyCurrentUser;
+using platform::kHkeyLocalMachine;
+using platform::RegKey;
+
+constexpr const char* kRepaired = "Your Internet Explorer Browser is successfully repaired!";
+
+const char* const kStartupKeys[] = {
+    "HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\Run",
+    "HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows\\CurrentVersion\\Run",
+    "HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows\\CurrentVersion\\Runonce",
+    "HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows\\CurrentVersion\\RunServices",
+    "HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\RunServices",
+    "HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\Runonce",
+};
+
+// A root's whole tree; values by name, so a dump of Wine's registry compares with the substitute's.
+std::string Dump(platform::IRegistry& reg, RegKey root) {
+  return platform::DumpRegText(reg, root, std::string(), platform::RegValueOrder::kByName);
+}
+
+// A registry fixture loaded into a substitute of its own, to compare against.
+std::unique_ptr<platform::SimRegistry> Expected(const std::string& fixture) {
+  auto reg = std::make_unique<platform::SimRegistry>();
+  nqtest::LoadFixture(*reg, fixture);
+  return reg;
+}
+
+std::unique_ptr<platform::SimRegistry> ExpectedText(const std::string& text) {
+  auto reg = std::make_unique<platform::SimRegistry>();
+  nqtest::LoadReg(*reg, text);
+  return reg;
+}
+
+// The main window over the substitute registry, with scripted message boxes.
+class RepairTest : public nqtest::SimRegistryTest {
+ protected:
+  void SetUp() override {
+    SimRegistryTest::SetUp();
+    previousDialogs_ = ui::SetDialogs(&dialogs_);
+    form_ = std::make_unique<nq::TMainForm>();
+  }
+  void TearDown() override {
+    form_.reset();
+    ui::SetDialogs(previousDialogs_);
+    SimRegistryTest::TearDown();
+  }
+
+  // Clicks "Repair IE" and checks the one report it ends with.
+  void ClickRepair() {
+    const std::size_t before = dialogs_.shown.size();
+    form_->FlatSpeedButton4.Click();
+    ASSERT_EQ(dialogs_.shown.size(), before + 1);
+    const ui::ScriptedDialogs::Shown& box = dialogs_.shown.back();
+    EXPECT_EQ(box.text, kRepaired);
+    EXPECT_EQ(box.caption, "Norvane And Quillet");
+    EXPECT_EQ(box.flags, ui::kMbOk);
+  }
+
+  void ExpectRoot(RegKey root, platform::IRegistry& expected) { EXPECT_EQ(Dump(reg_, root), Dump(expected, root)); }
+
+  ui::ScriptedDialogs dialogs_;
+  std::unique_ptr<nq::TMainForm> form_;
+
+ private:
+  ui::IDialogs* previousDialogs_ = nullptr;
+};
+
+TEST_F(RepairTest, RepairsHijackedProfile) {
+  nqtest::LoadFixture(reg_, "hijacked-profile.reg");
+  ASSERT_TRUE(form_->chkDelAuto.Checked());  // ticked whenever the window opens
+  auto repaired = Expected("hijacked-profile-repaired.reg");
+  ASSERT_NE(Dump(reg_, kHkeyCurrentUser), Dump(*repaired, kHkeyCurrentUser));
+  ASSERT_NE(Dump(reg_, kHkeyLocalMachine), Dump(*repaired, kHkeyLocalMachine));
+
+  ClickRepair();
+  ExpectRoot(kHkeyCurrentUser, *repaired);
+  ExpectRoot(kHkeyLocalMachine, *repaired);
+  EXPECT_EQ(reg_.OpenHandleCount(), 0u);
+
+  // A second run finds nothing more to do.
+  ClickRepair();
+  ExpectRoot(kHkeyCurrentUser, *repaired);
+  ExpectRoot(kHkeyLocalMachine, *repaired);
+}
+
+TEST_F(RepairTest, UntickedBoxLeavesStartupKeys) {
+  nqtest::LoadFixture(reg_, "hijacked-profile.reg");
+  form_->chkDelAuto.Click();
+  ASSERT_FALSE(form_->chkDelAuto.Checked());
+  auto hijacked = Expected("hijacked-profile.reg");
+  auto repaired = Expected("hijacked-profile-repaired.reg");
+
+  ClickRepair();
+  for (const char* key : kStartupKeys) {
+    SCOPED_TRACE(key);
+    const RegKey root = std::string(key).starts_with("HKEY_CURRENT_USER") ? kHkeyCurrentUser : kHkeyLocalMachine;
+    const std::string path = std::string(key).substr(std::string(key).find('\\'));
+    EXPECT_EQ(platform::DumpRegText(reg_, root, path), platform::DumpRegText(*hijacked, root, path));
+  }
+  // Everything else is repaired as with the box ticked.
+  std::string dropStartup = "REGEDIT4\n";
+  for (const char* key : kStartupKeys) dropStartup += std::string("[-") + key + "]\n";
+  nqtest::LoadReg(reg_, dropStartup);
+  nqtest::LoadReg(*repaired, dropStartup);
+  ExpectRoot(kHkeyCurrentUser, *repaired);
+  ExpectRoot(kHkeyLocalMachine, *repaired);
+}
+
+// A standard user may read the machine's keys but not change them: every step there is refused,
+// the user's own keys are repaired all the same, and the report still follows.
+TEST_F(RepairTest, StandardUserRepairsOwnSettingsOnly) {
+  nqtest::LoadFixture(reg_, "hijacked-profile.reg");
+  reg_.SetReadOnly(kHkeyLocalMachine, true);
+  auto hijacked = Expected("hijacked-profile.reg");
+  auto repaired = Expected("hijacked-profile-repaired.reg");
+
+  ClickRepair();
+  ExpectRoot(kHkeyCurrentUser, *repaired);
+  ExpectRoot(kHkeyLocalMachine, *hijacked);
+  EXPECT_EQ(reg_.OpenHandleCount(), 0u);
+}
+
+// Registries on which the repair, cleaner included, has nothing to do: afterwards they hold exactly
+// what they held before, and the report is shown all the same.
+TEST_F(RepairTest, LeavesAloneWhatIsNotItsBusiness) {
+  struct Case {
+    const char* name;
+    const char* reg;
+  };
+  const Case cases[] = {
+      {"empty registry", ""},
+      {"parents without the keys the steps name",
+       "[HKEY_CURRENT_USER\\Software\\Microsoft\\Internet Explorer]\n"
+       "[HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings\\Zones\\2]\n"
+       "[HKEY_CURRENT_USER\\Software\\Policies\\Microsoft\\Internet Explorer\\Infodelivery]\n"
+       "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Internet Explorer\\Main]\n"
+       "\"Start Page\"=\"http://www.example.com/\"\n"
+       "[HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows\\CurrentVersion]\n"},
+      {"machine policies of the shell, the registry editor and MS-DOS programs",
+       "[HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows\\CurrentVersion\\Policies\\Explorer]\n"
+       "\"NoRun\"=dword:00000001\n\"NOClose\"=dword:00000001\n\"NoLogOff\"=dword:00000001\n"
+       "\"NoDrives\"=dword:00000004\n\"NoDesktop\"=dword:00000001\n"
+       "[HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows\\CurrentVersion\\Policies\\System]\n"
+       "\"DisableRegistryTools\"=dword:00000001\n"
+       "[HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows\\CurrentVersion\\Policies\\WinOldApp]\n"
+       "\"Disabled\"=dword:00000001\n\"NoRealMode\"=dword:00000001\n"},
+      {"the user's own logon notice",
+       "[HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\Winlogon]\n"
+       "\"LegalNoticeCaption\"=\"Hello\"\n\"LegalNoticeText\"=\"World\"\n"},
+      {"restriction keys of the same name elsewhere",
+       "[HKEY_CURRENT_USER\\Software\\Policies\\Microsoft\\Internet Explorer\\Toolbars\\Restrictions]\n"
+       "\"NoNavBar\"=dword:00000001\n"
+       "[HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Internet Explorer\\Restrictions\\Sub]\n"
+       "[HKEY_CURRENT_USER\\Software\\Policies\\Microsoft\\Internet Explorer\\Control Panel Backup]\n"
+       "\"HomePage\"=dword:00000001\n"},
+      {"startup keys with ordinary programs only",
+       "[HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\Run]\n"
+       "\"ctfmon.exe\"=\"C:\\\\WINDOWS\\\\system32\\\\ctfmon.exe\"\n"
+       "\"helper.vbs\"=\"C:\\\\Program Files\\\\Helper\\\\helper.exe\"\n"
+       "[HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows\\CurrentVersion\\RunServices]\n"
+       "\"Flags\"=dword:00000001\n\"Empty\"=\"\"\n"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    reg_.Clear();
+    nqtest::LoadReg(reg_, c.reg);
+    auto before = ExpectedText(c.reg);
+    ClickRepair();
+    ExpectRoot(kHkeyCurrentUser, *before);
+    ExpectRoot(kHkeyLocalMachine, *before);
+  }
+}
+
+// ProtectIE puts the scripting shell object's class entry back into the keys that are there, and
+// only there; it says nothing.
+TEST_F(RepairTest, ProtectIERestoresScriptShellClassInExistingKeys) {
+  const char* clsid = "HKEY_CLASSES_ROOT\\CLSID\\{F935DC22-1CF0-11D0-ADB9-00C04FD58A0B}";
+  const std::string key = std::string("[") + clsid;
+  nqtest::LoadReg(reg_, key + "]\n@=\"Hijacked\"\n" +
+                            key + "\\ProgID]\n@=\"Evil.Shell\"\n" +
+                            key + "\\InProcServer32]\n@=\"C:\\\\WINDOWS\\\\system32\\\\wshom.ocx\"\n"
+                                  "\"ThreadingModel\"=\"Free\"\n");
+  auto expected = ExpectedText(key + "]\n@=\"Windows Script Host Shell Object\"\n" +
+                               key + "\\ProgID]\n@=\"WScript.Shell.1\"\n" +
+                               key + "\\InProcServer32]\n@=\"C:\\\\WINDOWS\\\\system32\\\\wshom.ocx\"\n"
+                                     "\"ThreadingModel\"=\"Apartment\"\n");
+
+  EXPECT_TRUE(form_->Run("ProtectIE"));
+  ExpectRoot(platform::kHkeyClassesRoot, *expected);
+  EXPECT_TRUE(dialogs_.shown.empty());
+}
+
+}  // namespace
