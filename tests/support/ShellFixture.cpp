@@ -8,8 +8,11 @@
 #include <stdexcept>
 #include <system_error>
 
+#include <cstdlib>
+
 #ifdef _WIN32
 #include "platform/win32/Win32FileSystem.h"
+#include "platform/win32/Win32Shell.h"
 #endif
 
 namespace nqtest {
@@ -126,6 +129,41 @@ void FileTree::SetAttributes(const std::string& relative, std::uint32_t attribut
 #endif
   }
   if (!done) throw std::runtime_error("cannot set the attributes of " + relative);
+}
+
+SimBackEnds::SimBackEnds()
+    : shell(*tree.Sim(), tree.Scratch("recycled")),
+      previousShell_(platform::SetShell(&shell)),
+      previousCache_(platform::SetUrlCache(&cache)),
+      previousHistory_(platform::SetUrlHistory(&history)) {}
+
+SimBackEnds::~SimBackEnds() {
+  platform::SetUrlHistory(previousHistory_);
+  platform::SetUrlCache(previousCache_);
+  platform::SetShell(previousShell_);
+}
+
+bool InThrowawayWinePrefix(std::string* reason) {
+#ifdef _WIN32
+  if (platform::Win32Shell::WineVersion().empty()) {
+    *reason = "not running under Wine: this test would empty this system's own data";
+    return false;
+  }
+  const char* prefix = std::getenv("WINEPREFIX");
+  const auto normal = [](std::string path) {
+    while (path.size() > 1 && path.back() == '/') path.pop_back();
+    return fs::path(path).lexically_normal().generic_string();
+  };
+  if (prefix == nullptr || normal(prefix) != normal(NQ_WINEPREFIX)) {
+    *reason = std::string("the Wine prefix is not the build's throwaway one (") + NQ_WINEPREFIX +
+              "): run it through ctest or cmake/wine-run.sh with that prefix";
+    return false;
+  }
+  return true;
+#else
+  *reason = "needs the Windows build under Wine";
+  return false;
+#endif
 }
 
 }  // namespace nqtest

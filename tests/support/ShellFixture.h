@@ -10,6 +10,9 @@
 
 #include "platform/shell.h"
 #include "platform/sim/SimFileSystem.h"
+#include "platform/sim/SimShell.h"
+#include "platform/sim/SimUrlCache.h"
+#include "platform/sim/SimUrlHistory.h"
 #include "tests/support/Sim.h"
 
 namespace nqtest {
@@ -71,10 +74,46 @@ class FileTree {
   platform::IFileSystem* previous_ = nullptr;
 };
 
-// A fixture with the in-memory registry and the substitute file tree.
+// Every substitute beyond the registry, installed for as long as it lives: the file tree, the
+// shell on that tree (with a recycle-bin folder beside it), the URL cache and the URL history.
+class SimBackEnds {
+ public:
+  SimBackEnds();
+  ~SimBackEnds();
+  SimBackEnds(const SimBackEnds&) = delete;
+  SimBackEnds& operator=(const SimBackEnds&) = delete;
+
+  FileTree tree{Backend::Sim};
+  platform::SimShell shell;
+  platform::SimUrlCache cache;
+  platform::SimUrlHistory history;
+
+ private:
+  platform::IShell* previousShell_;
+  platform::IUrlCache* previousCache_;
+  platform::IUrlHistory* previousHistory_;
+};
+
+// A fixture with the in-memory registry and every other substitute.
 class FileTreeTest : public SimRegistryTest {
  protected:
-  FileTree tree_{Backend::Sim};
+  SimBackEnds sim_;
+  FileTree& tree_ = sim_.tree;
+  platform::SimShell& shell_ = sim_.shell;
+  platform::SimUrlCache& cache_ = sim_.cache;
+  platform::SimUrlHistory& history_ = sim_.history;
 };
+
+// Whether a test may empty the real URL cache, URL history or recycle bins: only in the Windows
+// build, under Wine, in the build's own throwaway prefix. Otherwise false, with the reason.
+bool InThrowawayWinePrefix(std::string* reason);
+
+#define NQ_SKIP_OUTSIDE_THROWAWAY_PREFIX()                      \
+  do {                                                          \
+    std::string nqSkipReason;                                   \
+    if (!::nqtest::InThrowawayWinePrefix(&nqSkipReason)) {      \
+      GTEST_SKIP() << nqSkipReason;                             \
+    }                                                           \
+  } while (false)
 
 }  // namespace nqtest
