@@ -85,6 +85,7 @@ void TMainForm::LayOut() {
   ListBox1.SetColor(ui::kClCream);
   ListBox1.SetFont(Verdana(11, true));
   ListBox1.ItemHeight = 16;
+  ListBox1.Border = false;
   ListBox1.AddAll({"Repair  IE Default Page", "Repair  IE Homepage", "Repair  IE Window Title",
                    "Repair  IE Start Page", "Repair  IE Default Search Engine", "Repair  IE Links Toolbar Name",
                    "Repair  Earth DisplayName ", "Cancel IE Internet Options Restrictions",
@@ -158,7 +159,13 @@ void TMainForm::LayOut() {
   // Toolbar wallpaper page.
   coolbarBMP.SetBounds(10, 16, 319, 73);
   coolbarBMP.Tile = true;
-  coolbarBMP.OverlayResource = 130;  // the picture of a browser's bars, Image7
+  coolbarBMP.SetColor(ui::kClWhite);  // the band's own plain background, behind the wallpaper
+  // Image7, the picture of a browser's bars, sits 2 pixels down in a 306 x 73 tool bar 9 pixels in,
+  // which cuts it off.
+  coolbarBMP.OverlayResource = 130;
+  coolbarBMP.OverlayLeft = 9;
+  coolbarBMP.OverlayTop = 2;
+  coolbarBMP.OverlayClip = ui::TRect{9, 0, 306, 73};
   LabelAt(Label3, 8, 104, 105, 14, "Select an image:");
   Label3.Transparent = true;
   Label3.SetFont(Verdana(9, false, ui::kClWhite));

@@ -225,6 +225,7 @@ class TListBox : public TControl {
   int TopIndex() const { return topIndex_; }
   void SetTopIndex(int index);
   int ItemHeight = 14;
+  bool Border = true;  // a sunken edge round the list
   // A selection made by the user (mouse, arrow keys, letters): sets it and runs OnClick.
   void UserSelect(int index);
   std::function<void()> OnClick;
@@ -304,6 +305,9 @@ class TImage : public TControl {
   void SetPicture(std::shared_ptr<const TBitmap> picture);
   bool Tile = false;
   int OverlayResource = 0;  // bitmap resource drawn over the picture, 0 for none
+  // Where the overlay's top left sits, and the rectangle it is clipped to (empty: no clipping).
+  int OverlayLeft = 0, OverlayTop = 0;
+  TRect OverlayClip;
   TColor TransparentColor = Rgb(255, 0, 255);
 
  private:
@@ -359,6 +363,8 @@ class TForm : public TControl {
   void SetActiveControl(TControl* control);
   // The screen position of the client area's top left.
   int Left = 0, Top = 0;
+  // The title bar shows a minimise button beside the close button.
+  bool MinimizeButton = true;
 
   // Keys reach the form before its controls (key preview). A handler that returns true has
   // consumed the key.

@@ -1,0 +1,358 @@
+// A form's own window: borderless, with the title bar drawn in the top 29 pixels of the client
+// area (pictures at the ends, a stretched one between, the caption, minimise and close buttons),
+// dragged by that bar. Also the message loop, which shows every key to its form first.
+#include <windowsx.h>
+
+#include <vector>
+
+#include "resources/resource.h"
+#include "ui/win32/Gdi.h"
+#include "ui/win32/Peers.h"
+#include "ui/win32/Win32Ui.h"
+
+namespace ui::win32 {
+namespace {
+
+class TFormPeer final : public TCustomPeer {
+ public:
+  explicit TFormPeer(TForm& form) : TCustomPeer(form), form_(form) {}
+
+  void Create(HWND owner) override {
+    DWORD style = WS_POPUP | WS_CLIPCHILDREN | WS_SYSMENU;
+    if (form_.MinimizeButton) style |= WS_MINIMIZEBOX;
+    DWORD exStyle = WS_EX_CONTROLPARENT | (owner == nullptr ? WS_EX_APPWINDOW : 0);
+    const TRect b = form_.Bounds();
+    // No frame: the window is exactly the client area the layout gives.
+    CreateWindowExA(exStyle, kFormClass, form_.Caption().c_str(), style, form_.Left, form_.Top, b.width, b.height,
+                    owner, nullptr, Instance(), this);
+  }
+
+  void Changed(TControl&, unsigned what) override {
+    if (hwnd_ == nullptr) return;
+    if (what & kChText) {
+      SetWindowTextA(hwnd_, form_.Caption().c_str());
+      RECT title{0, 0, form_.Bounds().width, kTitleBarHeight};
+      InvalidateRect(hwnd_, &title, FALSE);
+    }
+    if (what & kChBounds) {
+      SetWindowPos(hwnd_, nullptr, 0, 0, form_.Bounds().width, form_.Bounds().height,
+                   SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+    // Closing ends the loop that runs the form; the message wakes it up.
+    if ((what & kChVisible) && form_.Closed()) PostMessageA(hwnd_, WM_NULL, 0, 0);
+    if (what & kChColor) {
+      ShowCursorNow();
+      Invalidate();
+    }
+  }
+
+ protected:
+  void Paint(HDC dc, const RECT& client) override {
+    FillColor(dc, client, EffectiveColor(form_));
+    const int width = client.right;
+    HBITMAP left = ResourceBitmap(IDB_TITLE_LEFT);
+    HBITMAP right = ResourceBitmap(IDB_TITLE_RIGHT);
+    DrawPicture(dc, left, 0, 0, 0, 0, TITLE_LEFT_W, TITLE_BAR_H);
+    StretchPicture(dc, ResourceBitmap(IDB_TITLE_MID), TITLE_LEFT_W, 0, width - TITLE_LEFT_W - TITLE_RIGHT_W, TITLE_BAR_H);
+    DrawPicture(dc, right, width - TITLE_RIGHT_W, 0, 0, 0, TITLE_RIGHT_W, TITLE_BAR_H);
+
+    TSelect font(dc, FontOf(TFont{"Tahoma", 8, false, true, kClWhite}));
+    SetBkMode(dc, TRANSPARENT);
+    SetTextColor(dc, kClWhite);
+    RECT caption{TITLE_CAPTION_X, 0, MinimiseRect().left - 4, TITLE_BAR_H};
+    if (!form_.MinimizeButton) caption.right = CloseRect().left - 4;
+    DrawTextA(dc, form_.Caption().c_str(), static_cast<int>(form_.Caption().size()), &caption,
+              DT_SINGLELINE | DT_VCENTER | DT_LEFT | DT_NOPREFIX | DT_END_ELLIPSIS);
+
+    PaintTitleButton(dc, ResourceBitmap(IDB_TITLE_CLOSE), CloseRect(), TTitlePart::Close);
+    if (form_.MinimizeButton) PaintTitleButton(dc, ResourceBitmap(IDB_TITLE_MIN), MinimiseRect(), TTitlePart::Minimise);
+  }
+
+  LRESULT WndProc(UINT message, WPARAM wParam, LPARAM lParam) override {
+    switch (message) {
+      case WM_NCHITTEST: {
+        POINT at{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+        ScreenToClient(hwnd_, &at);
+        // The bar outside its buttons drags the window, as a caption does.
+        if (PartAt(at) == TTitlePart::Caption) return HTCAPTION;
+        return HTCLIENT;
+      }
+      case WM_NCLBUTTONDBLCLK:
+        // A double click on the bar does nothing: the window has one size.
+        if (wParam == HTCAPTION) return 0;
+        break;
+      case WM_SYSCOMMAND:
+        if ((wParam & 0xFFF0) == SC_MAXIMIZE || (wParam & 0xFFF0) == SC_SIZE) return 0;
+        break;
+      case WM_MOUSEMOVE: {
+        POINT at{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+        SetHot(PartAt(at));
+        TrackLeave();
+        return 0;
+      }
+      case WM_MOUSELEAVE:
+        tracking_ = false;
+        SetHot(TTitlePart::None);
+        return 0;
+      case WM_LBUTTONDOWN: {
+        POINT at{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+        const TTitlePart part = PartAt(at);
+        if (part == TTitlePart::Close || part == TTitlePart::Minimise) {
+          pressed_ = part;
+          SetCapture(hwnd_);
+          InvalidateTitle();
+        }
+        return 0;
+      }
+      case WM_LBUTTONUP: {
+        POINT at{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+        const TTitlePart pressed = pressed_;
+        pressed_ = TTitlePart::None;
+        if (GetCapture() == hwnd_) ReleaseCapture();
+        InvalidateTitle();
+        if (pressed != TTitlePart::None && PartAt(at) == pressed) {
+          if (pressed == TTitlePart::Close) {
+            form_.Close();
+          } else {
+            ShowWindow(hwnd_, SW_MINIMIZE);
+          }
+        }
+        return 0;
+      }
+      case WM_CAPTURECHANGED:
+        if (pressed_ != TTitlePart::None) {
+          pressed_ = TTitlePart::None;
+          InvalidateTitle();
+        }
+        return 0;
+      case WM_CLOSE:
+        form_.Close();
+        return 0;
+      case WM_MOVE:
+        if (!IsIconic(hwnd_)) {
+          form_.Left = GET_X_LPARAM(lParam);
+          form_.Top = GET_Y_LPARAM(lParam);
+        }
+        return 0;
+      case WM_ACTIVATE:
+        if (LOWORD(wParam) == WA_INACTIVE) {
+          HWND focus = GetFocus();
+          if (focus != nullptr && IsChild(hwnd_, focus)) savedFocus_ = focus;
+          return 0;
+        }
+        if (savedFocus_ != nullptr && IsWindow(savedFocus_) && IsChild(hwnd_, savedFocus_) &&
+            IsWindowVisible(savedFocus_)) {
+          SetFocus(savedFocus_);
+          return 0;
+        }
+        break;
+      default:
+        break;
+    }
+    return TCustomPeer::WndProc(message, wParam, lParam);
+  }
+
+ private:
+  int Width() const {
+    RECT client;
+    GetClientRect(hwnd_, &client);
+    return client.right;
+  }
+  RECT CloseRect() const {
+    const int right = Width() - TITLE_BUTTON_RIGHT;
+    return RECT{right - TITLE_BUTTON_W, TITLE_BUTTON_Y, right, TITLE_BUTTON_Y + TITLE_BUTTON_H};
+  }
+  RECT MinimiseRect() const {
+    const int right = CloseRect().left - TITLE_BUTTON_GAP;
+    return RECT{right - TITLE_BUTTON_W, TITLE_BUTTON_Y, right, TITLE_BUTTON_Y + TITLE_BUTTON_H};
+  }
+  TTitlePart PartAt(POINT at) const {
+    if (at.y < 0 || at.y >= kTitleBarHeight || at.x < 0 || at.x >= Width()) return TTitlePart::None;
+    RECT close = CloseRect();
+    if (PtInRect(&close, at)) return TTitlePart::Close;
+    RECT minimise = MinimiseRect();
+    if (form_.MinimizeButton && PtInRect(&minimise, at)) return TTitlePart::Minimise;
+    return TTitlePart::Caption;
+  }
+  void SetHot(TTitlePart part) {
+    if (part == hot_) return;
+    hot_ = part;
+    InvalidateTitle();
+  }
+  void InvalidateTitle() const {
+    RECT title{0, 0, Width(), kTitleBarHeight};
+    InvalidateRect(hwnd_, &title, FALSE);
+  }
+  void PaintTitleButton(HDC dc, HBITMAP strip, const RECT& box, TTitlePart part) const {
+    int state = TITLE_BUTTON_NORMAL;
+    if (pressed_ == part && hot_ == part) {
+      state = TITLE_BUTTON_PRESSED;
+    } else if (hot_ == part || pressed_ == part) {
+      state = TITLE_BUTTON_HOT;
+    }
+    DrawPicture(dc, strip, box.left, box.top, state * TITLE_BUTTON_W, 0, TITLE_BUTTON_W, TITLE_BUTTON_H);
+  }
+
+  TForm& form_;
+  TTitlePart hot_ = TTitlePart::None;
+  TTitlePart pressed_ = TTitlePart::None;
+  HWND savedFocus_ = nullptr;
+};
+
+std::string& Title() {
+  static std::string title;
+  return title;
+}
+
+// The form a key is meant for sees it before the control that has the focus.
+bool PreviewKey(const MSG& msg) {
+  const bool down = msg.message == WM_KEYDOWN || msg.message == WM_SYSKEYDOWN;
+  const bool up = msg.message == WM_KEYUP || msg.message == WM_SYSKEYUP;
+  if (!down && !up) return false;
+  TPeer* peer = TPeer::Of(GetAncestor(msg.hwnd, GA_ROOT));
+  auto* form = peer != nullptr ? dynamic_cast<TForm*>(&peer->Control()) : nullptr;
+  if (form == nullptr) return false;
+  const int key = static_cast<int>(msg.wParam);
+  const unsigned shift = ShiftState();
+  if (up) {
+    form->KeyUp(key, shift);
+    return false;
+  }
+  if (form->KeyDown(key, shift)) return true;
+  if (key == VK_TAB && !(shift & (kCtrl | kAlt))) {
+    HWND root = GetAncestor(msg.hwnd, GA_ROOT);
+    HWND focus = GetFocus();
+    HWND next = GetNextDlgTabItem(root, focus != nullptr && IsChild(root, focus) ? focus : nullptr,
+                                  (shift & kShift) ? TRUE : FALSE);
+    if (next != nullptr) SetFocus(next);
+    return true;
+  }
+  return false;
+}
+
+void Dispatch(MSG& msg) {
+  if (PreviewKey(msg)) return;
+  TranslateMessage(&msg);
+  DispatchMessageA(&msg);
+}
+
+}  // namespace
+
+void SetApplicationTitle(const std::string& title) { Title() = title; }
+const std::string& ApplicationTitle() { return Title(); }
+
+class TFormWindowImpl {
+ public:
+  TFormWindowImpl(TForm& form, HWND owner) : form_(form), peer_(std::make_unique<TFormPeer>(form)) {
+    peer_->Create(owner);
+    if (peer_->Hwnd() != nullptr) MakeChildren(form, peer_->Hwnd());
+  }
+  ~TFormWindowImpl() {
+    if (peer_->Hwnd() != nullptr) DestroyWindow(peer_->Hwnd());
+    peers_.clear();
+    peer_.reset();
+  }
+
+  HWND Window() const { return peer_->Hwnd(); }
+  TForm& Form() const { return form_; }
+
+ private:
+  void MakeChildren(TControl& parent, HWND parentWindow) {
+    for (TControl* child : parent.Children()) {
+      std::unique_ptr<TPeer> peer = MakePeer(*child);
+      if (peer == nullptr) continue;
+      peer->Create(parentWindow);
+      HWND window = peer->Hwnd();
+      peers_.push_back(std::move(peer));
+      if (window != nullptr) MakeChildren(*child, window);
+    }
+  }
+
+  TForm& form_;
+  std::unique_ptr<TFormPeer> peer_;
+  std::vector<std::unique_ptr<TPeer>> peers_;
+};
+
+void Initialise(Handle instance) {
+  SetInstance(reinterpret_cast<HINSTANCE>(instance));
+  INITCOMMONCONTROLSEX controls{sizeof controls, ICC_LISTVIEW_CLASSES | ICC_STANDARD_CLASSES};
+  InitCommonControlsEx(&controls);
+
+  WNDCLASSEXA control{};
+  control.cbSize = sizeof control;
+  control.lpfnWndProc = &TCustomPeer::Proc;
+  control.hInstance = Instance();
+  control.hCursor = LoadCursor(nullptr, IDC_ARROW);
+  control.lpszClassName = kCustomClass;
+  RegisterClassExA(&control);
+
+  WNDCLASSEXA form = control;
+  form.lpszClassName = kFormClass;
+  form.hIcon = static_cast<HICON>(LoadImageA(Instance(), MAKEINTRESOURCEA(IDI_APP), IMAGE_ICON, 32, 32, 0));
+  form.hIconSm = static_cast<HICON>(LoadImageA(Instance(), MAKEINTRESOURCEA(IDI_APP), IMAGE_ICON, 16, 16, 0));
+  RegisterClassExA(&form);
+}
+
+TFormWindow::TFormWindow(TForm& form, Handle owner)
+    : impl_(std::make_unique<TFormWindowImpl>(form, reinterpret_cast<HWND>(owner))) {}
+
+TFormWindow::~TFormWindow() = default;
+
+Handle TFormWindow::Window() const { return reinterpret_cast<Handle>(impl_->Window()); }
+
+void TFormWindow::Show() {
+  HWND window = impl_->Window();
+  if (window == nullptr) return;
+  ShowWindow(window, SW_SHOWNORMAL);
+  UpdateWindow(window);
+  SetForegroundWindow(window);
+  // The first control that takes the keyboard has it, as in a dialog.
+  if (HWND first = GetNextDlgTabItem(window, nullptr, FALSE)) SetFocus(first);
+}
+
+bool TFormWindow::RunUntilClosed() {
+  TForm& form = impl_->Form();
+  MSG msg;
+  while (!form.Closed() && IsWindow(impl_->Window())) {
+    const BOOL got = GetMessageA(&msg, nullptr, 0, 0);
+    if (got == 0) {
+      PostQuitMessage(static_cast<int>(msg.wParam));
+      return false;
+    }
+    if (got < 0) return false;
+    Dispatch(msg);
+  }
+  return true;
+}
+
+Handle WindowOf(const TControl& control) {
+  auto* peer = dynamic_cast<TPeer*>(control.Peer());
+  return peer != nullptr ? reinterpret_cast<Handle>(peer->Hwnd()) : 0;
+}
+
+void ShowModal(TForm& form, TForm& owner) {
+  HWND ownerWindow = reinterpret_cast<HWND>(WindowOf(owner));
+  TFormWindow window(form, reinterpret_cast<Handle>(ownerWindow));
+  // The owner takes no input until the box closes.
+  if (ownerWindow != nullptr) EnableWindow(ownerWindow, FALSE);
+  window.Show();
+  window.RunUntilClosed();
+  if (ownerWindow != nullptr) {
+    // Enabled again before this window goes, so that the activation returns to the owner.
+    EnableWindow(ownerWindow, TRUE);
+    SetActiveWindow(ownerWindow);
+  }
+}
+
+void ProcessMessages() {
+  MSG msg;
+  while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    if (msg.message == WM_QUIT) {
+      PostQuitMessage(static_cast<int>(msg.wParam));
+      return;
+    }
+    Dispatch(msg);
+  }
+}
+
+}  // namespace ui::win32

@@ -1,0 +1,94 @@
+// GDI objects the peers share: fonts and brushes made once per look and kept for the life of the
+// program, the resource pictures, and the few drawing helpers the skinned parts need.
+#pragma once
+
+#include <windows.h>
+
+#include <memory>
+
+#include "ui/Widgets.h"
+
+namespace ui::win32 {
+
+// Owns one GDI object.
+template <typename T>
+class TGdiObject {
+ public:
+  TGdiObject() = default;
+  explicit TGdiObject(T object) : object_(object) {}
+  ~TGdiObject() { Reset(); }
+  TGdiObject(TGdiObject&& other) noexcept : object_(other.object_) { other.object_ = nullptr; }
+  TGdiObject& operator=(TGdiObject&& other) noexcept {
+    if (this != &other) {
+      Reset();
+      object_ = other.object_;
+      other.object_ = nullptr;
+    }
+    return *this;
+  }
+  TGdiObject(const TGdiObject&) = delete;
+  TGdiObject& operator=(const TGdiObject&) = delete;
+  T Get() const { return object_; }
+  void Reset() {
+    if (object_ != nullptr) DeleteObject(object_);
+    object_ = nullptr;
+  }
+
+ private:
+  T object_ = nullptr;
+};
+
+// Selects an object into a DC for as long as it lives.
+class TSelect {
+ public:
+  TSelect(HDC dc, HGDIOBJ object) : dc_(dc), previous_(SelectObject(dc, object)) {}
+  ~TSelect() { SelectObject(dc_, previous_); }
+  TSelect(const TSelect&) = delete;
+  TSelect& operator=(const TSelect&) = delete;
+
+ private:
+  HDC dc_;
+  HGDIOBJ previous_;
+};
+
+// A memory DC, deleted with its owner.
+class TMemoryDc {
+ public:
+  explicit TMemoryDc(HDC like) : dc_(CreateCompatibleDC(like)) {}
+  ~TMemoryDc() {
+    if (dc_ != nullptr) DeleteDC(dc_);
+  }
+  TMemoryDc(const TMemoryDc&) = delete;
+  TMemoryDc& operator=(const TMemoryDc&) = delete;
+  HDC Get() const { return dc_; }
+
+ private:
+  HDC dc_;
+};
+
+HINSTANCE Instance();
+void SetInstance(HINSTANCE instance);
+
+// Shared fonts and brushes; the caches own them.
+HFONT FontOf(const TFont& font);
+HBRUSH BrushOf(TColor color);
+
+// A picture of the resources, loaded once (a DIB section: 24-bit keyed/opaque or 32-bit alpha).
+HBITMAP ResourceBitmap(int id);
+SIZE BitmapSize(HBITMAP bitmap);
+bool HasAlpha(HBITMAP bitmap);
+
+// Draws the part (sx, sy, w, h) of a resource picture at (x, y): alpha pictures blended,
+// 24-bit ones with `key` left out when `keyed`, else copied.
+void DrawPicture(HDC dc, HBITMAP bitmap, int x, int y, int sx, int sy, int w, int h, bool keyed = false,
+                 COLORREF key = RGB(255, 0, 255));
+// Stretches a 24-bit picture over (x, y, w, h).
+void StretchPicture(HDC dc, HBITMAP bitmap, int x, int y, int w, int h);
+
+void FillColor(HDC dc, const RECT& rect, TColor color);
+void FrameColor(HDC dc, const RECT& rect, TColor color);
+
+// The colour a control shows behind its content: its own, else its parent's, up to the form.
+TColor EffectiveColor(const TControl& control);
+
+}  // namespace ui::win32

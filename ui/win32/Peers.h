@@ -1,0 +1,104 @@
+// The peers: each binds one control of the widget state to a real window, shows the state as it
+// changes and hands the user's input back through the control's own methods. Standard controls
+// (list box, list view, edit, check box) are subclassed; the skinned parts are windows of our own
+// class that draw themselves.
+#pragma once
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include <memory>
+#include <string>
+
+#include "ui/Widgets.h"
+
+namespace ui::win32 {
+
+inline constexpr const char* kCustomClass = "NqControl";
+inline constexpr const char* kFormClass = "NqForm";
+inline constexpr int kTitleBarHeight = 29;
+
+class TPeer : public IPeer {
+ public:
+  explicit TPeer(TControl& control);
+  ~TPeer() override;
+  TPeer(const TPeer&) = delete;
+  TPeer& operator=(const TPeer&) = delete;
+
+  TControl& Control() const { return control_; }
+  HWND Hwnd() const { return hwnd_; }
+  // Makes the window as a child of `parent`, placed and shown as the state says.
+  virtual void Create(HWND parent) = 0;
+
+  void Changed(TControl& control, unsigned what) override;
+  void Focus(TControl& control) override;
+
+  // What a parent hands on to the child that sent it.
+  virtual void OnCommand(int /*code*/) {}
+  virtual LRESULT OnNotify(NMHDR* /*header*/) { return 0; }
+  virtual void OnDrawItem(DRAWITEMSTRUCT* /*item*/) {}
+  virtual HBRUSH OnCtlColor(HDC /*dc*/) { return nullptr; }
+
+  // The peer bound to a window of ours, or null.
+  static TPeer* Of(HWND window);
+  // Called as the window goes: the peer no longer has one.
+  void Detach();
+
+ protected:
+  // The kind's own share of a change (after bounds, visibility, enabling and cursor).
+  virtual void Update(unsigned /*what*/) {}
+  void Attach(HWND window);
+  // Sets the pointer for the control under the mouse; false when the window's own should show.
+  bool ApplyCursor(WPARAM hitTest) const;
+  void ShowCursorNow() const;
+  // Focus reached this window: the form's active control follows.
+  void FocusArrived(bool focusable);
+
+  TControl& control_;
+  HWND hwnd_ = nullptr;
+};
+
+// A window of our own class that draws itself.
+class TCustomPeer : public TPeer {
+ public:
+  using TPeer::TPeer;
+  static LRESULT CALLBACK Proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+
+ protected:
+  void CreateCustom(HWND parent, const char* windowClass, DWORD style, DWORD exStyle, int x, int y, int w, int h);
+  void CreateChild(HWND parent, DWORD extraStyle = 0);
+  virtual LRESULT WndProc(UINT message, WPARAM wParam, LPARAM lParam);
+  // Draws the whole client area (the caller buffers it).
+  virtual void Paint(HDC dc, const RECT& client);
+  void Update(unsigned what) override;
+  void Invalidate() const;
+  // Mouse tracking shared by the clickable parts: a press and release over the same target.
+  void TrackLeave();
+  bool tracking_ = false;
+};
+
+// A standard control, subclassed.
+class TStandardPeer : public TPeer {
+ public:
+  using TPeer::TPeer;
+  static LRESULT CALLBACK Proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id,
+                               DWORD_PTR data);
+
+ protected:
+  void CreateStandard(HWND parent, const char* windowClass, DWORD style, DWORD exStyle);
+  virtual LRESULT SubclassProc(UINT message, WPARAM wParam, LPARAM lParam);
+  void Update(unsigned what) override;
+  virtual bool Focusable() const { return true; }
+};
+
+// Makes the peer that fits the control's kind; null for a form.
+std::unique_ptr<TPeer> MakePeer(TControl& control);
+std::unique_ptr<TPeer> MakeListViewPeer(TListView& control);
+std::unique_ptr<TPeer> MakeNavBarPeer(TNavBar& control);
+
+// The form peer's title bar, also used by the About box: the shared pictures and hit areas.
+enum class TTitlePart { None, Caption, Minimise, Close };
+
+unsigned ShiftState();
+
+}  // namespace ui::win32
