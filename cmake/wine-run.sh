@@ -18,6 +18,9 @@ export WINEARCH=win64
 export WINEDEBUG=${WINEDEBUG:--all}
 # No Mono/Gecko download prompts, no desktop menu entries.
 export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
+# Wine keeps the recycle bin in the desktop's trash ($XDG_DATA_HOME/Trash, else the user's own
+# ~/.local/share/Trash): tests that recycle files or empty the recycle bin must meet the prefix's.
+export XDG_DATA_HOME=$prefix/xdg-data
 
 if [ -z "${DISPLAY:-}" ]; then
   exec xvfb-run -a -s "-screen 0 1024x768x24" "$0" --prefix "$prefix" "$@"
@@ -39,4 +42,5 @@ mkdir -p "$(dirname "$prefix")"
 # Started here with no descriptors of ours, so that ctest does not wait on a pipe it holds.
 wineserver -p 60 </dev/null >/dev/null 2>&1
 wineboot </dev/null >/dev/null 2>&1
+mkdir -p "$XDG_DATA_HOME"
 exec wine "$@"
