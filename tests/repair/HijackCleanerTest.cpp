@@ -6,25 +6,24 @@
 #include <string>
 
 #include "services/MainFunc.h"
-#include "tests/support/Registry.h"
-#include "tests/support/Sim.h"
+#include "tests/support/RegistryBackends.h"
 
 namespace {
 
 using namespace nq;
-using nqtest::SimRegistryTest;
 
 constexpr const char* kRun = "\\Software\\Microsoft\\Windows\\CurrentVersion\\Run";
 
-class HijackCleanerTest : public SimRegistryTest {
+// Each registry back end: the substitute, and under Windows and Wine the redirected real registry.
+class HijackCleanerTest : public nqtest::RegistryBackendTest {
  protected:
   void Set(const std::string& name, std::uint32_t type, const std::string& data) {
     platform::RegKey key = 0;
-    ASSERT_EQ(reg_.CreateKeyEx(kHkeyCurrentUser, kRun + 1, platform::kKeyAllAccess, &key), platform::kErrorSuccess);
-    ASSERT_EQ(reg_.SetValueEx(key, name.c_str(), type, reinterpret_cast<const std::uint8_t*>(data.data()),
+    ASSERT_EQ(reg().CreateKeyEx(kHkeyCurrentUser, kRun + 1, platform::kKeyAllAccess, &key), platform::kErrorSuccess);
+    ASSERT_EQ(reg().SetValueEx(key, name.c_str(), type, reinterpret_cast<const std::uint8_t*>(data.data()),
                               static_cast<std::uint32_t>(data.size())),
               platform::kErrorSuccess);
-    reg_.CloseKey(key);
+    reg().CloseKey(key);
   }
   bool Exists(const std::string& name) {
     TRegistry reg;
@@ -32,7 +31,7 @@ class HijackCleanerTest : public SimRegistryTest {
   }
 };
 
-TEST_F(HijackCleanerTest, DeletesByDataOnly) {
+TEST_P(HijackCleanerTest, DeletesByDataOnly) {
   using platform::kRegBinary;
   using platform::kRegDword;
   using platform::kRegExpandSz;
@@ -74,13 +73,12 @@ TEST_F(HijackCleanerTest, DeletesByDataOnly) {
 
   EXPECT_TRUE(DeleteHijackValues(kHkeyCurrentUser, kRun));
   for (const Case& c : cases) EXPECT_EQ(Exists(c.name), !c.deleted) << c.name;
-  EXPECT_EQ(reg_.OpenHandleCount(), 0u);
 }
 
 // Only a to z fold. Under a Turkish code page the C library upper-cases i to a dotted capital and
 // the dotless i (0xFD) to I; the cleaner must still know the registry editor, and must not take a
 // dotless look-alike for it.
-TEST_F(HijackCleanerTest, FoldsAsciiLettersWhateverTheLocale) {
+TEST_P(HijackCleanerTest, FoldsAsciiLettersWhateverTheLocale) {
   const std::string saved = std::setlocale(LC_ALL, nullptr);
   bool turkish = false;
   for (const char* name : {"Turkish_Turkey.1254", "tr_TR.ISO-8859-9", "tr_TR.iso88599"}) {
@@ -99,7 +97,7 @@ TEST_F(HijackCleanerTest, FoldsAsciiLettersWhateverTheLocale) {
   EXPECT_TRUE(Exists("Tool"));
 }
 
-TEST_F(HijackCleanerTest, FalseWhenNothingWasDeleted) {
+TEST_P(HijackCleanerTest, FalseWhenNothingWasDeleted) {
   EXPECT_FALSE(DeleteHijackValues(kHkeyCurrentUser, kRun));  // no such key
   TRegistry reg;
   EXPECT_FALSE(reg.OpenKey(kRun, false));  // and none was made
@@ -109,13 +107,7 @@ TEST_F(HijackCleanerTest, FalseWhenNothingWasDeleted) {
   EXPECT_TRUE(Exists("ctfmon.exe"));
 }
 
-TEST_F(HijackCleanerTest, StandardUserCannotCleanMachineKeys) {
-  nqtest::LoadReg(reg_, "[HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows\\CurrentVersion\\Run]\n"
-                        "\"Loader\"=\"wscript.exe loader.vbs\"\n");
-  reg_.SetReadOnly(kHkeyLocalMachine, true);
-  EXPECT_FALSE(DeleteHijackValues(kHkeyLocalMachine, kRun));
-  reg_.SetReadOnly(kHkeyLocalMachine, false);
-  EXPECT_EQ(ReadStringValue(kHkeyLocalMachine, kRun, "Loader"), "wscript.exe loader.vbs");
-}
+INSTANTIATE_TEST_SUITE_P(Backends, HijackCleanerTest, ::testing::ValuesIn(nqtest::RegistryBackends()),
+                         nqtest::BackendName);
 
 }  // namespace
