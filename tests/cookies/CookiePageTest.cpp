@@ -1,0 +1,366 @@
+// The cookie page on the substitutes: loading the cookie folder, sorting, searching, selecting,
+// and the keys and menu items that reach those commands.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cctype>
+#include <set>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "app/MainForm.h"
+#include "services/MainFunc.h"
+#include "tests/support/Registry.h"
+#include "tests/support/ShellFixture.h"
+#include "ui/headless/ScriptedDialogs.h"
+
+namespace nqtest {
+namespace {
+
+const char* const kShellFolders = "\\Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
+
+// Passes every call on to the file tree, and records or breaks reads as a test asks.
+class SpyFileSystem final : public platform::IFileSystem {
+ public:
+  explicit SpyFileSystem(platform::IFileSystem& inner) : inner_(inner) {}
+
+  platform::SearchHandle FindFirst(const std::string& pattern, platform::FindData* data) override {
+    patterns.push_back(pattern);
+    return inner_.FindFirst(pattern, data);
+  }
+  bool FindNext(platform::SearchHandle search, platform::FindData* data) override {
+    return inner_.FindNext(search, data);
+  }
+  void FindClose(platform::SearchHandle search) override { inner_.FindClose(search); }
+  bool ReadFilePrefix(const std::string& path, std::size_t maxBytes, std::string* bytes) override {
+    largestRead = std::max(largestRead, maxBytes);
+    const std::string name = path.substr(path.find_last_of('\\') + 1);
+    if (refuse.count(name) != 0) return false;
+    if (fail.count(name) != 0) throw std::runtime_error("read error");
+    return inner_.ReadFilePrefix(path, maxBytes, bytes);
+  }
+  bool FileExists(const std::string& path) override { return inner_.FileExists(path); }
+
+  std::vector<std::string> patterns;
+  std::size_t largestRead = 0;
+  std::set<std::string> refuse;  // names whose file cannot be opened
+  std::set<std::string> fail;    // names whose read raises an error
+
+ private:
+  platform::IFileSystem& inner_;
+};
+
+class CookiePage : public FileTreeTest {
+ protected:
+  void SetUp() override {
+    FileTreeTest::SetUp();
+    previousFiles_ = platform::SetFileSystem(&files_);
+    previousDialogs_ = ui::SetDialogs(&dialogs_);
+    form_.Run("GrpCookieAct");
+  }
+  void TearDown() override {
+    ui::SetDialogs(previousDialogs_);
+    platform::SetFileSystem(previousFiles_);
+    FileTreeTest::TearDown();
+  }
+
+  void PointCookiesAt(const std::string& relative) {
+    nq::TRegistry reg;
+    ASSERT_TRUE(reg.OpenKey(kShellFolders, true));
+    reg.WriteString("Cookies", tree_.Path(relative));
+  }
+
+  // Rows made directly, "name|site" each ("name" alone for a row without a site).
+  void SetRows(const std::vector<std::string>& rows) {
+    form_.ListView.Items.clear();
+    for (const std::string& text : rows) {
+      ui::TListItem& row = form_.ListView.Items.emplace_back();
+      const std::size_t bar = text.find('|');
+      row.Caption = text.substr(0, bar);
+      if (bar != std::string::npos) row.SubItems.push_back(text.substr(bar + 1));
+    }
+  }
+
+  std::vector<std::string> Names() const {
+    std::vector<std::string> names;
+    for (const ui::TListItem& row : form_.ListView.Items) names.push_back(row.Caption);
+    return names;
+  }
+  std::vector<std::string> Sites() const {
+    std::vector<std::string> sites;
+    for (const ui::TListItem& row : form_.ListView.Items) sites.push_back(row.SubItems.empty() ? "" : row.SubItems[0]);
+    return sites;
+  }
+  std::vector<bool> Selection() const {
+    std::vector<bool> selected;
+    for (const ui::TListItem& row : form_.ListView.Items) selected.push_back(row.Selected);
+    return selected;
+  }
+  void Select(const std::vector<bool>& selected) {
+    for (std::size_t i = 0; i < selected.size(); ++i) form_.ListView.Items[i].Selected = selected[i];
+  }
+
+  SpyFileSystem files_{tree_.FileSystem()};
+  ui::ScriptedDialogs dialogs_;
+  nq::TMainForm form_;
+
+ private:
+  platform::IFileSystem* previousFiles_ = nullptr;
+  ui::IDialogs* previousDialogs_ = nullptr;
+};
+
+// ---- load
+
+TEST_F(CookiePage, ManageCookiesListsEveryCookieFileWithItsSite) {
+  tree_.WriteFile("Cookies\\b@site.txt", "id\nvalue\nb.example/\n1536\n");
+  tree_.WriteFile("Cookies\\a@site.txt", "id\r\nvalue\r\na.example/path\r\n1536\r\n");
+  tree_.WriteFile("Cookies\\c@site.txt", "id\rvalue\rc.example/\r");
+  tree_.WriteFile("Cookies\\hidden.txt", "id\nvalue\nhidden.example/");
+  tree_.SetAttributes("Cookies\\hidden.txt", platform::kFileAttributeHidden | platform::kFileAttributeSystem);
+  tree_.WriteFile("Cookies\\two.txt", "id\nvalue\n");
+  tree_.WriteFile("Cookies\\empty.txt");
+  tree_.MakeFolder("Cookies\\folder.txt");
+  tree_.WriteFile("Cookies\\index.dat", "id\nvalue\nnot a cookie\n");
+  PointCookiesAt("Cookies");
+  form_.SortColumn = 1;
+  form_.SortAscending = true;
+  const int redraws = form_.ListView.RedrawCount();
+
+  form_.fcBar.ClickItem(nq::TMainForm::secPrivacy, 2);  // "Manage Cookies"
+
+  EXPECT_TRUE(dialogs_.shown.empty());
+  EXPECT_EQ(form_.CookieFolder, tree_.Path("Cookies"));
+  EXPECT_EQ(files_.patterns, std::vector<std::string>{tree_.Path("Cookies") + "\\*.txt"});
+  // The search's order, whatever the last sort was.
+  EXPECT_EQ(Names(), (std::vector<std::string>{"a@site.txt", "b@site.txt", "c@site.txt", "empty.txt", "hidden.txt",
+                                               "two.txt"}));
+  EXPECT_EQ(Sites(), (std::vector<std::string>{"a.example/path", "b.example/", "c.example/", "", "hidden.example/", ""}));
+  EXPECT_EQ(form_.SortColumn, 1);
+  EXPECT_TRUE(form_.SortAscending);
+  EXPECT_EQ(Selection(), std::vector<bool>(6, false));
+  // Drawn once, focused, the pointer back to normal and the search closed.
+  EXPECT_EQ(form_.ListView.RedrawCount(), redraws + 1);
+  EXPECT_TRUE(form_.GroupBoxCookie.Visible());
+  EXPECT_TRUE(form_.ListView.Focused());
+  EXPECT_EQ(form_.GroupBoxCookie.Cursor(), ui::TCursor::Default);
+  EXPECT_EQ(tree_.Sim()->OpenSearchCount(), 0u);
+}
+
+TEST_F(CookiePage, ReadsOnlyAsFarAsTheThirdLineAndSkipsFilesItCannotRead) {
+  const std::string longLine(5000, 'x');
+  tree_.WriteFile("Cookies\\1-long-first-line.txt", longLine + "\nvalue\nlong.example/\n");
+  tree_.WriteFile("Cookies\\2-huge.txt", std::string(3 * 1024 * 1024, 'y'));
+  tree_.WriteFile("Cookies\\3-third-line-too-long.txt", "id\nvalue\n" + std::string(70 * 1024, 'z') + "\n");
+  tree_.WriteFile("Cookies\\4-refused.txt", "id\nvalue\nrefused.example/\n");
+  tree_.WriteFile("Cookies\\5-failing.txt", "id\nvalue\nfailing.example/\n");
+  tree_.WriteFile("Cookies\\6-plain.txt", "id\nvalue\nplain.example/\n");
+  files_.refuse.insert("4-refused.txt");
+  files_.fail.insert("5-failing.txt");
+  PointCookiesAt("Cookies");
+
+  form_.FlatSpeedButton7.Click();  // "Refresh"
+
+  EXPECT_TRUE(dialogs_.shown.empty());
+  EXPECT_EQ(Sites(), (std::vector<std::string>{"long.example/", "", "", "", "", "plain.example/"}));
+  EXPECT_EQ(form_.ListView.Items.size(), 6u);
+  EXPECT_LE(files_.largestRead, 64u * 1024 + 1);
+  EXPECT_EQ(form_.GroupBoxCookie.Cursor(), ui::TCursor::Default);
+}
+
+TEST_F(CookiePage, FolderWithoutCookieFilesGivesAnEmptyList) {
+  tree_.MakeFolder("Cookies");
+  tree_.WriteFile("Cookies\\index.dat");
+  PointCookiesAt("Cookies");
+  SetRows({"old.txt|old.example/"});
+
+  form_.Run("LoadCookies");
+
+  EXPECT_TRUE(form_.ListView.Items.empty());
+  EXPECT_EQ(form_.CookieFolder, tree_.Path("Cookies"));
+  EXPECT_EQ(tree_.Sim()->OpenSearchCount(), 0u);
+}
+
+TEST_F(CookiePage, WithoutACookieFolderNothingElseIsSearched) {
+  // Files at the top of the drive: a search for a bare "\*.txt" would list them.
+  tree_.WriteFile("stray.txt", "id\nvalue\nstray.example/\n");
+  tree_.WriteFile("Cookies\\a.txt", "id\nvalue\na.example/\n");
+  PointCookiesAt("Cookies");
+  form_.Run("LoadCookies");
+  ASSERT_EQ(Names(), std::vector<std::string>{"a.txt"});
+
+  ASSERT_TRUE(nq::DeleteNamedValue(platform::kHkeyCurrentUser, kShellFolders, "Cookies"));
+  form_.Run("LoadCookies");
+
+  EXPECT_TRUE(form_.CookieFolder.empty());
+  EXPECT_TRUE(form_.ListView.Items.empty());
+  EXPECT_EQ(files_.patterns.size(), 1u) << "no second search";
+  EXPECT_TRUE(dialogs_.shown.empty());
+}
+
+TEST_F(CookiePage, CookiesValueThatIsNotTextIsReportedAndKeepsTheList) {
+  tree_.WriteFile("Cookies\\a.txt", "id\nvalue\na.example/\n");
+  PointCookiesAt("Cookies");
+  form_.Run("LoadCookies");
+  const std::string folder = form_.CookieFolder;
+  LoadReg(reg_, "[HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders]\n"
+                "\"Cookies\"=hex:43,3a,00\n");
+
+  form_.FlatSpeedButton7.Click();  // "Refresh"
+
+  ASSERT_EQ(dialogs_.shown.size(), 1u);
+  EXPECT_EQ(dialogs_.shown[0].caption, "Norvane And Quillet");
+  EXPECT_EQ(dialogs_.shown[0].flags, ui::kMbOk | ui::kMbIconError);
+  EXPECT_EQ(form_.CookieFolder, folder);
+  EXPECT_EQ(Names(), std::vector<std::string>{"a.txt"});
+  EXPECT_EQ(form_.GroupBoxCookie.Cursor(), ui::TCursor::Default);
+}
+
+TEST_F(CookiePage, F5ReloadsTheCookiesOnlyWhileTheirListHasTheFocus) {
+  tree_.WriteFile("Cookies\\a.txt", "id\nvalue\na.example/\n");
+  PointCookiesAt("Cookies");
+  form_.Run("LoadCookies");
+  tree_.WriteFile("Cookies\\b.txt", "id\nvalue\nb.example/\n");
+
+  form_.FlatSpeedButton7.SetFocus();
+  EXPECT_TRUE(form_.KeyDown(ui::kVkF5, ui::kShiftNone));  // the entry list's refresh takes it
+  EXPECT_EQ(Names(), std::vector<std::string>{"a.txt"});
+
+  form_.ListView.SetFocus();
+  EXPECT_TRUE(form_.KeyDown(ui::kVkF5, ui::kShiftNone));
+  EXPECT_EQ(Names(), (std::vector<std::string>{"a.txt", "b.txt"}));
+}
+
+// ---- sort
+
+TEST_F(CookiePage, HeadingClicksSortAscendingThenReverse) {
+  SetRows({"b.txt|m.example/", "A.txt|z.example/", "a.txt", "C.txt|A.example/"});
+  struct Step {
+    int column;
+    int sortColumn;
+    bool ascending;
+    std::vector<std::string> foldedNames;  // rows that compare equal may come either way round
+  } steps[] = {
+      {0, 0, true, {"A.TXT", "A.TXT", "B.TXT", "C.TXT"}},
+      {0, 0, false, {"C.TXT", "B.TXT", "A.TXT", "A.TXT"}},
+      {0, 0, true, {"A.TXT", "A.TXT", "B.TXT", "C.TXT"}},
+      {1, 1, true, {"A.TXT", "C.TXT", "B.TXT", "A.TXT"}},
+      {1, 1, false, {"A.TXT", "B.TXT", "C.TXT", "A.TXT"}},
+      {0, 0, true, {"A.TXT", "A.TXT", "B.TXT", "C.TXT"}},
+  };
+  for (const Step& step : steps) {
+    form_.ListView.ClickColumn(step.column);
+    EXPECT_EQ(form_.SortColumn, step.sortColumn);
+    EXPECT_EQ(form_.SortAscending, step.ascending);
+    std::vector<std::string> folded = Names();
+    for (std::string& name : folded) {
+      for (char& c : name) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    }
+    EXPECT_EQ(folded, step.foldedNames) << "after a click on column " << step.column;
+    // The order is the one the comparison defines.
+    for (std::size_t i = 1; i < form_.ListView.Items.size(); ++i) {
+      EXPECT_LE(form_.ListViewCompare(form_.ListView.Items[i - 1], form_.ListView.Items[i]), 0) << "rows " << i - 1
+                                                                                                  << ", " << i;
+    }
+  }
+  // Sorted by site, the row without one came first ascending and last descending.
+  form_.ListView.ClickColumn(1);
+  EXPECT_EQ(Names(), (std::vector<std::string>{"a.txt", "C.txt", "b.txt", "A.txt"}));
+  form_.ListView.ClickColumn(1);
+  EXPECT_EQ(Names(), (std::vector<std::string>{"A.txt", "b.txt", "C.txt", "a.txt"}));
+  EXPECT_TRUE(dialogs_.shown.empty());
+}
+
+TEST_F(CookiePage, RefreshShowsTheSearchOrderAndKeepsTheSortDirection) {
+  for (const char* name : {"a.txt", "b.txt", "c.txt"}) tree_.WriteFile(std::string("Cookies\\") + name, "x\n");
+  PointCookiesAt("Cookies");
+  form_.Run("LoadCookies");
+  form_.ListView.ClickColumn(0);
+  form_.ListView.ClickColumn(0);
+  ASSERT_EQ(Names(), (std::vector<std::string>{"c.txt", "b.txt", "a.txt"}));
+
+  form_.FlatSpeedButton7.Click();
+  EXPECT_EQ(Names(), (std::vector<std::string>{"a.txt", "b.txt", "c.txt"}));
+  EXPECT_FALSE(form_.SortAscending);
+
+  form_.ListView.ClickColumn(0);  // reverses the last sort: now ascending
+  EXPECT_TRUE(form_.SortAscending);
+  EXPECT_EQ(Names(), (std::vector<std::string>{"a.txt", "b.txt", "c.txt"}));
+}
+
+// ---- search and selection
+
+TEST_F(CookiePage, FindSelectsTheRowsWhoseNameHoldsTheTextInAnyCase) {
+  const std::vector<std::string> rows = {"a.com.txt|x", "xCoMy.txt", "other.txt|com.example/", "COM.txt", "c o m.txt"};
+  struct Case {
+    const char* what;
+    bool ok;
+    std::string text;
+    std::vector<bool> selected;
+  } cases[] = {
+      {"capitals", true, "COM", {true, true, false, true, false}},
+      {"small letters", true, "com", {true, true, false, true, false}},
+      {"the site is not searched", true, "example", {false, false, false, false, false}},
+      {"every name", true, ".TXT", {true, true, true, true, true}},
+      {"empty text", true, "", {false, false, false, false, false}},
+      {"cancelled", false, "com", {false, false, false, false, false}},
+  };
+  for (const Case& c : cases) {
+    SetRows(rows);
+    Select({false, false, true, false, true});  // a search starts from nothing selected
+    form_.FlatSpeedButton7.SetFocus();
+    dialogs_.shown.clear();
+    if (c.ok) {
+      dialogs_.AnswerInput(c.text);
+    } else {
+      dialogs_.CancelInput();
+    }
+
+    form_.FlatSpeedButton8.Click();  // "Find Cookies"
+
+    ASSERT_EQ(dialogs_.shown.size(), 1u) << c.what;
+    EXPECT_EQ(dialogs_.shown[0].caption, "Find cookies files");
+    EXPECT_EQ(dialogs_.shown[0].text, "Please input the name of cookies file");
+    EXPECT_EQ(dialogs_.shown[0].maxLength, 255);
+    EXPECT_EQ(Selection(), c.selected) << c.what;
+    const bool found = std::find(c.selected.begin(), c.selected.end(), true) != c.selected.end();
+    EXPECT_EQ(form_.ListView.Focused(), found) << c.what;
+  }
+}
+
+TEST_F(CookiePage, FindByItsKeyLeavesAHiddenListWithoutTheFocus) {
+  SetRows({"a.com.txt", "b.txt"});
+  form_.Run("GrpHistoryAct");
+  form_.FlatSpeedButton9.SetFocus();
+  dialogs_.AnswerInput("com");
+
+  EXPECT_TRUE(form_.KeyDown(ui::kVkF3, ui::kShiftNone));
+
+  EXPECT_EQ(Selection(), (std::vector<bool>{true, false}));
+  EXPECT_FALSE(form_.ListView.Focused());
+}
+
+TEST_F(CookiePage, SelectionCommandsByKeyAndMenu) {
+  struct Case {
+    const char* menuItem;
+    int key;
+    std::vector<bool> after;
+  } cases[] = {
+      {"N1", 'A', {true, true, true}},
+      {"N2", 'Z', {false, false, false}},
+      {"V1", 'I', {false, true, false}},
+  };
+  for (const Case& c : cases) {
+    SetRows({"a.txt", "b.txt", "c.txt"});
+    Select({true, false, true});
+    EXPECT_TRUE(form_.KeyDown(c.key, ui::kCtrl));
+    EXPECT_EQ(Selection(), c.after) << "Ctrl+" << static_cast<char>(c.key);
+
+    Select({true, false, true});
+    form_.CookiesPopup.Find(c.menuItem)->onClick();
+    EXPECT_EQ(Selection(), c.after) << c.menuItem;
+  }
+}
+
+}  // namespace
+}  // namespace nqtest
