@@ -54,8 +54,7 @@ void DeleteSelectedEntry(TMainForm& form, const std::function<bool(const std::st
   form.Listbox.SetItemIndex(index < count ? index : count - 1);
 }
 
-// The details follow the navigation item the user came through, not the kind of list loaded, so
-// that they stay right whichever list a later Refresh brings back.
+// What the "Date:" line shows is chosen by the navigation item selected, not by ListKind.
 void TMainForm::AutoRunDateExecute() {
   const int index = Listbox.ItemIndex();
   if (index < 0 || index >= Listbox.Count()) return;

@@ -12,7 +12,7 @@ const char* const kThreeStartupValues = R"(
 "c"="c.exe"
 )";
 
-TEST_F(EntryPageTest, DeleteAsksThenReloadsShowingTheTopEntry) {
+TEST_P(EntryPageTest, DeleteAsksThenReloadsShowingTheTopEntry) {
   Load(kThreeStartupValues);
   Click(kStartUp);
   EXPECT_TRUE(form.GroupBoxClean.Visible());
@@ -37,7 +37,7 @@ TEST_F(EntryPageTest, DeleteAsksThenReloadsShowingTheTopEntry) {
   EXPECT_EQ(Date(), "a.exe");
 }
 
-TEST_F(EntryPageTest, DeletingTheOnlyEntryEmptiesListAndDetails) {
+TEST_P(EntryPageTest, DeletingTheOnlyEntryEmptiesListAndDetails) {
   Load(R"(
 [HKCU\Software\Microsoft\Windows\CurrentVersion\Run]
 "only"="only.exe"
@@ -51,7 +51,7 @@ TEST_F(EntryPageTest, DeletingTheOnlyEntryEmptiesListAndDetails) {
   EXPECT_EQ(Date(), "");
 }
 
-TEST_F(EntryPageTest, CancelChangesNothing) {
+TEST_P(EntryPageTest, CancelChangesNothing) {
   Load(kThreeStartupValues);
   Click(kStartUp);
   Select(2);
@@ -65,7 +65,7 @@ TEST_F(EntryPageTest, CancelChangesNothing) {
   EXPECT_EQ(Date(), "c.exe");
 }
 
-TEST_F(EntryPageTest, EmptyListClearsDetailsAndDeleteDoesNotAsk) {
+TEST_P(EntryPageTest, EmptyListClearsDetailsAndDeleteDoesNotAsk) {
   // Details left from another list must not survive a load that finds nothing.
   Load(R"(
 [HKCU\Software\Microsoft\Internet Explorer\MenuExt\Search]
@@ -86,7 +86,7 @@ TEST_F(EntryPageTest, EmptyListClearsDetailsAndDeleteDoesNotAsk) {
 
 // The delete step on its own, before the reload that ends Delete: the entry that takes the
 // deleted one's place is selected, and the details are not touched.
-TEST_F(EntryPageTest, DeleteStepSelectsTheEntryThatTakesThePlace) {
+TEST_P(EntryPageTest, DeleteStepSelectsTheEntryThatTakesThePlace) {
   struct Case {
     const char* name;
     const char* reg;
@@ -105,7 +105,7 @@ TEST_F(EntryPageTest, DeleteStepSelectsTheEntryThatTakesThePlace) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    reg_.Clear();
+    Reset();
     Load(c.reg);
     Click(kStartUp);
     Select(c.select);
@@ -120,7 +120,7 @@ TEST_F(EntryPageTest, DeleteStepSelectsTheEntryThatTakesThePlace) {
   }
 }
 
-TEST_F(EntryPageTest, RefreshAndF5DoNothingBeforeTheFirstLoad) {
+TEST_P(EntryPageTest, RefreshAndF5DoNothingBeforeTheFirstLoad) {
   Load(kThreeStartupValues);
   PressF5();
   EXPECT_EQ(form.ListKind, nq::lkNone);
@@ -131,7 +131,7 @@ TEST_F(EntryPageTest, RefreshAndF5DoNothingBeforeTheFirstLoad) {
   EXPECT_TRUE(Items().empty());
 }
 
-TEST_F(EntryPageTest, F5ReloadsTheLastListWhileAnotherPageIsShown) {
+TEST_P(EntryPageTest, F5ReloadsTheLastListWhileAnotherPageIsShown) {
   Load(kThreeStartupValues);
   Click(kStartUp);
   Load("[HKCU\\Software\\Microsoft\\Windows\\CurrentVersion\\Run]\n\"b\"=-\n\"d\"=\"d.exe\"\n");
@@ -142,7 +142,7 @@ TEST_F(EntryPageTest, F5ReloadsTheLastListWhileAnotherPageIsShown) {
   EXPECT_FALSE(form.GroupBoxClean.Visible());
 }
 
-TEST_F(EntryPageTest, RefreshButtonLeavesPageAndNavigationAlone) {
+TEST_P(EntryPageTest, RefreshButtonLeavesPageAndNavigationAlone) {
   Load(R"(
 [HKCU\Software\Microsoft\Internet Explorer\TypedURLs]
 "url1"="http://a.example/"
@@ -158,7 +158,7 @@ TEST_F(EntryPageTest, RefreshButtonLeavesPageAndNavigationAlone) {
 
 // The "Date:" line follows the navigation selection, not the kind of list: the typed list loaded
 // while an item of the protection section is still selected looks its addresses up there.
-TEST_F(EntryPageTest, DetailsFollowTheProtectionItemStillSelected) {
+TEST_P(EntryPageTest, DetailsFollowTheProtectionItemStillSelected) {
   Load(R"(
 [HKCU\Software\Microsoft\Windows\CurrentVersion\Run]
 "Search"="run.exe"
@@ -188,7 +188,7 @@ TEST_F(EntryPageTest, DetailsFollowTheProtectionItemStillSelected) {
   }
 }
 
-TEST_F(EntryPageTest, WithNoListItemSelectedTheDateLineStaysEmpty) {
+TEST_P(EntryPageTest, WithNoListItemSelectedTheDateLineStaysEmpty) {
   Load(kThreeStartupValues);
   Click(kStartUp);
   Select(1);
@@ -212,7 +212,7 @@ TEST_F(EntryPageTest, WithNoListItemSelectedTheDateLineStaysEmpty) {
 // Names with a NUL cannot come from the registry's own calls, but a program that writes to the
 // registry beneath them can make them to hide an entry. Cut at the NUL, such a name would reach
 // the unnamed value or the MenuExt key itself.
-TEST_F(EntryPageTest, DeleteLeavesNamesTheRegistryCannotBeAskedAbout) {
+TEST_P(EntryPageTest, DeleteLeavesNamesTheRegistryCannotBeAskedAbout) {
   Load(R"(
 [HKCU\Software\Microsoft\Windows\CurrentVersion\Run]
 @="default.exe"
@@ -239,6 +239,8 @@ TEST_F(EntryPageTest, DeleteLeavesNamesTheRegistryCannotBeAskedAbout) {
     EXPECT_EQ(Items().size(), 1u);
   }
 }
+
+INSTANTIATE_TEST_SUITE_P(Backends, EntryPageTest, ::testing::ValuesIn(RegistryBackends()), BackendName);
 
 }  // namespace
 }  // namespace nqtest

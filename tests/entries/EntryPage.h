@@ -1,5 +1,8 @@
-// The main window on the in-memory registry, with its message boxes answered by the test. Tests
-// drive the entry list page as a user would: navigation clicks, a selection, Delete, F5.
+// The main window on a registry of the test's own (the substitute, and in the Windows build also the
+// real one redirected into a scratch key), with its message boxes answered by the test. Tests drive
+// the entry list page as a user would: navigation clicks, a selection, Delete, F5. Fixtures name
+// their values in alphabetical order, so that Wine, which enumerates values by name, lists them as
+// Windows does.
 #pragma once
 
 #include <string>
@@ -7,8 +10,7 @@
 
 #include "app/MainForm.h"
 #include "platform/RegFile.h"
-#include "tests/support/Registry.h"
-#include "tests/support/Sim.h"
+#include "tests/support/RegistryBackends.h"
 #include "ui/headless/ScriptedDialogs.h"
 
 namespace nqtest {
@@ -36,18 +38,19 @@ inline constexpr NavItem kContextMenu{Form::secNorvane, 2};
 inline constexpr NavItem kToolbarButton{Form::secNorvane, 3};
 inline constexpr NavItem kManageAddress{Form::secPrivacy, 1};
 
-class EntryPageTest : public SimRegistryTest {
+class EntryPageTest : public RegistryBackendTest {
  protected:
   void SetUp() override {
-    SimRegistryTest::SetUp();
+    RegistryBackendTest::SetUp();
     previousDialogs_ = ui::SetDialogs(&dialogs);
   }
   void TearDown() override {
     ui::SetDialogs(previousDialogs_);
-    SimRegistryTest::TearDown();
+    RegistryBackendTest::TearDown();
   }
 
-  void Load(const std::string& regText) { LoadReg(reg_, regText); }
+  // Empties both roots' trees the program looks at, between the cases of a table.
+  void Reset() { Load("[-HKEY_CURRENT_USER\\Software]\n[-HKEY_LOCAL_MACHINE\\Software]\n"); }
   void Click(NavItem nav) { form.fcBar.ClickItem(nav.section, nav.item); }
   // Clicks "Delete" and answers its confirmation, if one comes, with `answer`.
   void Delete(int answer = ui::kIdOk) {
@@ -65,25 +68,25 @@ class EntryPageTest : public SimRegistryTest {
   // What the registry holds under a key, read without asking for write access so that it also
   // works on a read-only root.
   std::string Dump(RegKey root, const std::string& path = std::string()) {
-    return platform::DumpRegText(reg_, root, path, platform::RegValueOrder::kByName);
+    return platform::DumpRegText(reg(), root, path, platform::RegValueOrder::kByName);
   }
   bool KeyExists(RegKey root, const std::string& path) {
     RegKey key = 0;
-    if (reg_.OpenKeyEx(root, path.c_str(), platform::kKeyRead, &key) != platform::kErrorSuccess) return false;
-    reg_.CloseKey(key);
+    if (reg().OpenKeyEx(root, path.c_str(), platform::kKeyRead, &key) != platform::kErrorSuccess) return false;
+    reg().CloseKey(key);
     return true;
   }
   Strings ValueNames(RegKey root, const std::string& path) {
     Strings names;
     RegKey key = 0;
-    if (reg_.OpenKeyEx(root, path.c_str(), platform::kKeyRead, &key) != platform::kErrorSuccess) return names;
+    if (reg().OpenKeyEx(root, path.c_str(), platform::kKeyRead, &key) != platform::kErrorSuccess) return names;
     char name[256];
     std::uint32_t length = sizeof name;
-    for (std::uint32_t i = 0; reg_.EnumValue(key, i, name, &length) == platform::kErrorSuccess; ++i) {
+    for (std::uint32_t i = 0; reg().EnumValue(key, i, name, &length) == platform::kErrorSuccess; ++i) {
       names.emplace_back(name, length);
       length = sizeof name;
     }
-    reg_.CloseKey(key);
+    reg().CloseKey(key);
     return names;
   }
 

@@ -5,7 +5,7 @@
 namespace nqtest {
 namespace {
 
-TEST_F(EntryPageTest, TypedAddressesListedAndDeletedByTheirData) {
+TEST_P(EntryPageTest, TypedAddressesListedAndDeletedByTheirData) {
   Load(R"(
 [HKCU\Software\Microsoft\Internet Explorer\TypedURLs]
 "url1"="http://a.example/"
@@ -38,7 +38,7 @@ TEST_F(EntryPageTest, TypedAddressesListedAndDeletedByTheirData) {
   EXPECT_EQ(Items(), (Strings{"http://A.example/", "http://e.example/"}));
 }
 
-TEST_F(EntryPageTest, CleanTypedUrls) {
+TEST_P(EntryPageTest, CleanTypedUrls) {
   struct Case {
     const char* name;
     const char* reg;
@@ -58,7 +58,7 @@ TEST_F(EntryPageTest, CleanTypedUrls) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    reg_.Clear();
+    Reset();
     dialogs.shown.clear();
     Load(std::string("[HKCU\\Software\\Other]\n\"keep\"=\"me\"\n") + c.reg);
     Click(kManageAddress);
