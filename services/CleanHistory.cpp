@@ -65,6 +65,17 @@ class DirectorySearch {
   platform::SearchHandle search_;
 };
 
+bool HasLinkExtension(const std::string& name) {
+  static constexpr char kExtension[] = ".lnk";
+  constexpr std::size_t length = sizeof kExtension - 1;
+  if (name.size() < length) return false;
+  for (std::size_t i = 0; i < length; ++i) {
+    const char c = name[name.size() - length + i];
+    if (static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c) != kExtension[i]) return false;
+  }
+  return true;
+}
+
 }  // namespace
 
 std::string OleErrorText(platform::HResult code) {
@@ -165,6 +176,8 @@ void ClearRecentLinks() {
   if (!search.Found()) return;
   do {
     if ((entry.attributes & platform::kFileAttributeDirectory) != 0) continue;
+    // The search also matches generated 8.3 names, so "*.lnk" finds "notes.lnkx" as "NOTES~1.LNK".
+    if (!HasLinkExtension(entry.name)) continue;
     try {
       std::string path = folder + "\\" + entry.name;
       path.append(2, '\0');

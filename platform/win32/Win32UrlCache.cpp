@@ -33,4 +33,20 @@ void Win32UrlCache::Close(SearchHandle walk) {
   lastError_ = ok ? ERROR_SUCCESS : ::GetLastError();
 }
 
+bool Win32UrlCache::Store(const std::string& url, const std::string& content) {
+  char file[MAX_PATH] = {};
+  if (!::CreateUrlCacheEntryA(url.c_str(), static_cast<DWORD>(content.size()), "htm", file, 0)) return false;
+  HANDLE out = ::CreateFileA(file, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (out == INVALID_HANDLE_VALUE) return false;
+  DWORD written = 0;
+  const BOOL wrote = ::WriteFile(out, content.data(), static_cast<DWORD>(content.size()), &written, nullptr);
+  ::CloseHandle(out);
+  if (!wrote || written != content.size()) return false;
+  static const char kHeaders[] = "HTTP/1.1 200 OK\r\nContent-Type: text/html\r\n\r\n";
+  const FILETIME never{};
+  return ::CommitUrlCacheEntryA(url.c_str(), file, never, never, NORMAL_CACHE_ENTRY,
+                                reinterpret_cast<BYTE*>(const_cast<char*>(kHeaders)), sizeof kHeaders - 1, nullptr,
+                                nullptr) != FALSE;
+}
+
 }  // namespace platform

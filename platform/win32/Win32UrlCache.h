@@ -2,6 +2,8 @@
 // FindCloseUrlCache, with the thread's last-error value taken right after each call.
 #pragma once
 
+#include <string>
+
 #include "platform/shell.h"
 
 namespace platform {
@@ -13,6 +15,10 @@ class Win32UrlCache final : public IUrlCache {
   bool DeleteEntry(const char* sourceUrlName) override;
   void Close(SearchHandle walk) override;
   std::uint32_t LastError() override { return lastError_; }
+
+  // Stores `content` in the cache under `url` (CreateUrlCacheEntryA, CommitUrlCacheEntryA). The
+  // program never adds entries; tests use it to fill a throwaway cache.
+  static bool Store(const std::string& url, const std::string& content);
 
  private:
   std::uint32_t lastError_ = 0;

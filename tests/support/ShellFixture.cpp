@@ -159,11 +159,25 @@ bool InThrowawayWinePrefix(std::string* reason) {
               "): run it through ctest or cmake/wine-run.sh with that prefix";
     return false;
   }
+  // Wine's recycle bin is the desktop's trash under XDG_DATA_HOME; it must be the prefix's own.
+  const char* data = std::getenv("XDG_DATA_HOME");
+  const std::string inside = normal(NQ_WINEPREFIX) + "/";
+  if (data == nullptr || normal(data).compare(0, inside.size(), inside) != 0) {
+    *reason = "XDG_DATA_HOME is not inside the throwaway prefix: Wine's recycle bin would be the desktop's own trash";
+    return false;
+  }
   return true;
 #else
   *reason = "needs the Windows build under Wine";
   return false;
 #endif
+}
+
+std::filesystem::path WineRecycleBinFiles() {
+  const char* data = std::getenv("XDG_DATA_HOME");
+  if (data == nullptr) return {};
+  // Wine maps the host's root to drive Z:.
+  return fs::path(std::string("Z:") + data) / "Trash" / "files";
 }
 
 }  // namespace nqtest

@@ -108,6 +108,10 @@ class FileTreeTest : public SimRegistryTest {
 // build, under Wine, in the build's own throwaway prefix. Otherwise false, with the reason.
 bool InThrowawayWinePrefix(std::string* reason);
 
+// Where Wine keeps the files in its recycle bin, as the test process sees it (only meaningful once
+// InThrowawayWinePrefix said yes).
+std::filesystem::path WineRecycleBinFiles();
+
 #define NQ_SKIP_OUTSIDE_THROWAWAY_PREFIX()                      \
   do {                                                          \
     std::string nqSkipReason;                                   \
