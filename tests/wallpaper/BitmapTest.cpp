@@ -209,6 +209,21 @@ TEST(BitmapDecode, RefusesEveryDamagedFixture) {
   EXPECT_GT(seen, 0) << "no fixtures found in " << folder.string();
 }
 
+// The pictures shipped in the Bitmaps folder all show.
+TEST(BitmapDecode, ReadsTheShippedWallpapers) {
+  const std::filesystem::path folder = std::filesystem::path(nqtest::FixturePath("")) / ".." / ".." / "resources" / "Bitmaps";
+  int seen = 0;
+  for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+    if (entry.path().extension() != ".bmp") continue;
+    ++seen;
+    SCOPED_TRACE(entry.path().filename().string());
+    const auto bitmap = ui::DecodeBitmap(ReadHostFile(entry.path()));
+    ASSERT_NE(bitmap, nullptr);
+    EXPECT_GT(bitmap->width, 0);
+  }
+  EXPECT_GT(seen, 0) << "no pictures found in " << folder.string();
+}
+
 // Random damage to the headers and data of good files: the result is null or a picture whose
 // pixel count matches its size. Run under the sanitizer build this also proves no stray read.
 TEST(BitmapDecode, SurvivesRandomDamage) {
