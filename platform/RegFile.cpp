@@ -451,11 +451,16 @@ void LoadRegText(IRegistry& registry, const std::string& text) {
         current.Reset();
         Check(DeleteTree(registry, op.root, op.path), op.line, "deleting the key");
         break;
-      case Op::kSetValue:
-        Check(registry.SetValueEx(current.get(), op.name.c_str(), op.type, op.data.data(),
+      case Op::kSetValue: {
+        // RegSetValueExA looks one byte past a string that does not end in NUL and takes that byte
+        // in when it is NUL; a non-NUL byte there keeps the data exactly as written.
+        std::vector<std::uint8_t> data(op.data);
+        data.push_back(0xFF);
+        Check(registry.SetValueEx(current.get(), op.name.c_str(), op.type, data.data(),
                                   static_cast<std::uint32_t>(op.data.size())),
               op.line, "setting the value");
         break;
+      }
       case Op::kDeleteValue: {
         const long error = registry.DeleteValue(current.get(), op.name.c_str());
         if (error != kErrorFileNotFound) Check(error, op.line, "deleting the value");

@@ -22,7 +22,9 @@ class RegFileError : public std::runtime_error {
 // changes nothing and throws RegFileError with the line at fault. Handles "[key]", "[-key]"
 // (the subtree), "name"="text" with \\ and \" escapes, @=, dword:, hex:, hex(n):, "name"=-,
 // hex data continued by a trailing backslash, ';' comments, blank lines and CRLF. Keys name their
-// root in full ("HKEY_CURRENT_USER\...") or short (HKCU, HKLM, HKCR). Everything is applied through
+// root in full ("HKEY_CURRENT_USER\...") or short (HKCU, HKLM, HKCR; regedit knows only the full
+// names). Data is stored exactly as written, also a string kind given in hex without its NUL
+// (regedit adds one), so that a fixture can hold such a value. Everything is applied through
 // `registry` with KEY_ALL_ACCESS, so a refusal there (a read-only root) throws with its line and
 // leaves what came before it applied.
 void LoadRegText(IRegistry& registry, const std::string& text);

@@ -83,7 +83,9 @@ bool TRegistry::OpenKey(const std::string& key, bool canCreate) {
                          ? Registry().CreateKeyEx(base, rest.c_str(), platform::kKeyAllAccess, &opened)
                          : Registry().OpenKeyEx(base, rest.c_str(), platform::kKeyAllAccess, &opened);
   if (error != platform::kErrorSuccess) return false;
-  std::string path = (relative && current_ != 0) ? path_ + "\\" + rest : rest;
+  // CurrentPath never starts with a backslash, also below an open root, nor ends with one.
+  std::string path = rest;
+  if (relative && current_ != 0 && !path_.empty()) path = rest.empty() ? path_ : path_ + "\\" + rest;
   CloseKey();
   current_ = opened;
   path_ = std::move(path);

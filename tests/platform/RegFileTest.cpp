@@ -2,6 +2,7 @@
 // does (nothing, and says where), and that a dump loads back into the same tree.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <vector>
 
 #include "platform/RegFile.h"
@@ -217,9 +218,39 @@ TEST(RegFile, RefusalFromTheRegistryNamesItsLine) {
   EXPECT_EQ(reg.OpenHandleCount(), 0u);
 }
 
-TEST(RegFile, LoadsAFixtureFile) {
+TEST(RegFile, LoadsTheSyntaxFixture) {
   SimRegistry reg;
   EXPECT_THROW(nqtest::LoadFixture(reg, "no-such-fixture.reg"), RegFileError);
+  nqtest::LoadFixture(reg, "regfile-syntax.reg");
+  std::string longBinary;
+  for (int b = 0; b <= 0x33; ++b) {
+    char hex[4];
+    std::snprintf(hex, sizeof hex, "%s%02x", b ? "," : "", b);
+    longBinary += hex;
+  }
+  EXPECT_EQ(DumpRegText(reg, kHkeyCurrentUser, "Software\\Norvane Syntax", RegValueOrder::kByName),
+            "REGEDIT4\n\n"
+            "[HKEY_CURRENT_USER\\Software\\Norvane Syntax]\n"
+            "@=\"default text\"\n"
+            "\"Binary\"=hex:00,01,7f,80,ff\n"
+            "\"Count\"=dword:0000002a\n"
+            "\"Empty\"=\"\"\n"
+            "\"Expand\"=hex(2):25,53,79,73,74,65,6d,52,6f,6f,74,25,5c,61,2e,65,78,65,00\n"
+            "\"Long binary\"=hex:" + longBinary + "\n"
+            "\"Multi\"=hex(7):6f,6e,65,00,74,77,6f,00,00\n"
+            "\"No bytes\"=hex:\n"
+            "\"None\"=hex(0):\n"
+            "\"Own kind\"=hex(1f2):0a,0b\n"
+            "\"Plain\"=\"C:\\\\Program Files\\\\Norvane\\\\app.exe \\\"%1\\\"\"\n"
+            "\"Quote \\\"in\\\" name\"=\"x\"\n"
+            "\"Short dword\"=dword:0000002a\n"
+            "\"Text without NUL\"=hex(1):61,62,63\n"
+            "\n"
+            "[HKEY_CURRENT_USER\\Software\\Norvane Syntax\\Sub Key]\n\n"
+            "[HKEY_CURRENT_USER\\Software\\Norvane Syntax\\Sub Key\\Deeper]\n"
+            "\"Level\"=dword:00000003\n\n");
+  EXPECT_EQ(DumpRegText(reg, kHkeyClassesRoot, ".nqtest"), "REGEDIT4\n\n[HKEY_CLASSES_ROOT\\.nqtest]\n@=\"nqtestfile\"\n\n");
+  EXPECT_EQ(reg.OpenHandleCount(), 0u);
 }
 
 }  // namespace
