@@ -1,0 +1,421 @@
+// Blast radius: every command that changes something, run on a large randomised profile, changes
+// exactly its targets. Each test snapshots the whole registry (and the file tree) before and after,
+// checks that every difference is one the command may make, and that every target it must remove
+// is gone. NQ_BLAST_SEED replays one profile; by default a few seeds run.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <functional>
+#include <set>
+
+#include "app/MainForm.h"
+#include "services/MainFunc.h"
+#include "tests/blast/Profile.h"
+#include "tests/blast/Snapshot.h"
+#include "tests/support/ShellFixture.h"
+#include "ui/headless/ScriptedDialogs.h"
+
+namespace {
+
+using namespace nqtest;
+using platform::kHkeyClassesRoot;
+using platform::kHkeyCurrentUser;
+using platform::kHkeyLocalMachine;
+
+const std::string kIe = "Software\\Microsoft\\Internet Explorer";
+const std::string kCv = "Software\\Microsoft\\Windows\\CurrentVersion";
+const std::string kExplorer = kCv + "\\Explorer";
+
+struct Target {
+  std::string key;   // "HKCU\..." without a leading backslash after the root
+  std::string value; // empty: the key itself
+};
+
+std::string Full(platform::RegKey root, const std::string& path) {
+  return std::string(root == kHkeyCurrentUser ? "HKCU" : root == kHkeyLocalMachine ? "HKLM" : "HKCR") + "\\" + path;
+}
+
+// What the repair removes and writes.
+const std::vector<Target> kRepairKeys = {
+    {"HKCU\\Software\\Policies\\Microsoft\\Internet Explorer\\Restrictions", ""},
+    {"HKCU\\Software\\Policies\\Microsoft\\Internet Explorer\\Control Panel", ""},
+    {"HKLM\\Software\\Policies\\Microsoft\\Internet Explorer\\Control Panel", ""},
+    {"HKLM\\Software\\Policies\\Microsoft\\Internet Explorer\\Restrictions", ""},
+};
+const std::vector<Target> kRepairDeletedValues = {
+    {"HKCU\\" + kIe + "\\Main", "Window Title"},
+    {"HKCU\\" + kIe + "\\Main", "First Home Page"},
+    {"HKCU\\" + kIe + "\\Main", "Default_Search_URL"},
+    {"HKCU\\" + kIe + "\\Main", "Search Bar"},
+    {"HKCU\\" + kIe + "\\Main", "SearchURL"},
+    {"HKCU\\Software\\Microsoft\\Outlook Express", "Window Title"},
+    {"HKCU\\" + kCv + "\\Policies\\Explorer", "NoRun"},
+    {"HKCU\\" + kCv + "\\Policies\\Explorer", "NOClose"},
+    {"HKCU\\" + kCv + "\\Policies\\Explorer", "NoLogOff"},
+    {"HKCU\\" + kCv + "\\Policies\\Explorer", "NoDrives"},
+    {"HKCU\\" + kCv + "\\Policies\\Explorer", "NoDesktop"},
+    {"HKCU\\" + kCv + "\\Policies\\System", "DisableRegistryTools"},
+    {"HKCU\\" + kCv + "\\Policies\\WinOldApp", "Disabled"},
+    {"HKCU\\" + kCv + "\\Policies\\WinOldApp", "NoRealMode"},
+    {"HKLM\\" + kCv + "\\Winlogon", "LegalNoticeCaption"},
+    {"HKLM\\" + kCv + "\\Winlogon", "LegalNoticeText"},
+    {"HKCU\\Software\\Policies\\Microsoft\\Internet Explorer\\Infodelivery\\Restrictions", "NoBrowserSaveWebComplete"},
+    {"HKLM\\Software\\Policies\\Microsoft\\Internet Explorer\\Infodelivery\\Restrictions", "NoBrowserSaveWebComplete"},
+};
+const std::vector<Target> kRepairWrittenValues = {
+    {"HKCU\\" + kIe + "\\Main", "Start Page"},
+    {"HKCU\\" + kIe + "\\Toolbar", "LinksFolderName"},
+    {"HKCU\\" + kCv + "\\Internet Settings\\Zones\\3", "DisplayName"},
+    {"HKCU\\" + kIe + "\\Main", "Search Page"},
+    {"HKLM\\" + kIe + "\\Search", "CustomizeSearch"},
+    {"HKLM\\" + kIe + "\\Search", "SearchAssistant"},
+    {"HKCU\\" + kIe + "\\Search", "CustomizeSearch"},
+    {"HKCU\\" + kIe + "\\Search", "SearchAssistant"},
+};
+// The six startup keys, in the order a Delete looks a name up.
+const std::vector<std::string> kStartupLookup = {
+    "HKCU\\" + kCv + "\\Run",         "HKLM\\" + kCv + "\\Run",         "HKLM\\" + kCv + "\\Runonce",
+    "HKLM\\" + kCv + "\\RunServices", "HKCU\\" + kCv + "\\RunServices", "HKCU\\" + kCv + "\\Runonce",
+};
+const std::string kClsid = "CLSID\\{F935DC22-1CF0-11D0-ADB9-00C04FD58A0B}";
+
+bool SameKey(const std::string& a, const std::string& b) { return FoldName(a) == FoldName(b); }
+bool Under(const std::string& key, const std::string& top) {
+  return SameKey(key, top) || (key.size() > top.size() && SameKey(key.substr(0, top.size()), top) && key[top.size()] == '\\');
+}
+
+std::string ShownText(const ValueSnap& v) {
+  if (v.type != platform::kRegSz && v.type != platform::kRegExpandSz) return v.name;
+  std::string s(v.data.begin(), v.data.end());
+  return s.substr(0, s.find('\0'));
+}
+
+bool HasHijackData(const ValueSnap& v) {
+  if (v.type != platform::kRegSz && v.type != platform::kRegExpandSz) return false;
+  const std::string data = FoldName(ShownText(v));
+  for (const char* p : {".HTA", "REGEDIT", ".VBS", ".VBE", ".JS"}) {
+    if (data.find(p) != std::string::npos) return true;
+  }
+  return false;
+}
+
+class BlastRadius : public FileTreeTest, public ::testing::WithParamInterface<unsigned> {
+ protected:
+  void SetUp() override {
+    FileTreeTest::SetUp();
+    previousDialogs_ = ui::SetDialogs(&dialogs_);
+    const char* replay = std::getenv("NQ_BLAST_SEED");
+    seed_ = replay ? static_cast<unsigned>(std::strtoul(replay, nullptr, 10)) : GetParam();
+    Generate();
+    form_ = std::make_unique<nq::TMainForm>();
+    shell_.AnswerRecycleConfirmation(true);
+  }
+  void TearDown() override {
+    form_.reset();
+    ui::SetDialogs(previousDialogs_);
+    FileTreeTest::TearDown();
+  }
+
+  // Targets and look-alikes of every command, then noise.
+  void Generate() {
+    ProfileGenerator g(reg_, seed_);
+    auto& rng = g.Rng();
+    auto put = [&](platform::RegKey root, const std::string& path, const std::string& name) {
+      // The target in a random spelling of its path, and look-alikes of it beside it.
+      const std::string spelt = g.CaseVariant(path);
+      g.RandomValue(root, spelt, name);
+      for (const std::string& other : g.LookAlikes(name)) g.RandomValue(root, spelt, other);
+    };
+    auto split = [](const std::string& full, platform::RegKey* root) {
+      *root = full.compare(0, 4, "HKCU") == 0 ? kHkeyCurrentUser : kHkeyLocalMachine;
+      return full.substr(5);
+    };
+    for (const Target& t : kRepairKeys) {
+      platform::RegKey root;
+      const std::string path = split(t.key, &root);
+      g.RandomValue(root, g.CaseVariant(path) + "\\" + g.Word() + "\\" + g.Word(), "NoBrowserOptions");
+      g.RandomValue(root, path, g.Word());
+      for (const std::string& other : g.LookAlikes(path)) g.RandomValue(root, other, "NoBrowserOptions");
+    }
+    for (const auto* list : {&kRepairDeletedValues, &kRepairWrittenValues}) {
+      for (const Target& t : *list) {
+        platform::RegKey root;
+        const std::string path = split(t.key, &root);
+        if (rng() % 5 == 0) continue;  // now and then the key is missing altogether
+        put(root, path, t.value);
+        // The same name under the other root is no target.
+        g.RandomValue(root == kHkeyCurrentUser ? kHkeyLocalMachine : kHkeyCurrentUser, path, t.value);
+      }
+    }
+    // Startup keys: hijack entries, ordinary programs, non-text values, shared names.
+    const char* commands[] = {"C:\\x\\evil.VBS", "wscript a.js", "C:\\Windows\\REGEDIT.EXE /s x.reg", "mshta.exe",
+                              "notepad.exe", "C:\\p\\tool.exe -q", "run.hta", "C:\\a.json"};
+    for (const std::string& full : kStartupLookup) {
+      platform::RegKey root;
+      const std::string path = split(full, &root);
+      for (int i = 0; i < 6; ++i) {
+        const std::string name = i == 0 ? "Shared" : g.Word() + std::to_string(i);
+        if (rng() % 4 == 0) g.RandomValue(root, g.CaseVariant(path), name);
+        else g.Text(root, g.CaseVariant(path), name, commands[rng() % 8]);
+      }
+      g.Text(root, path + "2", "Look", "evil.vbs");  // a look-alike key with a hijack entry
+    }
+    // Context menu, toolbar buttons, typed addresses.
+    for (int i = 0; i < 5; ++i) {
+      const std::string item = "Item " + std::to_string(i);
+      g.Text(kHkeyCurrentUser, kIe + "\\MenuExt\\" + item, "", "res://x/" + item);
+      g.Text(kHkeyCurrentUser, kIe + "\\MenuExt\\" + item + "\\Sub", "", "deep");
+      g.Text(kHkeyLocalMachine, kIe + "\\MenuExt\\" + item, "", "machine");
+      g.Text(kHkeyCurrentUser, kIe + "\\MenuExt2\\" + item, "", "look-alike");
+      const std::string text = "Button " + std::to_string(i % 3);  // shared texts
+      const std::string ext = kIe + "\\Extensions\\{" + std::to_string(1000 + i) + "}";
+      g.Text(kHkeyLocalMachine, ext, "ButtonText", i == 4 ? "button 0" : text);
+      g.Text(kHkeyLocalMachine, ext, "Exec", "C:\\b" + std::to_string(i) + ".exe");
+      g.Text(kHkeyCurrentUser, ext, "ButtonText", text);
+      g.Text(kHkeyCurrentUser, kIe + "\\TypedURLs", "url" + std::to_string(i + 1),
+             i % 2 ? "http://same.example/" : "http://" + g.Word() + ".example/");
+      g.Text(kHkeyCurrentUser, kIe + "\\TypedURLs2", "url" + std::to_string(i + 1), "http://same.example/");
+    }
+    g.Text(kHkeyCurrentUser, kIe + "\\TypedURLs", "url9", "HTTP://SAME.EXAMPLE/");
+    g.Set(kHkeyCurrentUser, kIe + "\\TypedURLs", "Count", platform::kRegDword, {3, 0, 0, 0});
+    // Traces.
+    g.Text(kHkeyCurrentUser, kExplorer + "\\RecentDocs", "0", "a.doc");
+    g.Text(kHkeyCurrentUser, kExplorer + "\\RecentDocs\\.doc", "0", "a.doc");
+    g.Text(kHkeyCurrentUser, kExplorer + "\\RecentDocs2", "0", "look-alike");
+    g.Text(kHkeyCurrentUser, kExplorer + "\\RunMRU", "a", "regedit\\1");
+    g.Text(kHkeyCurrentUser, kExplorer + "\\RunMRU\\Sub", "a", "kept");
+    g.Text(kHkeyCurrentUser, kExplorer + "\\ComDlg32\\OpenSaveMRU", "a", "x.txt");
+    g.Text(kHkeyCurrentUser, kExplorer + "\\ComDlg32\\OpenSaveMRU\\txt", "a", "kept.txt");
+    g.Text(kHkeyCurrentUser, kExplorer + "\\ComDlg32\\LastVisitedMRU", "a", "kept");
+    // Wallpaper, ProtectIE's keys (some of them missing), shell folders.
+    g.Text(kHkeyCurrentUser, kIe + "\\Toolbar", "backbitmapIE5", tree_.Path("Program\\Bitmaps\\Sky.bmp"));
+    g.Text(kHkeyCurrentUser, kIe + "\\Toolbar", "backbitmapIE", "look-alike");
+    for (const char* sub : {"", "\\TypeLib", "\\ProgID"}) g.Text(kHkeyClassesRoot, kClsid + sub, "Other", "kept");
+    g.Text(kHkeyCurrentUser, kExplorer + "\\Shell Folders", "Recent", tree_.Path("Recent"));
+    g.Text(kHkeyCurrentUser, kExplorer + "\\Shell Folders", "Cookies", tree_.Path("Cookies"));
+    g.Noise(3000);
+
+    for (const char* f : {"Recent\\a.lnk", "Recent\\b.LNK", "Recent\\d.txt", "Recent\\e.lnk.bak", "Recent\\f.lnk0",
+                          "Cookies\\u@a[1].txt", "Cookies\\u@b[1].txt", "Cookies\\u@c[2].txt", "Cookies\\index.dat",
+                          "Program\\Bitmaps\\Sky.bmp", "Program\\Bitmaps\\Sky.bmp.txt", "Other\\keep.lnk"}) {
+      tree_.WriteFile(f, "line1\nline2\nsite.example/\n");
+    }
+    tree_.MakeFolder("Recent\\c.lnk");
+    tree_.MakeFolder("Cookies\\dir.txt");
+  }
+
+  using Allowed = std::function<bool(const Change&, const RegistrySnapshot& before)>;
+
+  // Runs `action`, then checks every registry change against `allowed`.
+  std::vector<Change> Run(const std::function<void()>& action, const Allowed& allowed) {
+    before_ = SnapRegistry(reg_);
+    filesBefore_ = SnapFiles(tree_.Host(""));
+    action();
+    after_ = SnapRegistry(reg_);
+    filesAfter_ = SnapFiles(tree_.Host(""));
+    const auto changes = Diff(before_, after_);
+    for (const Change& c : changes) {
+      EXPECT_TRUE(allowed(c, before_)) << "seed " << seed_ << ": not a target: " << c.Describe();
+    }
+    return changes;
+  }
+
+  void ExpectFilesUnchanged() { EXPECT_EQ(filesBefore_, filesAfter_) << "seed " << seed_; }
+
+  const ValueSnap* Value(const RegistrySnapshot& s, const std::string& key, const std::string& name) {
+    auto k = s.find(FoldName(key));
+    if (k == s.end()) return nullptr;
+    auto v = k->second.values.find(FoldName(name));
+    return v == k->second.values.end() ? nullptr : &v->second;
+  }
+  bool KeyExists(const RegistrySnapshot& s, const std::string& key) { return s.count(FoldName(key)) != 0; }
+
+  static bool IsTarget(const std::vector<Target>& targets, const Change& c) {
+    return std::any_of(targets.begin(), targets.end(),
+                       [&](const Target& t) { return SameKey(t.key, c.key) && SameKey(t.value, c.value); });
+  }
+
+  bool RepairAllowed(const Change& c, bool cleaner) {
+    switch (c.kind) {
+      case Change::KeyRemoved:
+        return std::any_of(kRepairKeys.begin(), kRepairKeys.end(), [&](const Target& t) { return Under(c.key, t.key); });
+      case Change::ValueRemoved:
+        if (IsTarget(kRepairDeletedValues, c)) return true;
+        if (std::any_of(kRepairKeys.begin(), kRepairKeys.end(), [&](const Target& t) { return Under(c.key, t.key); })) return true;
+        return cleaner && std::any_of(kStartupLookup.begin(), kStartupLookup.end(), [&](const std::string& k) {
+                 return SameKey(k, c.key) && HasHijackData(*Value(before_, c.key, c.value));
+               });
+      case Change::ValueAdded:
+      case Change::ValueChanged:
+        return IsTarget(kRepairWrittenValues, c);
+      default:
+        return false;
+    }
+  }
+
+  std::unique_ptr<nq::TMainForm> form_;
+  ui::ScriptedDialogs dialogs_;
+  ui::IDialogs* previousDialogs_ = nullptr;
+  unsigned seed_ = 0;
+  RegistrySnapshot before_, after_;
+  std::map<std::string, std::uintmax_t> filesBefore_, filesAfter_;
+};
+
+TEST_P(BlastRadius, RepairWithAndWithoutTheCleaner) {
+  for (bool cleaner : {false, true}) {
+    SCOPED_TRACE(cleaner ? "cleaner ticked" : "cleaner unticked");
+    form_->chkDelAuto.SetChecked(cleaner);
+    Run([&] { form_->FlatSpeedButton4.Click(); }, [&](const Change& c, const RegistrySnapshot&) { return RepairAllowed(c, cleaner); });
+    ExpectFilesUnchanged();
+    for (const Target& t : kRepairKeys) EXPECT_FALSE(KeyExists(after_, t.key)) << t.key;
+    for (const Target& t : kRepairDeletedValues) EXPECT_EQ(Value(after_, t.key, t.value), nullptr) << t.key << " " << t.value;
+    for (const Target& t : kRepairWrittenValues) {
+      if (KeyExists(before_, t.key)) EXPECT_NE(Value(after_, t.key, t.value), nullptr) << t.key << " " << t.value;
+    }
+    for (const std::string& key : kStartupLookup) {
+      auto k = after_.find(FoldName(key));
+      if (k == after_.end()) continue;
+      if (!cleaner) continue;
+      for (const auto& [name, v] : k->second.values) EXPECT_FALSE(HasHijackData(v)) << key << " " << v.name;
+    }
+    if (!cleaner) {
+      // Unticked: the startup keys are exactly as they were (checked above through the diff), and
+      // their hijack entries are still there for the ticked run.
+      bool anyHijack = false;
+      for (const std::string& key : kStartupLookup) {
+        auto k = before_.find(FoldName(key));
+        if (k != before_.end()) {
+          for (const auto& [name, v] : k->second.values) anyHijack |= HasHijackData(v);
+        }
+      }
+      EXPECT_TRUE(anyHijack) << "the profile should hold hijack entries";
+    }
+  }
+}
+
+TEST_P(BlastRadius, ProtectIeWritesOnlyIntoExistingClassKeys) {
+  const std::set<std::string> written = {FoldName("HKCR\\" + kClsid), FoldName("HKCR\\" + kClsid + "\\TypeLib"),
+                                         FoldName("HKCR\\" + kClsid + "\\ProgID"),
+                                         FoldName("HKCR\\" + kClsid + "\\Programmable"),
+                                         FoldName("HKCR\\" + kClsid + "\\InProcServer32")};
+  Run([&] { form_->Run("ProtectIE"); }, [&](const Change& c, const RegistrySnapshot&) {
+    return (c.kind == Change::ValueAdded || c.kind == Change::ValueChanged) && written.count(FoldName(c.key)) &&
+           (c.value.empty() || SameKey(c.value, "ThreadingModel"));
+  });
+  EXPECT_FALSE(KeyExists(after_, "HKCR\\" + kClsid + "\\Programmable")) << "a missing key is not created";
+}
+
+TEST_P(BlastRadius, EachListDeletesOnlyTheSelectedEntry) {
+  struct Case {
+    const char* name;
+    int section, item;
+  };
+  for (const Case& kind : {Case{"StartUp", 0, 1}, Case{"Context Menu", 0, 2}, Case{"Toolbar Button", 0, 3},
+                           Case{"Manage Address", 1, 1}}) {
+    SCOPED_TRACE(kind.name);
+    form_->fcBar.ClickItem(kind.section, kind.item);
+    const auto& items = form_->Listbox.Items();
+    ASSERT_FALSE(items.empty());
+    // Every entry once, top to bottom, until the list is empty or only undeletable ones remain.
+    for (int round = 0; round < 40 && form_->Listbox.Count() > 0; ++round) {
+      const int pick = static_cast<int>(seed_ + round) % form_->Listbox.Count();
+      form_->Listbox.UserSelect(pick);
+      const std::string text = form_->Listbox.Items()[pick];
+      dialogs_.AnswerMessage(ui::kIdOk);
+      const auto changes = Run([&] { form_->FlatSpeedButton1.Click(); }, [&](const Change& c, const RegistrySnapshot& b) {
+        if (kind.item == 1 && kind.section == 0) {
+          // The value of that name in the first startup key, in lookup order, that holds it.
+          for (const std::string& key : kStartupLookup) {
+            if (Value(b, key, text) != nullptr) return c.kind == Change::ValueRemoved && SameKey(c.key, key) && SameKey(c.value, text);
+          }
+          return false;
+        }
+        if (kind.item == 2) return c.kind == Change::KeyRemoved && Under(c.key, "HKCU\\" + kIe + "\\MenuExt\\" + text);
+        if (kind.item == 3) {
+          // Every extension whose button text is exactly the entry's, with everything below it.
+          for (const auto& [folded, key] : b) {
+            const ValueSnap* bt = Value(b, key.path, "ButtonText");
+            if (Under(key.path, "HKLM\\" + kIe + "\\Extensions") && bt && ShownText(*bt) == text && Under(c.key, key.path)) {
+              return c.kind == Change::KeyRemoved;
+            }
+          }
+          return false;
+        }
+        const ValueSnap* v = Value(b, c.key, c.value);
+        return c.kind == Change::ValueRemoved && SameKey(c.key, "HKCU\\" + kIe + "\\TypedURLs") && v && ShownText(*v) == text;
+      });
+      ExpectFilesUnchanged();
+      if (changes.empty()) break;  // nothing deletable left under this entry
+      if (kind.item == 3 || kind.section == 1) {
+        // All of that text went at once.
+        EXPECT_EQ(std::count(form_->Listbox.Items().begin(), form_->Listbox.Items().end(), text), 0) << text;
+      }
+      if (HasFatalFailure() || HasFailure()) return;
+    }
+  }
+}
+
+TEST_P(BlastRadius, CleanTypedUrlsEmptiesOnlyThatKey) {
+  form_->fcBar.ClickItem(1, 1);
+  Run([&] { form_->BtnCleanIEBar.Click(); }, [&](const Change& c, const RegistrySnapshot&) {
+    return c.kind == Change::ValueRemoved && SameKey(c.key, "HKCU\\" + kIe + "\\TypedURLs");
+  });
+  ExpectFilesUnchanged();
+  EXPECT_TRUE(after_.at(FoldName("HKCU\\" + kIe + "\\TypedURLs")).values.empty());
+}
+
+TEST_P(BlastRadius, EraseTracksRemovesOnlyTraces) {
+  form_->fcBar.ClickItem(1, 0);
+  Run([&] { form_->FlatSpeedButton9.Click(); }, [&](const Change& c, const RegistrySnapshot&) {
+    if (c.kind == Change::KeyRemoved || c.kind == Change::ValueRemoved) {
+      if (Under(c.key, "HKCU\\" + kExplorer + "\\RecentDocs")) return true;
+    }
+    return c.kind == Change::ValueRemoved &&
+           (SameKey(c.key, "HKCU\\" + kExplorer + "\\RunMRU") || SameKey(c.key, "HKCU\\" + kExplorer + "\\ComDlg32\\OpenSaveMRU"));
+  });
+  EXPECT_FALSE(KeyExists(after_, "HKCU\\" + kExplorer + "\\RecentDocs"));
+  EXPECT_TRUE(after_.at(FoldName("HKCU\\" + kExplorer + "\\RunMRU")).values.empty());
+  EXPECT_FALSE(after_.at(FoldName("HKCU\\" + kExplorer + "\\RunMRU\\Sub")).values.empty());
+  // Files: only the links of the Recent folder went.
+  for (const auto& [file, size] : filesBefore_) {
+    const std::string folded = FoldName(file);
+    const bool link = folded.rfind("RECENT/", 0) == 0 && folded.size() > 4 && folded.substr(folded.size() - 4) == ".LNK" &&
+                      size != static_cast<std::uintmax_t>(-1);
+    EXPECT_EQ(filesAfter_.count(file) == 0, link) << file;
+  }
+}
+
+TEST_P(BlastRadius, CookieDeleteRecyclesOnlyTheSelectedFiles) {
+  form_->fcBar.ClickItem(1, 2);
+  ASSERT_GE(form_->ListView.Items.size(), 3u);
+  std::set<std::string> chosen;
+  for (std::size_t i = 0; i < form_->ListView.Items.size(); ++i) {
+    if ((seed_ + i) % 2 == 0) {
+      form_->ListView.Items[i].Selected = true;
+      chosen.insert("Cookies/" + form_->ListView.Items[i].Caption);
+    }
+  }
+  Run([&] { form_->FlatSpeedButton6.Click(); }, [](const Change&, const RegistrySnapshot&) { return false; });
+  for (const auto& [file, size] : filesBefore_) EXPECT_EQ(filesAfter_.count(file) == 0, chosen.count(file) == 1) << file;
+  EXPECT_EQ(shell_.RecycledNames().size(), chosen.size());
+}
+
+TEST_P(BlastRadius, WallpaperTouchesOnlyItsValue) {
+  const std::string toolbar = "HKCU\\" + kIe + "\\Toolbar";
+  form_->fcBar.ClickItem(2, 0);
+  ASSERT_GT(form_->ListBoxbmp.Count(), 0);
+  form_->ListBoxbmp.UserSelect(0);
+  for (auto* button : {&form_->FlatButton1, &form_->FlatSpeedButton5, &form_->FlatSpeedButton5}) {
+    Run([&] { button->Click(); }, [&](const Change& c, const RegistrySnapshot&) {
+      return c.kind >= Change::ValueRemoved && SameKey(c.key, toolbar) && SameKey(c.value, "backbitmapIE5");
+    });
+    ExpectFilesUnchanged();
+  }
+  EXPECT_EQ(Value(after_, toolbar, "backbitmapIE5"), nullptr);
+  EXPECT_NE(Value(after_, toolbar, "backbitmapIE"), nullptr);
+}
+
+INSTANTIATE_TEST_SUITE_P(Seeds, BlastRadius, ::testing::Values(1u, 2u, 3u));
+
+}  // namespace
