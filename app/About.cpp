@@ -1,6 +1,7 @@
 #include "app/About.h"
 
 #include <exception>
+#include <string>
 
 #include "app/MainForm.h"
 #include "app/Product.h"
@@ -12,7 +13,15 @@ namespace {
 constexpr ui::TColor kClValue = ui::Rgb(99, 207, 49);
 constexpr ui::TColor kClContact = ui::Rgb(62, 210, 118);
 
-void Place(ui::TLabel& label, int left, int top, int width, const char* caption, ui::TColor color = ui::kClNone) {
+// The web site as people write it; a click opens the home page on it.
+std::string SiteAddress() {
+  std::string site = NQ_HOME_SITE;
+  const std::size_t scheme = site.find("://");
+  return scheme == std::string::npos ? site : site.substr(scheme + 3);
+}
+
+void Place(ui::TLabel& label, int left, int top, int width, const std::string& caption,
+           ui::TColor color = ui::kClNone) {
   label.SetBounds(left, top, width, 17);
   label.SetCaption(caption);
   if (color != ui::kClNone) label.SetColor(color);
@@ -54,7 +63,7 @@ TAboutForm::TAboutForm() : ui::TForm("AboutForm") {
   Place(Label12, 24, 144, 76, "Tec Email :");
   Place(Label10, 104, 144, 185, kSupportEmail, kClContact);
   Place(Label13, 24, 176, 76, "Homepage:");
-  Place(Label11, 104, 176, 185, kHomePage, kClContact);
+  Place(Label11, 104, 176, 185, SiteAddress(), kClContact);
   for (ui::TLabel* link : {&Label10, &Label11}) link->SetCursor(ui::TCursor::HandPoint);
 
   FlatButton1.SetBounds(224, 248, 65, 33);

@@ -1,6 +1,6 @@
 // A form's own window: borderless, with the title bar drawn in the top 29 pixels of the client
 // area (pictures at the ends, a stretched one between, the caption, minimise and close buttons),
-// dragged by that bar. Also the message loop, which shows every key to its form first.
+// moved by dragging that bar. Also the message loop, which shows every key to its form first.
 #include <windowsx.h>
 
 #include <vector>
@@ -70,21 +70,22 @@ class TFormPeer final : public TCustomPeer {
 
   LRESULT WndProc(UINT message, WPARAM wParam, LPARAM lParam) override {
     switch (message) {
-      case WM_NCHITTEST: {
-        POINT at{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
-        ScreenToClient(hwnd_, &at);
-        // The bar outside its buttons drags the window, as a caption does.
-        if (PartAt(at) == TTitlePart::Caption) return HTCAPTION;
+      case WM_NCHITTEST:
         return HTCLIENT;
-      }
       case WM_NCLBUTTONDBLCLK:
         // A double click on the bar does nothing: the window has one size.
-        if (wParam == HTCAPTION) return 0;
-        break;
+        return 0;
       case WM_SYSCOMMAND:
         if ((wParam & 0xFFF0) == SC_MAXIMIZE || (wParam & 0xFFF0) == SC_SIZE) return 0;
         break;
       case WM_MOUSEMOVE: {
+        if (dragging_) {
+          POINT now{};
+          GetCursorPos(&now);
+          SetWindowPos(hwnd_, nullptr, dragWindow_.x + now.x - dragCursor_.x, dragWindow_.y + now.y - dragCursor_.y, 0, 0,
+                       SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+          return 0;
+        }
         POINT at{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
         SetHot(PartAt(at));
         TrackLeave();
@@ -101,6 +102,15 @@ class TFormPeer final : public TCustomPeer {
           pressed_ = part;
           SetCapture(hwnd_);
           InvalidateTitle();
+        } else if (part == TTitlePart::Caption) {
+          // The bar outside its buttons moves the window with the mouse. Done here rather than
+          // through the system's caption, so that no double click or window manager gets a say.
+          RECT window;
+          GetWindowRect(hwnd_, &window);
+          dragWindow_ = POINT{window.left, window.top};
+          GetCursorPos(&dragCursor_);
+          dragging_ = true;
+          SetCapture(hwnd_);
         }
         return 0;
       }
@@ -108,6 +118,7 @@ class TFormPeer final : public TCustomPeer {
         POINT at{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
         const TTitlePart pressed = pressed_;
         pressed_ = TTitlePart::None;
+        dragging_ = false;
         if (GetCapture() == hwnd_) ReleaseCapture();
         InvalidateTitle();
         if (pressed != TTitlePart::None && PartAt(at) == pressed) {
@@ -120,6 +131,7 @@ class TFormPeer final : public TCustomPeer {
         return 0;
       }
       case WM_CAPTURECHANGED:
+        dragging_ = false;
         if (pressed_ != TTitlePart::None) {
           pressed_ = TTitlePart::None;
           InvalidateTitle();
@@ -197,6 +209,9 @@ class TFormPeer final : public TCustomPeer {
   TTitlePart hot_ = TTitlePart::None;
   TTitlePart pressed_ = TTitlePart::None;
   HWND savedFocus_ = nullptr;
+  bool dragging_ = false;
+  POINT dragWindow_{};
+  POINT dragCursor_{};
 };
 
 std::string& Title() {

@@ -1,0 +1,430 @@
+// The real main window on the screen, used as a person would: the mouse on the navigation bar, the
+// page buttons and the title bar, keys on the About box, message boxes read and answered. The
+// window runs on the test's thread; a second thread drives it through the system's input queue
+// and looks only through the system's eyes (window placement, visibility, texts, the screen).
+//
+// The registry is redirected into a scratch key, the cookie folder is a fresh temp folder, and
+// the shell opens nothing: nothing of the person running the tests is touched.
+#include "tests/gui/Screen.h"
+// The program's interfaces have methods of these names.
+#undef MessageBox
+#undef ShellExecute
+#undef LoadLibrary
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <string>
+#include <thread>
+
+#include "app/MainForm.h"
+#include "app/win32/Win32App.h"
+#include "platform/registry.h"
+#include "platform/shell.h"
+#include "platform/win32/Win32FileSystem.h"
+#include "platform/win32/Win32Registry.h"
+#include "platform/win32/Win32Shell.h"
+#include "tests/support/Registry.h"
+#include "tests/support/RegistryOverride.h"
+#include "tests/support/ShellFixture.h"
+#include "ui/win32/Win32Ui.h"
+
+namespace {
+
+using nqgui::Click;
+using nqgui::Findings;
+using nqgui::WaitFor;
+
+// A Windows path for a path of the build (under Wine the Unix path resolves through drive Z:).
+std::string FullPath(const std::string& path) {
+  char full[MAX_PATH] = "";
+  GetFullPathNameA(path.c_str(), MAX_PATH, full, nullptr);
+  return full;
+}
+
+std::string RegEscape(const std::string& text) {
+  std::string escaped;
+  for (char c : text) {
+    if (c == '\\' || c == '"') escaped += '\\';
+    escaped += c;
+  }
+  return escaped;
+}
+
+// The real shell, except that nothing is opened and the program's folder is the build folder,
+// where the Bitmaps folder and the help file lie.
+class QuietShell final : public platform::IShell {
+ public:
+  int FileOperation(platform::WindowHandle owner, std::uint32_t operation, const char* files, std::uint16_t flags,
+                    bool* aborted) override {
+    return real_.FileOperation(owner, operation, files, flags, aborted);
+  }
+  std::uintptr_t LoadLibrary(const char* name) override { return real_.LoadLibrary(name); }
+  void* GetProcAddress(std::uintptr_t library, const char* name) override {
+    return real_.GetProcAddress(library, name);
+  }
+  void FreeLibrary(std::uintptr_t library) override { real_.FreeLibrary(library); }
+  std::intptr_t ShellExecute(platform::WindowHandle, const char*, const char* file, const char*, const char*,
+                             int) override {
+    opened.push_back(file != nullptr ? file : "");
+    return 42;
+  }
+  int MessageBox(platform::WindowHandle owner, const char* text, const char* caption, unsigned flags) override {
+    return real_.MessageBox(owner, text, caption, flags);
+  }
+  std::string ModuleFolder() override { return FullPath(NQ_BUILD_DIR) + "\\"; }
+
+  std::vector<std::string> opened;
+
+ private:
+  platform::Win32Shell real_;
+};
+
+// Where things are, from the layout: the client area's origin is the window's, as it has no frame.
+constexpr int kBarTop = 29;
+constexpr int kBarHeight = 373;
+constexpr int kPageLeft = 120, kPageTop = 28;
+constexpr int kSections = 3;
+
+// The navigation bar's own geometry: 20-pixel section buttons, items 60 pixels apart below an
+// 8-pixel margin.
+int SectionY(int open, int section) {
+  const int top = section <= open ? section * 20 : kBarHeight - (kSections - section) * 20;
+  return kBarTop + top + 10;
+}
+int ItemY(int open, int item) { return kBarTop + (open + 1) * 20 + 8 + item * 60 + 30; }
+
+class MainWindowTest : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    ui::win32::Initialise(reinterpret_cast<ui::win32::Handle>(GetModuleHandleA(nullptr)));
+    nq::win32::InstallWindowing();
+  }
+
+  void SetUp() override {
+    override_ = std::make_unique<nqtest::RegistryOverride>();
+    previousRegistry_ = platform::SetRegistry(&registry_);
+    previousFiles_ = platform::SetFileSystem(&files_);
+    previousShell_ = platform::SetShell(&shell_);
+
+    const std::string cookies = cookies_.Path().string();
+    for (const char* name : {"anna@example[1].txt", "anna@news.example[2].txt", "anna@shop.example[1].txt"}) {
+      std::ofstream(cookies_.Path() / name) << "id\n42\n" << name << "/\n1536\n";
+    }
+    nqtest::LoadReg(registry_, R"(REGEDIT4
+
+[HKEY_CURRENT_USER\Software\Microsoft\Windows\CurrentVersion\Run]
+"Updater"="C:\\Program Files\\Updater\\update.exe /quiet"
+"SearchHelper"="wscript.exe C:\\Windows\\sh.vbs"
+
+[HKEY_CURRENT_USER\Software\Microsoft\Windows\CurrentVersion\Explorer\Shell Folders]
+"Cookies"=")" + RegEscape(cookies) + R"("
+
+[HKEY_CURRENT_USER\Software\Microsoft\Internet Explorer\TypedURLs]
+"url1"="http://www.example.com/"
+"url2"="http://search.example.net/?q=news"
+
+[HKEY_CURRENT_USER\Software\Microsoft\Internet Explorer\MenuExt\Search with Example]
+@="res://C:\\Program Files\\Example\\menu.htm"
+
+[HKEY_LOCAL_MACHINE\SOFTWARE\Microsoft\Internet Explorer\Extensions\{0B53EAC3-8D69-4B9E-9B19-A37C9A5676A7}]
+"ButtonText"="Example Bar"
+"Exec"="C:\\Program Files\\Example\\bar.exe"
+
+[HKEY_CURRENT_USER\Software\Microsoft\Internet Explorer\Main]
+"Start Page"="http://home.example/"
+"Window Title"="Browsing with Example"
+)");
+  }
+
+  void TearDown() override {
+    platform::SetShell(previousShell_);
+    platform::SetFileSystem(previousFiles_);
+    platform::SetRegistry(previousRegistry_);
+    override_.reset();
+  }
+
+  // Shows a fresh main window, runs `script` on a second thread while this one runs the window, and
+  // reports what the script found. The script must end the window; if it does not, it is closed.
+  void Drive(const std::function<void(nq::TMainForm&, HWND, Findings&, const std::atomic<bool>&)>& script) {
+    nq::TMainForm form;
+    Findings findings;
+    std::atomic<bool> closed{false};
+    form.OnClose = [&closed] { closed = true; };
+    {
+      nq::win32::TMainWindow window(form);
+      HWND main = reinterpret_cast<HWND>(window.Window().Window());
+      ASSERT_NE(main, nullptr);
+      std::thread driver([&] {
+        script(form, main, findings, closed);
+        if (!closed) {
+          findings.Fail("the script left the window open");
+          PostMessageA(main, WM_CLOSE, 0, 0);
+        }
+      });
+      window.Run();
+      driver.join();
+    }
+    for (const std::string& failure : findings.Failures()) ADD_FAILURE() << failure;
+  }
+
+  static std::string Shots() { return FullPath(NQ_SCREENSHOTS); }
+
+  nqtest::TempFolder cookies_;
+  std::unique_ptr<nqtest::RegistryOverride> override_;
+  platform::Win32Registry registry_;
+  platform::Win32FileSystem files_;
+  QuietShell shell_;
+
+ private:
+  platform::IRegistry* previousRegistry_ = nullptr;
+  platform::IFileSystem* previousFiles_ = nullptr;
+  platform::IShell* previousShell_ = nullptr;
+};
+
+bool Shown(const ui::TControl& control) {
+  HWND window = reinterpret_cast<HWND>(ui::win32::WindowOf(control));
+  return window != nullptr && IsWindowVisible(window);
+}
+
+int ListCount(const ui::TControl& list) {
+  return static_cast<int>(SendMessageA(reinterpret_cast<HWND>(ui::win32::WindowOf(list)), LB_GETCOUNT, 0, 0));
+}
+
+TEST_F(MainWindowTest, PagesMessageBoxesAboutBoxAndTheCloseButton) {
+  Drive([&](nq::TMainForm& form, HWND main, Findings& f, const std::atomic<bool>& closed) {
+    // From here the form's state is only read where it never changes (bounds, the pages); what
+    // shows is asked of the system.
+    const RECT placed = nqgui::WindowRect(main);
+    const RECT client = nqgui::ClientRect(main);
+    f.Expect(placed.left == 271 && placed.top == 129, "the window opens at (271, 129)");
+    f.Expect(client.right == 534 && client.bottom == 402, "the client area is 534 x 402");
+    f.Expect(placed.right - placed.left == 534 && placed.bottom - placed.top == 402, "the window has no frame");
+    const LONG style = GetWindowLongA(main, GWL_STYLE);
+    f.Expect(!(style & (WS_CAPTION | WS_THICKFRAME)), "no system caption or sizing border");
+    f.Expect(nqgui::TextOf(main) == "Norvane And Quillet", "the window's caption");
+
+    int open = 0;
+    auto at = [&](int x, int y) {
+      const RECT r = nqgui::WindowRect(main);
+      return POINT{r.left + x, r.top + y};
+    };
+    auto click = [&](int x, int y, bool right = false) {
+      const POINT p = at(x, y);
+      Click(p.x, p.y, right);
+    };
+    auto openSection = [&](int section) {
+      click(56, SectionY(open, section));
+      open = section;
+      nqgui::Settle(150);
+    };
+    auto item = [&](int index) { click(56, ItemY(open, index)); };
+    auto pageButton = [&](const ui::TControl& button) {
+      const ui::TRect b = button.Bounds();
+      click(kPageLeft + b.left + b.width / 2, kPageTop + b.top + b.height / 2);
+    };
+    auto only = [&](const ui::TPanel& page) {
+      return WaitFor([&] {
+        for (ui::TPanel* p : form.Pages()) {
+          if (Shown(*p) != (p == &page)) return false;
+        }
+        return true;
+      });
+    };
+    auto shot = [&](HWND window, const char* name) {
+      nqgui::Settle();
+      f.Expect(!nqgui::Screenshot(window, Shots(), name).empty(), std::string("screenshot ") + name);
+    };
+
+    shot(main, "01-repair");
+
+    // The protection section: three list pages on one page, each with its list.
+    struct Visit {
+      int item;
+      const char* shot;
+      int entries;
+    };
+    for (const Visit& v : {Visit{1, "02-startup", 2}, Visit{2, "03-context-menu", 1}, Visit{3, "04-toolbar-button", 1}}) {
+      item(v.item);
+      f.Expect(only(form.GroupBoxClean), std::string(v.shot) + ": the entry list page alone");
+      f.Expect(WaitFor([&] { return ListCount(form.Listbox) == v.entries; }), std::string(v.shot) + ": its entries");
+      f.Expect(!Shown(form.BtnCleanIEBar), std::string(v.shot) + ": no Clean TypedURLS");
+      shot(main, v.shot);
+    }
+
+    openSection(1);
+    item(0);
+    f.Expect(only(form.GroupBoxHistory), "Protect Privacy shows the trace cleaner");
+    shot(main, "05-protect-privacy");
+    item(1);
+    f.Expect(only(form.GroupBoxClean), "Manage Address shows the entry list page");
+    f.Expect(WaitFor([&] { return ListCount(form.Listbox) == 2 && Shown(form.BtnCleanIEBar); }),
+             "Manage Address lists the typed addresses with Clean TypedURLS");
+    shot(main, "06-manage-address");
+    item(2);
+    f.Expect(only(form.GroupBoxCookie), "Manage Cookies shows the cookie page");
+    HWND cookies = reinterpret_cast<HWND>(ui::win32::WindowOf(form.ListView));
+    f.Expect(WaitFor([&] { return SendMessageA(cookies, LVM_GETITEMCOUNT, 0, 0) == 3; }), "three cookie rows");
+    shot(main, "07-manage-cookies");
+
+    // The cookie list's menu, by a right click on a row.
+    const ui::TRect list = form.ListView.Bounds();
+    click(kPageLeft + list.left + 60, kPageTop + list.top + 30, true);
+    HWND menu = nullptr;
+    f.Expect(WaitFor([&] { return (menu = FindWindowA("#32768", nullptr)) != nullptr && IsWindowVisible(menu); }),
+             "a right click opens the cookie menu");
+    if (menu != nullptr) {
+      shot(GetDesktopWindow(), "08-cookie-menu");
+      nqgui::PressKey(VK_ESCAPE);
+      f.Expect(WaitFor([&] { return !IsWindowVisible(menu); }), "Esc closes the menu");
+    }
+
+    openSection(2);
+    item(0);
+    f.Expect(only(form.GroupBoxBackMap), "Toolbar WallPaper shows the wallpaper page");
+    f.Expect(WaitFor([&] { return ListCount(form.ListBoxbmp) == 7; }), "the seven shipped pictures are listed");
+    const ui::TRect pictures = form.ListBoxbmp.Bounds();
+    click(kPageLeft + pictures.left + 40, kPageTop + pictures.top + 7);  // "Blue Sky", previewed
+    shot(main, "09-wallpaper");
+
+    // A report: "Repair IE" on the repair page.
+    openSection(0);
+    item(0);
+    f.Expect(only(form.GroupBoxNorvane), "IE Repair shows the repair page");
+    pageButton(form.FlatSpeedButton4);
+    HWND box = nullptr;
+    f.Expect(WaitFor([&] { return (box = nqgui::FindOwned(main, "#32770")) != nullptr; }), "Repair IE reports");
+    if (box != nullptr) {
+      const nqgui::MessageBoxView view = nqgui::ReadMessageBox(box);
+      f.Expect(view.caption == "Norvane And Quillet", "report title: " + view.caption);
+      f.Expect(view.text == "Your Internet Explorer Browser is successfully repaired!", "report text: " + view.text);
+      f.Expect(view.ok && !view.cancel && !view.icon, "a report has OK alone and no icon");
+      shot(box, "10-report");
+      const RECT ok = nqgui::WindowRect(GetDlgItem(box, IDOK));
+      Click((ok.left + ok.right) / 2, (ok.top + ok.bottom) / 2);
+      f.Expect(WaitFor([&] { return !IsWindow(box); }), "OK closes the report");
+    }
+
+    // A confirmation: "Delete" on the startup list, answered Cancel.
+    openSection(0);
+    item(1);
+    // The repair's hijack cleaner has taken the script entry out of the startup list.
+    f.Expect(WaitFor([&] { return ListCount(form.Listbox) == 1; }), "the startup list again, without the script");
+    pageButton(form.FlatSpeedButton1);
+    box = nullptr;
+    f.Expect(WaitFor([&] { return (box = nqgui::FindOwned(main, "#32770")) != nullptr; }), "Delete asks first");
+    if (box != nullptr) {
+      const nqgui::MessageBoxView view = nqgui::ReadMessageBox(box);
+      f.Expect(view.caption == "Norvane And Quillet", "confirmation title: " + view.caption);
+      f.Expect(view.text == "Are you sure to delete selected item?", "confirmation text: " + view.text);
+      f.Expect(view.ok && view.cancel && !view.icon, "a confirmation has OK and Cancel and no icon");
+      shot(box, "11-confirmation");
+      const RECT cancel = nqgui::WindowRect(GetDlgItem(box, IDCANCEL));
+      Click((cancel.left + cancel.right) / 2, (cancel.top + cancel.bottom) / 2);
+      f.Expect(WaitFor([&] { return !IsWindow(box); }), "Cancel closes the confirmation");
+      nqgui::Settle();
+      f.Expect(ListCount(form.Listbox) == 1, "Cancel deletes nothing");
+    }
+
+    // The title bar: a double click changes nothing; a drag moves the window.
+    const RECT before = nqgui::WindowRect(main);
+    click(200, 14);
+    {
+      const POINT p = at(200, 14);
+      nqgui::DoubleClick(p.x, p.y);
+    }
+    nqgui::Settle();
+    const RECT still = nqgui::WindowRect(main);
+    f.Expect(EqualRect(&before, &still) != FALSE, "a double click on the title bar leaves the window as it is");
+    {
+      const POINT p = at(200, 14);
+      nqgui::Drag(p.x, p.y, p.x - 150, p.y + 60);
+    }
+    f.Expect(WaitFor([&] { return nqgui::WindowRect(main).left == before.left - 150; }, 2000),
+             "dragging the title bar moves the window");
+
+    // The About box: centred over the window, Enter and Esc leave it open, OK and its close
+    // button end it; a fresh one each time.
+    for (int round = 0; round < 2; ++round) {
+      const ui::TRect about = form.FlatSpeedButton10.Bounds();
+      const ui::TRect panel = form.FlatPanel1.Bounds();
+      click(panel.left + about.left + about.width / 2, panel.top + about.top + about.height / 2);
+      HWND aboutBox = nullptr;
+      f.Expect(WaitFor([&] { return (aboutBox = nqgui::FindOwned(main, "NqForm")) != nullptr; }), "About... opens");
+      if (aboutBox == nullptr) break;
+      const RECT r = nqgui::WindowRect(aboutBox);
+      const RECT m = nqgui::WindowRect(main);
+      f.Expect(r.right - r.left == 308 && r.bottom - r.top == 295, "the About box is 308 x 295");
+      f.Expect(r.left == m.left + (534 - 308) / 2 && r.top == m.top + (402 - 295) / 2,
+               "the About box is centred over the main window");
+      f.Expect(!IsWindowEnabled(main), "the main window waits while the About box is open");
+      if (round == 0) shot(aboutBox, "12-about");
+      nqgui::PressKey(VK_RETURN);
+      nqgui::PressKey(VK_ESCAPE);
+      nqgui::Settle();
+      f.Expect(IsWindowVisible(aboutBox) != FALSE, "Enter and Esc leave the About box open");
+      if (round == 0) {
+        Click(r.left + 224 + 32, r.top + 248 + 16);  // "OK"
+      } else {
+        Click(r.right - 9 - 10, r.top + 5 + 9);  // the title bar's close button
+      }
+      f.Expect(WaitFor([&] { return !IsWindow(aboutBox); }), "the About box closes");
+      f.Expect(WaitFor([&] { return IsWindowEnabled(main) != FALSE; }), "the main window takes input again");
+    }
+
+    // The close button ends the program.
+    click(534 - 9 - 10, 5 + 9);
+    f.Expect(WaitFor([&] { return closed.load(); }), "the title bar's close button closes the window");
+  });
+  EXPECT_TRUE(shell_.opened.empty());
+}
+
+TEST_F(MainWindowTest, ExitEndsTheProgram) {
+  Drive([&](nq::TMainForm& form, HWND main, Findings& f, const std::atomic<bool>& closed) {
+    const RECT r = nqgui::WindowRect(main);
+    const ui::TRect exit = form.FlatSpeedButton11.Bounds();
+    Click(r.left + kPageLeft + exit.left + exit.width / 2, r.top + kPageTop + exit.top + exit.height / 2);
+    f.Expect(WaitFor([&] { return closed.load(); }), "Exit closes the window");
+  });
+}
+
+// The program itself, started as it ships: its window where it belongs, closed by its button.
+TEST(Program, StartsWhereLaidOutAndEndsByItsCloseButton) {
+  STARTUPINFOA startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION process{};
+  std::string command = "\"" + FullPath(NQ_PROGRAM) + "\"";
+  ASSERT_TRUE(CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process));
+  HWND main = nullptr;
+  const bool found = WaitFor(
+      [&] {
+        main = FindWindowA("NqForm", "Norvane And Quillet");
+        DWORD owner = 0;
+        if (main != nullptr) GetWindowThreadProcessId(main, &owner);
+        return main != nullptr && owner == process.dwProcessId && IsWindowVisible(main);
+      },
+      20000);
+  EXPECT_TRUE(found);
+  if (found) {
+    const RECT r = nqgui::WindowRect(main);
+    EXPECT_EQ(r.left, 271);
+    EXPECT_EQ(r.top, 129);
+    EXPECT_EQ(r.right - r.left, 534);
+    EXPECT_EQ(r.bottom - r.top, 402);
+    nqgui::Settle(500);
+    Click(r.right - 9 - 10, r.top + 5 + 9);
+  }
+  const DWORD waited = WaitForSingleObject(process.hProcess, 20000);
+  EXPECT_EQ(waited, WAIT_OBJECT_0) << "the program did not end";
+  if (waited != WAIT_OBJECT_0) TerminateProcess(process.hProcess, 1);
+  DWORD code = 1;
+  GetExitCodeProcess(process.hProcess, &code);
+  EXPECT_EQ(code, 0u);
+  CloseHandle(process.hThread);
+  CloseHandle(process.hProcess);
+}
+
+}  // namespace
