@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <filesystem>
 #include <set>
 #include <stdexcept>
 #include <string>
@@ -360,6 +361,87 @@ TEST_F(CookiePage, SelectionCommandsByKeyAndMenu) {
     form_.CookiesPopup.Find(c.menuItem)->onClick();
     EXPECT_EQ(Selection(), c.after) << c.menuItem;
   }
+}
+
+// ---- delete
+
+TEST_F(CookiePage, DeleteSendsTheSelectedFilesTopDownToTheRecycleBin) {
+  enum Trigger { kButton, kKey, kMenu };
+  for (const Trigger how : {kButton, kKey, kMenu}) {
+    const char* const trigger = how == kButton ? "Delete button" : how == kKey ? "Del key" : "menu item";
+    for (const char* name : {"a.txt", "b.txt", "c.txt", "d.txt"}) {
+      tree_.WriteFile(std::string("Cookies\\") + name, "id\nvalue\nsite/\n");
+    }
+    PointCookiesAt("Cookies");
+    form_.Run("LoadCookies");
+    form_.SortColumn = 0;
+    form_.SortAscending = true;
+    form_.ListView.ClickColumn(0);  // descending, so the list's order is not the folder's
+    Select({true, false, true, false});
+    shell_.fileOperations.clear();
+
+    if (how == kButton) {
+      form_.FlatSpeedButton6.Click();
+    } else if (how == kKey) {
+      EXPECT_TRUE(form_.KeyDown(ui::kVkDelete, ui::kShiftNone));
+    } else {
+      ASSERT_TRUE(form_.CookiesPopup.IsEnabled(*form_.CookiesPopup.Find("DeleteCookiePopup")));
+      form_.CookiesPopup.Find("DeleteCookiePopup")->onClick();
+    }
+
+    ASSERT_EQ(shell_.fileOperations.size(), 1u) << trigger;
+    const auto& call = shell_.fileOperations[0];
+    EXPECT_EQ(call.owner, 0u);
+    EXPECT_EQ(call.operation, platform::kFoDelete);
+    EXPECT_EQ(call.flags, platform::kFofAllowUndo);
+    const std::string folder = tree_.Path("Cookies");
+    EXPECT_EQ(call.list, folder + "\\d.txt" + '\0' + folder + "\\b.txt" + '\0' + '\0') << trigger;
+    EXPECT_EQ(Names(), (std::vector<std::string>{"c.txt", "a.txt"})) << trigger;
+    EXPECT_FALSE(tree_.Exists("Cookies\\b.txt"));
+    EXPECT_FALSE(tree_.Exists("Cookies\\d.txt"));
+    EXPECT_TRUE(tree_.Exists("Cookies\\a.txt"));
+    EXPECT_TRUE(dialogs_.shown.empty());
+    std::filesystem::remove_all(tree_.Host("Cookies"));
+    std::filesystem::remove_all(shell_.RecycleBin());
+    std::filesystem::create_directories(shell_.RecycleBin());
+  }
+}
+
+TEST_F(CookiePage, RowsStayWhileTheirFilesAreStillThere) {
+  for (const char* name : {"a.txt", "b.txt", "c.txt"}) tree_.WriteFile(std::string("Cookies\\") + name, "x\n");
+  PointCookiesAt("Cookies");
+  form_.Run("LoadCookies");
+  Select({true, true, true});
+  std::filesystem::remove(tree_.Host("Cookies\\b.txt"));  // gone before the delete, by other means
+  shell_.AnswerRecycleConfirmation(false);
+
+  form_.FlatSpeedButton6.Click();
+
+  EXPECT_EQ(shell_.recycleConfirmations, 1);
+  EXPECT_TRUE(shell_.RecycledNames().empty());
+  // The declined files keep their rows, still selected; the file that is gone loses its row.
+  EXPECT_EQ(Names(), (std::vector<std::string>{"a.txt", "c.txt"}));
+  EXPECT_EQ(Selection(), (std::vector<bool>{true, true}));
+  form_.FlatSpeedButton7.Click();
+  EXPECT_EQ(Names(), (std::vector<std::string>{"a.txt", "c.txt"}));
+}
+
+TEST_F(CookiePage, WithNothingSelectedDeleteDoesNothingAndItsMenuItemIsGreyed) {
+  tree_.WriteFile("Cookies\\a.txt", "x\n");
+  PointCookiesAt("Cookies");
+  form_.Run("LoadCookies");
+  const ui::TMenuItem& item = *form_.CookiesPopup.Find("DeleteCookiePopup");
+  EXPECT_EQ(item.caption, "Delete Cookies(&D)");
+
+  EXPECT_FALSE(form_.CookiesPopup.IsEnabled(item));
+  EXPECT_FALSE(form_.KeyDown(ui::kVkDelete, ui::kShiftNone));
+  EXPECT_FALSE(form_.Run("DeleteCookie"));
+  form_.FlatSpeedButton6.Click();
+  EXPECT_TRUE(shell_.fileOperations.empty());
+  EXPECT_EQ(Names(), std::vector<std::string>{"a.txt"});
+
+  Select({true});
+  EXPECT_TRUE(form_.CookiesPopup.IsEnabled(item));
 }
 
 }  // namespace
