@@ -2,6 +2,7 @@
 
 #include <windows.h>
 #include <objbase.h>
+#include <urlhist.h>
 
 #include <string>
 
@@ -13,18 +14,6 @@ constexpr CLSID kClsidUrlHistory = {0x3C374A40, 0xBAE4, 0x11CF, {0xBF, 0x7D, 0x0
 // {AFA0DC11-C313-11D0-831A-00C04FD5AE38}
 constexpr IID kIidUrlHistoryStg2 = {0xAFA0DC11, 0xC313, 0x11D0, {0x83, 0x1A, 0x00, 0xC0, 0x4F, 0xD5, 0xAE, 0x38}};
 constexpr DWORD kClassContext = CLSCTX_INPROC_SERVER | CLSCTX_LOCAL_SERVER;  // 5
-
-// Only the order of the table matters here: ClearHistory is its tenth entry, after IUnknown's
-// three, the five of IUrlHistoryStg and AddUrlAndNotify. None of the others is called.
-struct IUrlHistoryStg2Table : public IUnknown {
-  virtual HRESULT STDMETHODCALLTYPE AddUrl() = 0;
-  virtual HRESULT STDMETHODCALLTYPE DeleteUrl() = 0;
-  virtual HRESULT STDMETHODCALLTYPE QueryUrl() = 0;
-  virtual HRESULT STDMETHODCALLTYPE BindToObject() = 0;
-  virtual HRESULT STDMETHODCALLTYPE EnumUrls() = 0;
-  virtual HRESULT STDMETHODCALLTYPE AddUrlAndNotify() = 0;
-  virtual HRESULT STDMETHODCALLTYPE ClearHistory() = 0;
-};
 
 // Holds one interface pointer and releases it.
 template <typename T>
@@ -55,7 +44,9 @@ IUrlHistory::Outcome Win32UrlHistory::ClearHistory() {
     return outcome;
   }
   outcome.created = true;
-  ComPtr<IUrlHistoryStg2Table> history;
+  // ClearHistory is the tenth entry of the interface's table, after IUnknown's three, the five
+  // of IUrlHistoryStg and AddUrlAndNotify.
+  ComPtr<IUrlHistoryStg2> history;
   if (FAILED(object->QueryInterface(kIidUrlHistoryStg2, history.Out())) || history.Get() == nullptr) return outcome;
   outcome.hasInterface = true;
   outcome.result = history->ClearHistory();
