@@ -104,12 +104,15 @@ struct FindData {
 class IFileSystem {
  public:
   virtual ~IFileSystem() = default;
-  // FindFirstFileA: the search handle and the first entry, or 0 when nothing matches.
+  // FindFirstFileA: the search handle and the first entry, or 0 when nothing matches. Every entry
+  // is yielded, hidden and system files and folders included; the pattern also matches an entry's
+  // generated 8.3 name, so "*.lnk" finds "a.lnkx".
   virtual SearchHandle FindFirst(const std::string& pattern, FindData* data) = 0;
   virtual bool FindNext(SearchHandle search, FindData* data) = 0;
   virtual void FindClose(SearchHandle search) = 0;
   // Reads up to `maxBytes` bytes of a file from its start; false when it cannot be opened.
   virtual bool ReadFilePrefix(const std::string& path, std::size_t maxBytes, std::string* bytes) = 0;
+  // True for an existing file; false for a folder or nothing.
   virtual bool FileExists(const std::string& path) = 0;
 };
 

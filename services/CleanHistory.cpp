@@ -171,6 +171,7 @@ void ClearRecentLinks() {
   // Without a Recent folder the pattern would be "\*.lnk", the top of the current drive.
   if (folder.empty()) return;
 
+  // Hidden and system links are found too, and folders, which are passed over.
   platform::FindData entry;
   DirectorySearch search(platform::FileSystem(), folder + "\\*.lnk", &entry);
   if (!search.Found()) return;
