@@ -27,9 +27,11 @@
 #include "platform/win32/Win32FileSystem.h"
 #include "platform/win32/Win32Registry.h"
 #include "platform/win32/Win32Shell.h"
+#include "services/MainFunc.h"
 #include "tests/support/Registry.h"
 #include "tests/support/RegistryOverride.h"
 #include "tests/support/ShellFixture.h"
+#include "ui/Bitmap.h"
 #include "ui/win32/Win32Ui.h"
 
 namespace {
@@ -389,6 +391,86 @@ TEST_F(MainWindowTest, ExitEndsTheProgram) {
     Click(r.left + kPageLeft + exit.left + exit.width / 2, r.top + kPageTop + exit.top + exit.height / 2);
     f.Expect(WaitFor([&] { return closed.load(); }), "Exit closes the window");
   });
+}
+
+// The wallpaper page for real: a shipped picture chosen, shown tiled behind the bars on the
+// screen, applied with its report, and the value the browser reads written with its full path.
+TEST_F(MainWindowTest, WallpaperAppliedFromTheShippedPictures) {
+  const std::string picture = FullPath(NQ_BUILD_DIR) + "\\Bitmaps\\Gingham.bmp";
+  Drive([&](nq::TMainForm& form, HWND main, Findings& f, const std::atomic<bool>& closed) {
+    const RECT w = nqgui::WindowRect(main);
+    auto click = [&](int x, int y) { Click(w.left + x, w.top + y); };
+    click(56, SectionY(0, 2));
+    nqgui::Settle(150);
+    click(56, ItemY(2, 0));
+    HWND list = reinterpret_cast<HWND>(ui::win32::WindowOf(form.ListBoxbmp));
+    f.Expect(WaitFor([&] { return ListCount(form.ListBoxbmp) == 7; }), "the seven shipped pictures are listed");
+    const LRESULT row = SendMessageA(list, LB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
+                                     reinterpret_cast<LPARAM>("Gingham"));
+    RECT item{};
+    f.Expect(row != LB_ERR && SendMessageA(list, LB_GETITEMRECT, row, reinterpret_cast<LPARAM>(&item)) != LB_ERR,
+             "a row for Gingham");
+    const ui::TRect box = form.ListBoxbmp.Bounds();
+    click(kPageLeft + box.left + item.left + 30, kPageTop + box.top + item.top + 7);
+    nqgui::Settle();
+
+    // The preview on the screen: left of the tool bar the picture shows alone, and at the band's
+    // right end it has been repeated.
+    const auto expected = ui::LoadBitmapFile(picture);
+    f.Expect(expected != nullptr, "Gingham.bmp decodes");
+    if (expected != nullptr) {
+      const ui::TRect band = form.coolbarBMP.Bounds();
+      HDC screen = GetDC(nullptr);
+      for (const POINT p : {POINT{4, 4}, POINT{3, 40}, POINT{317, 70}}) {
+        const COLORREF c = GetPixel(screen, w.left + kPageLeft + band.left + p.x, w.top + kPageTop + band.top + p.y);
+        const std::uint32_t shown = (GetRValue(c) << 16) | (GetGValue(c) << 8) | GetBValue(c);
+        const std::uint32_t want =
+            expected->pixels[static_cast<std::size_t>(p.y % expected->height) * expected->width + p.x % expected->width];
+        f.Expect(shown == want, "the preview shows the picture at (" + std::to_string(p.x) + ", " +
+                                    std::to_string(p.y) + ")");
+      }
+      ReleaseDC(nullptr, screen);
+    }
+
+    const ui::TRect apply = form.FlatButton1.Bounds();
+    click(kPageLeft + apply.left + apply.width / 2, kPageTop + apply.top + apply.height / 2);
+    HWND report = nullptr;
+    f.Expect(WaitFor([&] { return (report = nqgui::FindOwned(main, "#32770")) != nullptr; }), "Apply reports");
+    if (report != nullptr) {
+      const nqgui::MessageBoxView view = nqgui::ReadMessageBox(report);
+      f.Expect(view.caption == "Norvane And Quillet", "report title: " + view.caption);
+      f.Expect(view.text == "IE toolbar has been customized,please close all IE windows,and then restart IE to see "
+                            "your new toolbar.",
+               "report text: " + view.text);
+      f.Expect(view.ok && !view.cancel && !view.icon, "a report has OK alone and no icon");
+      const RECT ok = nqgui::WindowRect(GetDlgItem(report, IDOK));
+      Click((ok.left + ok.right) / 2, (ok.top + ok.bottom) / 2);
+      f.Expect(WaitFor([&] { return !IsWindow(report); }), "OK closes the report");
+    }
+    nqgui::Settle();
+    f.Expect(!nqgui::Screenshot(main, Shots(), "13-wallpaper-applied").empty(), "screenshot 13-wallpaper-applied");
+
+    click(534 - 9 - 10, 5 + 9);
+    f.Expect(WaitFor([&] { return closed.load(); }), "the close button closes the window");
+  });
+  EXPECT_EQ(nq::ReadStringValue(nq::kHkeyCurrentUser, "\\Software\\Microsoft\\Internet Explorer\\Toolbar",
+                                "backbitmapIE5"),
+            picture);
+}
+
+// "Help" opens the help file that lies beside the program.
+TEST_F(MainWindowTest, HelpOpensTheHelpFileBesideTheProgram) {
+  Drive([&](nq::TMainForm& form, HWND main, Findings& f, const std::atomic<bool>& closed) {
+    const RECT w = nqgui::WindowRect(main);
+    const ui::TRect help = form.BtnHelp.Bounds();
+    Click(w.left + kPageLeft + help.left + help.width / 2, w.top + kPageTop + help.top + help.height / 2);
+    nqgui::Settle(500);  // the shell's record is read once the window is gone
+    Click(w.left + 534 - 9 - 10, w.top + 5 + 9);
+    f.Expect(WaitFor([&] { return closed.load(); }), "the close button closes the window");
+  });
+  const std::string chm = FullPath(NQ_BUILD_DIR) + "\\norvane.chm";
+  EXPECT_EQ(shell_.opened, std::vector<std::string>{chm});
+  EXPECT_NE(GetFileAttributesA(chm.c_str()), INVALID_FILE_ATTRIBUTES) << chm;
 }
 
 // The program itself, started as it ships: its window where it belongs, closed by its button.
