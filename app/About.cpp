@@ -65,6 +65,7 @@ TAboutForm::TAboutForm() : ui::TForm("AboutForm") {
   Place(Label13, 24, 176, 76, "Homepage:");
   Place(Label11, 104, 176, 185, SiteAddress(), kClContact);
   for (ui::TLabel* link : {&Label10, &Label11}) link->SetCursor(ui::TCursor::HandPoint);
+  for (ui::TLabel* caption : {&Label1, &Label3, &Label5, &Label7, &Label12, &Label13}) caption->AutoSize = true;
 
   FlatButton1.SetBounds(224, 248, 65, 33);
   FlatButton1.SetCaption("OK");

@@ -78,6 +78,7 @@ void TMainForm::LayOut() {
   Label8.SetFont(Verdana(12, true, ui::kClLime));
   LabelAt(Label7, 112, 64, 41, 13, "Features");
   Label7.Transparent = true;
+  Label7.AutoSize = true;
   Label7.SetFont(ui::TFont{"MS Sans Serif", 12, true, false, ui::kClLime});
   Bevel3.SetBounds(8, 72, 102, 2);
   Bevel2.SetBounds(160, 72, 129, 2);

@@ -149,6 +149,8 @@ class TLabel : public TControl {
   void SetCaption(const std::string& caption);
   bool WordWrap = false;
   bool Transparent = false;
+  // A one-line label widens to its text where the font on screen runs wider than the layout.
+  bool AutoSize = false;
   std::function<void()> OnClick;
   void Click();
 

@@ -272,6 +272,24 @@ TEST_F(MainWindowTest, PagesMessageBoxesAboutBoxAndTheCloseButton) {
     f.Expect(WaitFor([&] { return SendMessageA(cookies, LVM_GETITEMCOUNT, 0, 0) == 3; }), "three cookie rows");
     shot(main, "07-manage-cookies");
 
+    // "Find Cookies": the input dialog, centred on the screen, takes the text typed into it.
+    pageButton(form.FlatSpeedButton8);
+    HWND find = nullptr;
+    f.Expect(WaitFor([&] { return (find = nqgui::FindOwned(main, "#32770")) != nullptr; }), "Find Cookies asks");
+    if (find != nullptr) {
+      f.Expect(nqgui::TextOf(find) == "Find cookies files", "input caption: " + nqgui::TextOf(find));
+      const RECT r = nqgui::WindowRect(find);
+      const int dx = (r.left + r.right) / 2 - GetSystemMetrics(SM_CXSCREEN) / 2;
+      const int dy = (r.top + r.bottom) / 2 - GetSystemMetrics(SM_CYSCREEN) / 2;
+      f.Expect(dx >= -1 && dx <= 1 && dy >= -1 && dy <= 1, "the input dialog is centred on the screen");
+      shot(find, "07b-find-cookies");
+      for (WORD key : {'S', 'H', 'O', 'P'}) nqgui::PressKey(key);
+      nqgui::PressKey(VK_RETURN);  // OK is the default button
+      f.Expect(WaitFor([&] { return !IsWindow(find); }), "Enter answers the input dialog");
+      f.Expect(WaitFor([&] { return SendMessageA(cookies, LVM_GETSELECTEDCOUNT, 0, 0) == 1; }),
+               "the one cookie file named like the text is selected");
+    }
+
     // The cookie list's menu, by a right click on a row.
     const ui::TRect list = form.ListView.Bounds();
     click(kPageLeft + list.left + 60, kPageTop + list.top + 30, true);

@@ -332,12 +332,28 @@ class TLabelPeer final : public TCustomPeer {
   void Create(HWND parent) override {
     CreateChild(parent);
     SetWindowTextA(hwnd_, label_.Caption().c_str());
+    FitText();
   }
 
  protected:
   void Update(unsigned what) override {
     if (what & kChText) SetWindowTextA(hwnd_, label_.Caption().c_str());
+    if (what & (kChText | kChColor | kChBounds)) FitText();
     TCustomPeer::Update(what);
+  }
+
+  void FitText() {
+    if (!label_.AutoSize || label_.WordWrap || hwnd_ == nullptr) return;
+    HDC dc = GetDC(hwnd_);
+    SIZE text{0, 0};
+    {
+      TSelect font(dc, FontOf(label_.Font()));
+      GetTextExtentPoint32A(dc, label_.Caption().c_str(), static_cast<int>(label_.Caption().size()), &text);
+    }
+    ReleaseDC(hwnd_, dc);
+    const TRect b = label_.Bounds();
+    SetWindowPos(hwnd_, nullptr, 0, 0, std::max<int>(b.width, text.cx), std::max<int>(b.height, text.cy),
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
   }
 
   void Paint(HDC dc, const RECT& client) override {
@@ -689,24 +705,25 @@ class TImagePeer final : public TCustomPeer {
   void Create(HWND parent) override { CreateChild(parent); }
 
  protected:
-  void Update(unsigned what) override {
-    if (what & kChPicture) picture_.Reset();
-    TCustomPeer::Update(what);
-  }
-
   void Paint(HDC dc, const RECT& client) override {
     const TColor back = image_.Color() != kClNone || image_.Parent() == nullptr ? EffectiveColor(image_)
                                                                                 : EffectiveColor(*image_.Parent());
     FillColor(dc, client, back);
-    if (auto picture = image_.Picture(); picture != nullptr && picture->width > 0 && picture->height > 0) {
-      if (picture_.Get() == nullptr) picture_ = MakeBitmap(*picture);
-      TMemoryDc source(dc);
-      TSelect select(source.Get(), picture_.Get());
+    if (auto picture = image_.Picture(); picture != nullptr && picture->width > 0 && picture->height > 0 &&
+                                          picture->pixels.size() >= static_cast<std::size_t>(picture->width) * picture->height) {
+      BITMAPINFO info{};
+      info.bmiHeader.biSize = sizeof info.bmiHeader;
+      info.bmiHeader.biWidth = picture->width;
+      info.bmiHeader.biHeight = -picture->height;  // top row first, as the state keeps it
+      info.bmiHeader.biPlanes = 1;
+      info.bmiHeader.biBitCount = 32;
+      info.bmiHeader.biCompression = BI_RGB;
       const int stepX = image_.Tile ? picture->width : client.right + 1;
       const int stepY = image_.Tile ? picture->height : client.bottom + 1;
       for (int y = 0; y < client.bottom; y += stepY) {
         for (int x = 0; x < client.right; x += stepX) {
-          BitBlt(dc, x, y, picture->width, picture->height, source.Get(), 0, 0, SRCCOPY);
+          StretchDIBits(dc, x, y, picture->width, picture->height, 0, 0, picture->width, picture->height,
+                        picture->pixels.data(), &info, DIB_RGB_COLORS, SRCCOPY);
         }
       }
     }
@@ -725,25 +742,7 @@ class TImagePeer final : public TCustomPeer {
   }
 
  private:
-  static TGdiObject<HBITMAP> MakeBitmap(const TBitmap& picture) {
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = picture.width;
-    info.bmiHeader.biHeight = -picture.height;  // top row first, as the state keeps it
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
-    void* bits = nullptr;
-    HBITMAP bitmap = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    if (bitmap != nullptr && bits != nullptr) {
-      const std::size_t count = std::min(picture.pixels.size(), static_cast<std::size_t>(picture.width) * picture.height);
-      std::copy_n(picture.pixels.begin(), count, static_cast<std::uint32_t*>(bits));
-    }
-    return TGdiObject<HBITMAP>(bitmap);
-  }
-
   TImage& image_;
-  TGdiObject<HBITMAP> picture_;
 };
 
 }  // namespace
