@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cctype>
 #include <filesystem>
+#include <functional>
 #include <set>
 #include <stdexcept>
 #include <string>
@@ -39,6 +40,7 @@ class SpyFileSystem final : public platform::IFileSystem {
     const std::string name = path.substr(path.find_last_of('\\') + 1);
     if (refuse.count(name) != 0) return false;
     if (fail.count(name) != 0) throw std::runtime_error("read error");
+    if (onRead) onRead();
     return inner_.ReadFilePrefix(path, maxBytes, bytes);
   }
   bool FileExists(const std::string& path) override { return inner_.FileExists(path); }
@@ -47,6 +49,7 @@ class SpyFileSystem final : public platform::IFileSystem {
   std::size_t largestRead = 0;
   std::set<std::string> refuse;  // names whose file cannot be opened
   std::set<std::string> fail;    // names whose read raises an error
+  std::function<void()> onRead;  // runs at each read, to look at the page meanwhile
 
  private:
   platform::IFileSystem& inner_;
@@ -127,6 +130,11 @@ TEST_F(CookiePage, ManageCookiesListsEveryCookieFileWithItsSite) {
   form_.SortColumn = 1;
   form_.SortAscending = true;
   const int redraws = form_.ListView.RedrawCount();
+  int reads = 0, busyUnseen = 0;
+  files_.onRead = [&] {
+    ++reads;
+    if (form_.GroupBoxCookie.Cursor() != ui::TCursor::HourGlass || !form_.ListView.Updating()) ++busyUnseen;
+  };
 
   form_.fcBar.ClickItem(nq::TMainForm::secPrivacy, 2);  // "Manage Cookies"
 
@@ -140,7 +148,10 @@ TEST_F(CookiePage, ManageCookiesListsEveryCookieFileWithItsSite) {
   EXPECT_EQ(form_.SortColumn, 1);
   EXPECT_TRUE(form_.SortAscending);
   EXPECT_EQ(Selection(), std::vector<bool>(6, false));
-  // Drawn once, focused, the pointer back to normal and the search closed.
+  // Busy and held back while filling; then drawn once, focused, the pointer back to normal and the
+  // search closed.
+  EXPECT_EQ(reads, 6);
+  EXPECT_EQ(busyUnseen, 0);
   EXPECT_EQ(form_.ListView.RedrawCount(), redraws + 1);
   EXPECT_TRUE(form_.GroupBoxCookie.Visible());
   EXPECT_TRUE(form_.ListView.Focused());
