@@ -75,7 +75,7 @@ bool SameText(const std::string& a, const std::string& b) {
 // the stored value name the file that is really there.
 std::string PicturePath(const std::string& row) {
   const std::string folder = BitmapsFolder() + "\\";
-  const std::string path = folder + row + kPictureExtension;
+  std::string path = folder + row + kPictureExtension;
   if (platform::FileSystem().FileExists(path)) return path;
   std::string onDisk;
   ForEachPictureFile([&](const std::string& name) {
@@ -84,7 +84,8 @@ std::string PicturePath(const std::string& row) {
       onDisk = folder + name;
     }
   });
-  return onDisk.empty() ? path : onDisk;
+  if (!onDisk.empty()) return onDisk;
+  return path;
 }
 
 // Shows the picture in `path` in the preview. A missing file or one that is not a bitmap leaves
