@@ -76,6 +76,16 @@ TEST_F(ShellTest, StartsOnTheRepairPageWithNothingLoaded) {
   EXPECT_FALSE(form_.BtnCleanIEBar.Visible());
   EXPECT_TRUE(form_.chkDelAuto.Checked());
   EXPECT_EQ(form_.Caption(), "Norvane And Quillet");
+
+  // Before the first load Refresh, F5 and Delete find no list to work on.
+  AddStartup("Updater");
+  EXPECT_TRUE(Key(ui::kVkF5));
+  form_.FlatSpeedButton2.Click();
+  form_.FlatSpeedButton1.Click();
+  EXPECT_EQ(form_.Listbox.Count(), 0);
+  EXPECT_EQ(form_.ListKind, nq::lkNone);
+  EXPECT_EQ(ShowingPages(), std::vector<std::string>{"GroupBoxNorvane"});
+  EXPECT_TRUE(dialogs_.shown.empty());
 }
 
 TEST_F(ShellTest, EachItemShowsItsPageAndLoadsItsList) {
