@@ -129,9 +129,13 @@ TEST_P(RegistryModel, RandomSequencesAgreeWithTheReference) {
           ASSERT_EQ(error == kErrorSuccess, model.Exists(path));
           if (error != kErrorSuccess) break;
           const std::string name = rng() % 4 == 0 ? std::string() : Pick(rng);
-          const std::uint32_t type = (rng() % 2) ? kRegSz : kRegDword;
-          std::vector<std::uint8_t> data(rng() % 6);
-          for (auto& b : data) b = static_cast<std::uint8_t>(rng());
+          // Text as the program writes it (ending in its NUL: the real A calls add one otherwise),
+          // numbers, and bytes of any value.
+          const std::uint32_t kinds[] = {kRegSz, kRegDword, kRegBinary};
+          const std::uint32_t type = kinds[rng() % 3];
+          std::vector<std::uint8_t> data(type == kRegDword ? 4 : rng() % 6);
+          for (auto& b : data) b = static_cast<std::uint8_t>(type == kRegSz ? 'a' + rng() % 26 : rng());
+          if (type == kRegSz) data.push_back(0);
           EXPECT_EQ(reg.SetValueEx(key, name.c_str(), type, data.data(), static_cast<std::uint32_t>(data.size())),
                     kErrorSuccess);
           reg.CloseKey(key);
