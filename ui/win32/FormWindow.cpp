@@ -62,7 +62,7 @@ class TFormPeer final : public TCustomPeer {
     RECT caption{TITLE_CAPTION_X, 0, MinimiseRect().left - 4, TITLE_BAR_H};
     if (!form_.MinimizeButton) caption.right = CloseRect().left - 4;
     DrawTextA(dc, form_.Caption().c_str(), static_cast<int>(form_.Caption().size()), &caption,
-              DT_SINGLELINE | DT_VCENTER | DT_LEFT | DT_NOPREFIX | DT_END_ELLIPSIS);
+              DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | DT_END_ELLIPSIS);
 
     PaintTitleButton(dc, ResourceBitmap(IDB_TITLE_CLOSE), CloseRect(), TTitlePart::Close);
     if (form_.MinimizeButton) PaintTitleButton(dc, ResourceBitmap(IDB_TITLE_MIN), MinimiseRect(), TTitlePart::Minimise);
@@ -311,7 +311,8 @@ void Initialise(Handle instance) {
 TFormWindow::TFormWindow(TForm& form, Handle owner)
     : impl_(std::make_unique<TFormWindowImpl>(form, reinterpret_cast<HWND>(owner))) {}
 
-TFormWindow::~TFormWindow() = default;
+// Out of line, where the window's inside is known.
+TFormWindow::~TFormWindow() { impl_.reset(); }
 
 Handle TFormWindow::Window() const { return reinterpret_cast<Handle>(impl_->Window()); }
 

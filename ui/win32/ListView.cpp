@@ -152,7 +152,7 @@ class TListViewPeer final : public TStandardPeer {
       if (!key.empty()) text += "\t" + key;
       AppendMenuA(popup, MF_STRING | (menu.IsEnabled(item) ? 0 : MF_GRAYED), i + 1, text.c_str());
     }
-    const int chosen = TrackPopupMenu(popup, TPM_RETURNCMD | TPM_RIGHTBUTTON | TPM_LEFTALIGN | TPM_TOPALIGN, x, y, 0,
+    const int chosen = TrackPopupMenu(popup, TPM_RETURNCMD | TPM_RIGHTBUTTON, x, y, 0,
                                       hwnd_, nullptr);
     DestroyMenu(popup);
     if (chosen <= 0 || chosen > static_cast<int>(menu.Items.size())) return;

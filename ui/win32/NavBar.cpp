@@ -184,7 +184,7 @@ class TNavBarPeer final : public TCustomPeer {
       RECT text{cell.left + 2, cell.top + 5 + NAVICON_SIZE + 2, cell.right - 2, cell.bottom - 3};
       const std::string& caption = s.items[i].caption;
       DrawTextA(dc, caption.c_str(), static_cast<int>(caption.size()), &text,
-                DT_CENTER | DT_TOP | DT_SINGLELINE | DT_NOPREFIX | DT_END_ELLIPSIS);
+                DT_CENTER | DT_SINGLELINE | DT_NOPREFIX | DT_END_ELLIPSIS);
     }
     if (Scroll(section) > 0) {
       RECT up = ScrollUpRect(region);

@@ -366,7 +366,7 @@ class TLabelPeer final : public TCustomPeer {
     RECT box = client;
     // Texts shown here may come from the registry: an ampersand is shown, never taken as a mark.
     // A line that does not fit is cut at the right edge.
-    const UINT format = DT_NOPREFIX | DT_LEFT | DT_TOP | (label_.WordWrap ? DT_WORDBREAK : DT_SINGLELINE);
+    const UINT format = DT_NOPREFIX | (label_.WordWrap ? DT_WORDBREAK : DT_SINGLELINE);
     DrawTextA(dc, label_.Caption().c_str(), static_cast<int>(label_.Caption().size()), &box, format);
   }
 
@@ -611,7 +611,7 @@ class TListBoxPeer final : public TStandardPeer {
       RECT box = item->rcItem;
       box.left += 2;
       DrawTextA(item->hDC, text.c_str(), static_cast<int>(text.size()), &box,
-                DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | DT_LEFT);
+                DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX);
     }
     if (item->itemState & ODS_FOCUS) DrawFocusRect(item->hDC, &item->rcItem);
   }
