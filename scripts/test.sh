@@ -1,15 +1,19 @@
 #!/bin/bash
-# The one test command: installs what is missing, builds both builds and runs every tier.
-# Ends with ctest's summary over both builds.
+# The one test command: installs what is missing, builds every build and runs every tier.
+# Ends with ctest's summary over all of them.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/setup.sh
 
 jobs=$(nproc)
-cmake --preset native >/dev/null
-cmake --build --preset native -j "$jobs"
-cmake --preset windows >/dev/null
-cmake --build --preset windows -j "$jobs"
+# native: every behaviour on the substitutes, plus the linters; windows: the product, its tests run
+# under Wine; sanitize: the native tier under AddressSanitizer and UBSan; fuzz: a short libFuzzer
+# run of each parser.
+for preset in native windows sanitize fuzz; do
+  echo "== build: $preset"
+  cmake --preset "$preset" >/dev/null
+  cmake --build --preset "$preset" -j "$jobs"
+done
 
 # One virtual display and one Wine server for the whole Wine tier.
 xvfb_pid=
@@ -28,8 +32,6 @@ cleanup() {
 }
 trap cleanup EXIT
 
-# One summary for every tier: a test directory that holds both builds' (and the sanitizer's).
-dirs=('"native"' '"windows"')
-[ -d build/sanitize ] && dirs+=('"sanitize"')
-printf 'subdirs(%s)\n' "${dirs[*]}" > build/CTestTestfile.cmake
+# One summary for every tier: a test directory that holds all four builds.
+printf 'subdirs("native" "windows" "sanitize" "fuzz")\n' > build/CTestTestfile.cmake
 ctest --test-dir build --output-on-failure -j 2 --timeout 900
