@@ -7,6 +7,7 @@
 
 #include "app/MainForm.h"
 #include "platform/shell.h"
+#include "services/FileSearch.h"
 #include "services/MainFunc.h"
 #include "ui/Bitmap.h"
 
@@ -21,30 +22,12 @@ constexpr const char* kPictureExtension = ".bmp";
 
 std::string BitmapsFolder() { return platform::Shell().ModuleFolder() + "Bitmaps"; }
 
-// Closes a directory search on every way out.
-class TScopedSearch {
- public:
-  explicit TScopedSearch(platform::SearchHandle search) : search_(search) {}
-  ~TScopedSearch() { platform::FileSystem().FindClose(search_); }
-  TScopedSearch(const TScopedSearch&) = delete;
-  TScopedSearch& operator=(const TScopedSearch&) = delete;
-
- private:
-  platform::SearchHandle search_;
-};
-
-// Calls `f(name)` for every file (not folder) of the Bitmaps folder that the search for "*.bmp"
-// yields, in the order it yields them. Hidden and system files are found too.
+// Calls `f(name)` for every file (not folder) of the Bitmaps folder whose name ends in ".bmp", in
+// the order the search yields them. Hidden and system files are found too.
 template <typename F>
 void ForEachPictureFile(F f) {
-  platform::IFileSystem& fs = platform::FileSystem();
-  platform::FindData found;
-  const platform::SearchHandle search = fs.FindFirst(BitmapsFolder() + "\\*" + kPictureExtension, &found);
-  if (search == 0) return;
-  TScopedSearch closer(search);
-  do {
-    if ((found.attributes & platform::kFileAttributeDirectory) == 0) f(found.name);
-  } while (fs.FindNext(search, &found));
+  ForEachFileWithExtension(BitmapsFolder(), kPictureExtension,
+                           [&f](const platform::FindData& found) { f(found.name); });
 }
 
 // The name with its extension (from the last dot on) removed.

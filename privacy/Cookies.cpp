@@ -2,7 +2,6 @@
 // sorts, searches and selects the rows, and sends the selected files to the Recycle Bin.
 #include <algorithm>
 #include <cstdint>
-#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -11,6 +10,7 @@
 #include "platform/shell.h"
 #include "privacy/CookieText.h"
 #include "services/CleanHistory.h"
+#include "services/FileSearch.h"
 #include "services/MainFunc.h"
 #include "ui/Dialogs.h"
 
@@ -42,24 +42,6 @@ class TListUpdate {
 
  private:
   ui::TListView& list_;
-};
-
-// A directory search, closed whichever way the load ends.
-class TFileSearch {
- public:
-  TFileSearch(platform::IFileSystem& fs, const std::string& pattern, platform::FindData* data)
-      : fs_(fs), handle_(fs.FindFirst(pattern, data)) {}
-  ~TFileSearch() {
-    if (handle_ != 0) fs_.FindClose(handle_);
-  }
-  TFileSearch(const TFileSearch&) = delete;
-  TFileSearch& operator=(const TFileSearch&) = delete;
-  bool Found() const { return handle_ != 0; }
-  bool Next(platform::FindData* data) { return fs_.FindNext(handle_, data); }
-
- private:
-  platform::IFileSystem& fs_;
-  platform::SearchHandle handle_;
 };
 
 // The site of one cookie file: empty when it has fewer than three lines, when its third line does
@@ -100,26 +82,18 @@ void TMainForm::LoadCookiesExecute() {
   CookieFolder = GetShellFolder("Cookies");
 
   platform::IFileSystem& fs = platform::FileSystem();
-  platform::FindData found;
-  // Without a cookie folder there is nothing to list: a bare "\*.txt" would search the root of the
-  // current drive.
-  std::optional<TFileSearch> search;
-  if (!CookieFolder.empty()) search.emplace(fs, CookieFolder + "\\*.txt", &found);
-
   FocusIfShowing(ListView);
   TListUpdate update(ListView);
   ListView.Items.clear();
-  if (!search || !search->Found()) return;
   const std::string prefix = CookieFolder + "\\";
   std::string path;
   std::string buffer;
-  do {
-    if ((found.attributes & platform::kFileAttributeDirectory) != 0) continue;
+  ForEachFileWithExtension(CookieFolder, ".txt", [&](const platform::FindData& found) {
     path.assign(prefix).append(found.name);
     ui::TListItem& row = ListView.Items.emplace_back();
     row.Caption = found.name;
     row.SubItems.push_back(ReadCookieSite(fs, path, buffer));
-  } while (search->Next(&found));
+  });
 }
 
 void TMainForm::ListViewColumnClick(int column) {

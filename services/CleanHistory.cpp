@@ -5,6 +5,7 @@
 #include <exception>
 #include <vector>
 
+#include "services/FileSearch.h"
 #include "services/MainFunc.h"
 
 namespace nq {
@@ -46,35 +47,6 @@ class LoadedLibrary {
   platform::IShell& shell_;
   std::uintptr_t library_;
 };
-
-// One directory search, closed when it goes out of scope.
-class DirectorySearch {
- public:
-  DirectorySearch(platform::IFileSystem& fileSystem, const std::string& pattern, platform::FindData* first)
-      : fileSystem_(fileSystem), search_(fileSystem.FindFirst(pattern, first)) {}
-  ~DirectorySearch() {
-    if (search_ != 0) fileSystem_.FindClose(search_);
-  }
-  DirectorySearch(const DirectorySearch&) = delete;
-  DirectorySearch& operator=(const DirectorySearch&) = delete;
-  bool Found() const { return search_ != 0; }
-  bool Next(platform::FindData* data) { return fileSystem_.FindNext(search_, data); }
-
- private:
-  platform::IFileSystem& fileSystem_;
-  platform::SearchHandle search_;
-};
-
-bool HasLinkExtension(const std::string& name) {
-  static constexpr char kExtension[] = ".lnk";
-  constexpr std::size_t length = sizeof kExtension - 1;
-  if (name.size() < length) return false;
-  for (std::size_t i = 0; i < length; ++i) {
-    const char c = name[name.size() - length + i];
-    if (static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c) != kExtension[i]) return false;
-  }
-  return true;
-}
 
 }  // namespace
 
@@ -168,17 +140,9 @@ void EmptyRecycleBin() {
 
 void ClearRecentLinks() {
   const std::string folder = GetShellFolder("Recent");
-  // Without a Recent folder the pattern would be "\*.lnk", the top of the current drive.
-  if (folder.empty()) return;
-
-  // Hidden and system links are found too, and folders, which are passed over.
-  platform::FindData entry;
-  DirectorySearch search(platform::FileSystem(), folder + "\\*.lnk", &entry);
-  if (!search.Found()) return;
-  do {
-    if ((entry.attributes & platform::kFileAttributeDirectory) != 0) continue;
-    // The search also matches generated 8.3 names, so "*.lnk" finds "notes.lnkx" as "NOTES~1.LNK".
-    if (!HasLinkExtension(entry.name)) continue;
+  // Hidden and system links are found too; folders are passed over. Without a Recent folder
+  // nothing is searched.
+  ForEachFileWithExtension(folder, ".lnk", [&folder](const platform::FindData& entry) {
     try {
       std::string path = folder + "\\" + entry.name;
       path.append(2, '\0');
@@ -186,7 +150,7 @@ void ClearRecentLinks() {
     } catch (const std::exception&) {
       // One link that cannot be deleted must not keep the others.
     }
-  } while (search.Next(&entry));
+  });
 }
 
 }  // namespace nq

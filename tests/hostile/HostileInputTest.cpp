@@ -196,6 +196,26 @@ TEST_F(Folders, ThousandsOfRecentLinksAllGo) {
   EXPECT_TRUE(tree_.Exists("Recent\\keep.txt"));
 }
 
+TEST_F(Folders, NamesThatOnlyTheirShortNamesMatchAreNotListed) {
+  // "*.txt" also finds "notes.txtold" by its generated 8.3 name "NOTES~1.TXT"; likewise "*.bmp".
+  tree_.WriteFile("Cookies\\u@site[1].txt", "n\nv\nsite.example/\n");
+  tree_.WriteFile("Cookies\\notes.txtold", "n\nv\nother/\n");
+  tree_.WriteFile("Program\\Bitmaps\\Sky.bmp", "BM");
+  tree_.WriteFile("Program\\Bitmaps\\Sky.bmpold", "BM");
+  SetFolder("Cookies", tree_.Path("Cookies"));
+  ui::ScriptedDialogs dialogs;
+  ui::IDialogs* previous = ui::SetDialogs(&dialogs);
+  {
+    nq::TMainForm form;
+    form.fcBar.ClickItem(nq::TMainForm::secPrivacy, 2);
+    ASSERT_EQ(form.ListView.Items.size(), 1u);
+    EXPECT_EQ(form.ListView.Items[0].Caption, "u@site[1].txt");
+    form.fcBar.ClickItem(nq::TMainForm::secSetup, 0);
+    EXPECT_EQ(form.ListBoxbmp.Items(), TStrings{"Sky"});
+  }
+  ui::SetDialogs(previous);
+}
+
 #ifndef _WIN32
 // Symbolic links and /dev/zero are the host's: these two run in the native build.
 TEST_F(Folders, LinksThatPointElsewhereGoThemselvesAndLeaveTheirTargets) {

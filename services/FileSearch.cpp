@@ -1,0 +1,15 @@
+#include "services/FileSearch.h"
+
+namespace nq {
+
+bool HasExtension(const std::string& name, const std::string& extension) {
+  if (name.size() < extension.size()) return false;
+  const std::size_t start = name.size() - extension.size();
+  for (std::size_t i = 0; i < extension.size(); ++i) {
+    auto lower = [](char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; };
+    if (lower(name[start + i]) != lower(extension[i])) return false;
+  }
+  return true;
+}
+
+}  // namespace nq

@@ -1,0 +1,47 @@
+// The directory search as the pages use it: the files of one folder with one extension.
+#pragma once
+
+#include <string>
+
+#include "platform/shell.h"
+
+namespace nq {
+
+// True when `name` ends in `extension` (".txt"), in any letter case.
+bool HasExtension(const std::string& name, const std::string& extension);
+
+// Owns one search of the directory-search back end; closed on every path.
+class TFileSearch {
+ public:
+  TFileSearch(platform::IFileSystem& fs, const std::string& pattern, platform::FindData* data)
+      : fs_(fs), handle_(fs.FindFirst(pattern, data)) {}
+  ~TFileSearch() {
+    if (handle_ != 0) fs_.FindClose(handle_);
+  }
+  TFileSearch(const TFileSearch&) = delete;
+  TFileSearch& operator=(const TFileSearch&) = delete;
+  bool Found() const { return handle_ != 0; }
+  bool Next(platform::FindData* data) { return fs_.FindNext(handle_, data); }
+
+ private:
+  platform::IFileSystem& fs_;
+  platform::SearchHandle handle_;
+};
+
+// Calls `f(entry)` for every file (not folder) of `folder` whose name ends in `extension`, hidden and
+// system files included, in the order the search yields them. The search also matches generated
+// 8.3 names ("*.txt" finds "a.txtold" as "A~1.TXT"), so the real name is checked again. With an
+// empty `folder` nothing is searched: "\*.txt" would be the top of the current drive.
+template <typename F>
+void ForEachFileWithExtension(const std::string& folder, const std::string& extension, F&& f) {
+  if (folder.empty()) return;
+  platform::FindData entry;
+  TFileSearch search(platform::FileSystem(), folder + "\\*" + extension, &entry);
+  if (!search.Found()) return;
+  do {
+    if ((entry.attributes & platform::kFileAttributeDirectory) != 0 || !HasExtension(entry.name, extension)) continue;
+    f(entry);
+  } while (search.Next(&entry));
+}
+
+}  // namespace nq
