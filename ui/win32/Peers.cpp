@@ -161,6 +161,13 @@ void TCustomPeer::TrackLeave() {
   tracking_ = TrackMouseEvent(&track) != FALSE;
 }
 
+bool TCustomPeer::Inside(LPARAM lParam) const {
+  RECT client;
+  GetClientRect(hwnd_, &client);
+  POINT at{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+  return PtInRect(&client, at) != FALSE;
+}
+
 void TCustomPeer::Update(unsigned what) {
   if (what & ~(kChBounds | kChVisible)) Invalidate();
 }
@@ -392,13 +399,6 @@ class TLabelPeer final : public TCustomPeer {
   }
 
  private:
-  bool Inside(LPARAM lParam) const {
-    RECT client;
-    GetClientRect(hwnd_, &client);
-    POINT at{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
-    return PtInRect(&client, at) != FALSE;
-  }
-
   TLabel& label_;
   bool pressed_ = false;
 };
@@ -503,13 +503,6 @@ class TButtonPeer final : public TCustomPeer {
   }
 
  private:
-  bool Inside(LPARAM lParam) const {
-    RECT client;
-    GetClientRect(hwnd_, &client);
-    POINT at{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
-    return PtInRect(&client, at) != FALSE;
-  }
-
   TButton& button_;
   bool hot_ = false;
   bool pressed_ = false;

@@ -74,6 +74,8 @@ class TCustomPeer : public TPeer {
   void Invalidate() const;
   // Mouse tracking shared by the clickable parts: a press and release over the same target.
   void TrackLeave();
+  // Whether the mouse position of a message lies in the client area.
+  bool Inside(LPARAM lParam) const;
   bool tracking_ = false;
 };
 
