@@ -1,5 +1,5 @@
 // The product's fixed texts and addresses. The home page and the support address are build
-// settings (NQ_HOME_PAGE, NQ_SUPPORT_EMAIL); the path "/norvane" and the mail subject are fixed.
+// settings (CMake cache variables NQ_HOME_SITE and NQ_SUPPORT_EMAIL); the path "/norvane" and the mail subject are fixed.
 #pragma once
 
 #include <string>

@@ -32,10 +32,6 @@ struct Target {
   std::string value; // empty: the key itself
 };
 
-std::string Full(platform::RegKey root, const std::string& path) {
-  return std::string(root == kHkeyCurrentUser ? "HKCU" : root == kHkeyLocalMachine ? "HKLM" : "HKCR") + "\\" + path;
-}
-
 // What the repair removes and writes.
 const std::vector<Target> kRepairKeys = {
     {"HKCU\\Software\\Policies\\Microsoft\\Internet Explorer\\Restrictions", ""},
@@ -271,7 +267,9 @@ TEST_P(BlastRadius, RepairWithAndWithoutTheCleaner) {
     for (const Target& t : kRepairKeys) EXPECT_FALSE(KeyExists(after_, t.key)) << t.key;
     for (const Target& t : kRepairDeletedValues) EXPECT_EQ(Value(after_, t.key, t.value), nullptr) << t.key << " " << t.value;
     for (const Target& t : kRepairWrittenValues) {
-      if (KeyExists(before_, t.key)) EXPECT_NE(Value(after_, t.key, t.value), nullptr) << t.key << " " << t.value;
+      if (KeyExists(before_, t.key)) {
+        EXPECT_NE(Value(after_, t.key, t.value), nullptr) << t.key << " " << t.value;
+      }
     }
     for (const std::string& key : kStartupLookup) {
       auto k = after_.find(FoldName(key));

@@ -245,8 +245,11 @@ TEST_F(Folders, EndlessAndUnreadableCookieFilesDoNotStopTheLoad) {
   ASSERT_EQ(form.ListView.Items.size(), 3u);
   for (const ui::TListItem& row : form.ListView.Items) {
     const std::string site = row.SubItems.empty() ? "" : row.SubItems[0];
-    if (row.Caption == "a@good[1].txt") EXPECT_EQ(site, "good.example/");
-    if (row.Caption == "zero@endless[1].txt") EXPECT_EQ(site, "") << "an endless file has no third line";
+    if (row.Caption == "a@good[1].txt") {
+      EXPECT_EQ(site, "good.example/");
+    } else if (row.Caption == "zero@endless[1].txt") {
+      EXPECT_EQ(site, "") << "an endless file has no third line";
+    }
   }
   EXPECT_TRUE(dialogs.shown.empty());
   ui::SetDialogs(previous);
