@@ -52,6 +52,18 @@ void TControl::SetBounds(int left, int top, int width, int height) {
 void TControl::SetVisible(bool visible) {
   if (visible_ == visible) return;
   visible_ = visible;
+  // A control that goes out of sight takes the keyboard focus with it: the form keeps it, so that
+  // keys meant for a hidden control (F5 in the cookie list) no longer reach it.
+  if (!visible) {
+    if (TForm* form = Form()) {
+      for (TControl* c = form->ActiveControl(); c != nullptr; c = c->Parent()) {
+        if (c == this) {
+          form->SetActiveControl(nullptr);
+          break;
+        }
+      }
+    }
+  }
   Notify(kChVisible);
 }
 

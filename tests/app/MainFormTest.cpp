@@ -189,6 +189,19 @@ TEST_F(ShellTest, F5ReloadsTheCookiesOnlyWhileTheCookieListHasTheFocus) {
   EXPECT_EQ(ShowingPages(), std::vector<std::string>{"GroupBoxClean"});
 }
 
+TEST_F(ShellTest, LeavingTheCookiePageTakesF5BackFromTheCookieList) {
+  AddStartup("Updater");
+  AddCookie("a@one.txt");
+  form_.fcBar.ClickItem(TMainForm::secPrivacy, 2);   // the cookie page, its list focused
+  ASSERT_TRUE(form_.ListView.Focused());
+  form_.fcBar.ClickItem(TMainForm::secNorvane, 1);   // the startup list
+  AddStartup("Second");
+  AddCookie("b@two.txt");
+  EXPECT_TRUE(Key(ui::kVkF5));
+  EXPECT_EQ(form_.Listbox.Count(), 2);
+  EXPECT_EQ(form_.ListView.Items.size(), 1u);
+}
+
 TEST_F(ShellTest, CookieKeysActFromAnyPageAndDelOnlyWithASelection) {
   AddCookie("a@one.txt");
   AddCookie("b@two.txt");
