@@ -56,8 +56,12 @@ std::string Win32Shell::ModuleFolder() {
     const DWORD length = ::GetModuleFileNameA(nullptr, path.data(), static_cast<DWORD>(path.size()));
     if (length == 0) return std::string();
     if (length < path.size()) {
-      std::string file(path.data(), length);
-      return file.substr(0, file.find_last_of('\\') + 1);
+      // Walked character by character: in a double-byte code page a trail byte can equal '\\'.
+      const char* lastSeparator = nullptr;
+      for (const char* p = path.data(); *p != '\0'; p = ::CharNextA(p)) {
+        if (*p == '\\') lastSeparator = p;
+      }
+      return lastSeparator == nullptr ? std::string() : std::string(static_cast<const char*>(path.data()), lastSeparator + 1);
     }
     path.resize(path.size() * 2);  // truncated: try a longer buffer
   }
