@@ -160,7 +160,7 @@ void TMainForm::LayOut() {
   // Toolbar wallpaper page.
   coolbarBMP.SetBounds(10, 16, 319, 73);
   coolbarBMP.Tile = true;
-  coolbarBMP.SetColor(ui::kClWhite);  // the band's own plain background, behind the wallpaper
+  coolbarBMP.SetColor(ui::kClBtnHighlight);  // the band's own plain background, behind the wallpaper
   // Image7, the picture of a browser's bars, sits 2 pixels down in a 306 x 73 tool bar 9 pixels in,
   // which cuts it off.
   coolbarBMP.OverlayResource = 130;

@@ -25,6 +25,11 @@ inline constexpr TColor kClHighlight = Rgb(248, 196, 39);  // the item or button
 inline constexpr TColor kClGreen = Rgb(99, 207, 49);
 inline constexpr TColor kClLime = Rgb(0, 255, 0);
 inline constexpr TColor kClNone = 0xFF000000u;             // no colour of its own: the parent's
+// The system's colours, by their index with the top bit set; the back end looks them up when it
+// draws, so they follow the user's colour scheme.
+inline constexpr TColor kClSystem = 0x80000000u;
+inline constexpr TColor kClBtnHighlight = kClSystem | 20u;  // COLOR_BTNHIGHLIGHT
+constexpr bool IsSystemColor(TColor color) { return (color & 0xFF000000u) == kClSystem; }
 
 struct TFont {
   std::string name = "Verdana";

@@ -63,6 +63,7 @@ HFONT FontOf(const TFont& font) {
 }
 
 HBRUSH BrushOf(TColor color) {
+  if (IsSystemColor(color)) return GetSysColorBrush(static_cast<int>(color & 0xFFu));
   auto& brushes = Brushes();
   auto found = brushes.find(color);
   if (found != brushes.end()) return found->second.Get();
@@ -121,7 +122,8 @@ void FrameColor(HDC dc, const RECT& rect, TColor color) { FrameRect(dc, &rect, B
 
 TColor EffectiveColor(const TControl& control) {
   for (const TControl* c = &control; c != nullptr; c = c->Parent()) {
-    if (c->Color() != kClNone) return c->Color();
+    if (c->Color() == kClNone) continue;
+    return IsSystemColor(c->Color()) ? GetSysColor(static_cast<int>(c->Color() & 0xFFu)) : c->Color();
   }
   return GetSysColor(COLOR_BTNFACE);
 }
