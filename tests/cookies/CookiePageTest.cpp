@@ -23,36 +23,28 @@ namespace {
 const char* const kShellFolders = "\\Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
 
 // Passes every call on to the file tree, and records or breaks reads as a test asks.
-class SpyFileSystem final : public platform::IFileSystem {
+class SpyFileSystem final : public ForwardingFileSystem {
  public:
-  explicit SpyFileSystem(platform::IFileSystem& inner) : inner_(inner) {}
+  using ForwardingFileSystem::ForwardingFileSystem;
 
   platform::SearchHandle FindFirst(const std::string& pattern, platform::FindData* data) override {
     patterns.push_back(pattern);
-    return inner_.FindFirst(pattern, data);
+    return ForwardingFileSystem::FindFirst(pattern, data);
   }
-  bool FindNext(platform::SearchHandle search, platform::FindData* data) override {
-    return inner_.FindNext(search, data);
-  }
-  void FindClose(platform::SearchHandle search) override { inner_.FindClose(search); }
   bool ReadFilePrefix(const std::string& path, std::size_t maxBytes, std::string* bytes) override {
     largestRead = std::max(largestRead, maxBytes);
     const std::string name = path.substr(path.find_last_of('\\') + 1);
     if (refuse.count(name) != 0) return false;
     if (fail.count(name) != 0) throw std::runtime_error("read error");
     if (onRead) onRead();
-    return inner_.ReadFilePrefix(path, maxBytes, bytes);
+    return ForwardingFileSystem::ReadFilePrefix(path, maxBytes, bytes);
   }
-  bool FileExists(const std::string& path) override { return inner_.FileExists(path); }
 
   std::vector<std::string> patterns;
   std::size_t largestRead = 0;
   std::set<std::string> refuse;  // names whose file cannot be opened
   std::set<std::string> fail;    // names whose read raises an error
   std::function<void()> onRead;  // runs at each read, to look at the page meanwhile
-
- private:
-  platform::IFileSystem& inner_;
 };
 
 class CookiePage : public FileTreeTest {

@@ -252,25 +252,14 @@ void SetShellFolder(const std::string& name, const std::string& path) {
 }
 
 // Counts the searches that reach the file system.
-class SearchSpy final : public platform::IFileSystem {
+class SearchSpy final : public ForwardingFileSystem {
  public:
-  explicit SearchSpy(platform::IFileSystem& inner) : inner_(inner) {}
+  using ForwardingFileSystem::ForwardingFileSystem;
   platform::SearchHandle FindFirst(const std::string& pattern, platform::FindData* data) override {
     patterns.push_back(pattern);
-    return inner_.FindFirst(pattern, data);
+    return ForwardingFileSystem::FindFirst(pattern, data);
   }
-  bool FindNext(platform::SearchHandle search, platform::FindData* data) override {
-    return inner_.FindNext(search, data);
-  }
-  void FindClose(platform::SearchHandle search) override { inner_.FindClose(search); }
-  bool ReadFilePrefix(const std::string& path, std::size_t maxBytes, std::string* bytes) override {
-    return inner_.ReadFilePrefix(path, maxBytes, bytes);
-  }
-  bool FileExists(const std::string& path) override { return inner_.FileExists(path); }
   Strings patterns;
-
- private:
-  platform::IFileSystem& inner_;
 };
 
 TEST_F(CleanHistoryTest, WithoutARecentFolderNothingIsSearched) {

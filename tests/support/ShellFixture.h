@@ -94,6 +94,26 @@ class SimBackEnds {
   platform::IUrlHistory* previousHistory_;
 };
 
+// Passes every call to another file system; test spies override the calls they watch.
+class ForwardingFileSystem : public platform::IFileSystem {
+ public:
+  explicit ForwardingFileSystem(platform::IFileSystem& inner) : inner_(inner) {}
+  platform::SearchHandle FindFirst(const std::string& pattern, platform::FindData* data) override {
+    return inner_.FindFirst(pattern, data);
+  }
+  bool FindNext(platform::SearchHandle search, platform::FindData* data) override {
+    return inner_.FindNext(search, data);
+  }
+  void FindClose(platform::SearchHandle search) override { inner_.FindClose(search); }
+  bool ReadFilePrefix(const std::string& path, std::size_t maxBytes, std::string* bytes) override {
+    return inner_.ReadFilePrefix(path, maxBytes, bytes);
+  }
+  bool FileExists(const std::string& path) override { return inner_.FileExists(path); }
+
+ private:
+  platform::IFileSystem& inner_;
+};
+
 // A fixture with the in-memory registry and every other substitute.
 class FileTreeTest : public SimRegistryTest {
  protected:
