@@ -67,7 +67,7 @@ void Record(benchmark::State& state, const std::string& name, double elapsed, in
   }
 }
 
-template <bool (*Routine)(nq::RegKey, const std::string&, nq::TStrings&)>
+template <bool (*Routine)(nq::RegKey, const std::string&, nq::TStrings&, nq::TRegView)>
 void List(benchmark::State& state, const char* routine) {
   const int count = static_cast<int>(state.range(0));
   platform::SimRegistry& registry = RegistryWith(count);
@@ -75,7 +75,7 @@ void List(benchmark::State& state, const char* routine) {
   nq::TStrings list;
   const double start = CpuNanoseconds();
   for (auto _ : state) {
-    Routine(nq::kHkeyCurrentUser, kKey, list);
+    Routine(nq::kHkeyCurrentUser, kKey, list, nq::TRegView::Default);
     benchmark::DoNotOptimize(list.data());
   }
   const double elapsed = CpuNanoseconds() - start;

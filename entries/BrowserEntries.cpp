@@ -1,5 +1,5 @@
 // What other programs have added to the browser: its page context-menu entries (the current
-// user's) and its toolbar buttons (the machine's).
+// user's) and its toolbar buttons (the machine's, in both registry views).
 #include "entries/EntryList.h"
 #include "services/MainFunc.h"
 
@@ -17,20 +17,21 @@ std::string ContextMenuAddress(const std::string& name) {
   return ReadStringValue(kHkeyCurrentUser, MenuExtKey(name), "");
 }
 
-// The "Exec" of the first button, in the registry's order, whose "ButtonText" is `buttonText`.
+// The "Exec" of the first button, in the registry's order and the 64-bit view first, whose
+// "ButtonText" is `buttonText`.
 std::string ToolbarButtonExec(const std::string& buttonText) {
-  std::string key = kExtensions;
-  TStrings subkeys;
-  if (ListSubkeys(kHkeyLocalMachine, key, subkeys)) {
+  for (const TRegView view : kMachineViews) {
+    TStrings subkeys;
+    if (!ListSubkeys(kHkeyLocalMachine, kExtensions, subkeys, view)) continue;
     for (const std::string& subkey : subkeys) {
-      const std::string path = key + "\\" + subkey;
-      if (ReadStringValue(kHkeyLocalMachine, path, "ButtonText") == buttonText) {
-        key = path;
-        break;
+      const std::string path = std::string(kExtensions) + "\\" + subkey;
+      if (ReadStringValue(kHkeyLocalMachine, path, "ButtonText", false, view) == buttonText) {
+        return ReadStringValue(kHkeyLocalMachine, path, "Exec", false, view);
       }
     }
   }
-  return ReadStringValue(kHkeyLocalMachine, key, "Exec");
+  // No button of that text: the "Extensions" key's own "Exec", normally nothing.
+  return ReadStringValue(kHkeyLocalMachine, kExtensions, "Exec", false, TRegView::Key64);
 }
 
 void TMainForm::GetMenuActExecute() {
@@ -51,18 +52,27 @@ void TMainForm::DelMenuExtActExecute() {
 
 void TMainForm::GetExtensionsActExecute() {
   LoadEntryList(*this, lkToolbarButton, [](TStrings& entries) {
-    TStrings subkeys;
-    if (!ListSubkeys(kHkeyLocalMachine, kExtensions, subkeys)) return;
-    for (const std::string& subkey : subkeys) {
-      std::string text = ReadStringValue(kHkeyLocalMachine, std::string(kExtensions) + "\\" + subkey, "ButtonText");
-      if (!text.empty()) entries.push_back(std::move(text));
+    // The 64-bit browser's buttons, then the 32-bit browser's.
+    for (const TRegView view : kMachineViews) {
+      TStrings subkeys;
+      if (!ListSubkeys(kHkeyLocalMachine, kExtensions, subkeys, view)) continue;
+      for (const std::string& subkey : subkeys) {
+        std::string text =
+            ReadStringValue(kHkeyLocalMachine, std::string(kExtensions) + "\\" + subkey, "ButtonText", false, view);
+        if (!text.empty()) entries.push_back(std::move(text));
+      }
     }
   });
 }
 
 void TMainForm::DeleteExtensionActExecute() {
   DeleteSelectedEntry(*this, [](const std::string& buttonText) {
-    return DeleteExtensionByButtonText(kHkeyLocalMachine, kExtensions, buttonText);
+    // Every button of that text goes, in both views.
+    bool deleted = false;
+    for (const TRegView view : kMachineViews) {
+      if (DeleteExtensionByButtonText(kHkeyLocalMachine, kExtensions, buttonText, view)) deleted = true;
+    }
+    return deleted;
   });
 }
 

@@ -317,7 +317,7 @@ long DeleteTree(IRegistry& registry, RegKey base, const std::string& path) {
     if (error != kErrorSuccess) return error;
   }
   key.Reset();
-  return registry.DeleteKey(base, path.c_str());
+  return registry.DeleteKeyEx(base, path.c_str(), 0);
 }
 
 void Check(long error, int line, const char* what) {

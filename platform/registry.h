@@ -47,6 +47,14 @@ inline constexpr std::uint32_t kKeyEnumerateSubKeys = 0x0008;
 inline constexpr std::uint32_t kKeyRead = 0x20019;
 inline constexpr std::uint32_t kKeyAllAccess = 0xF003F;
 
+// Registry views. On 64-bit Windows HKEY_LOCAL_MACHINE\Software is kept twice: once for 64-bit
+// programs and once, under "Software\Wow6432Node", for 32-bit ones, except for the few keys that
+// Windows shares between the two (such as "Software\Policies"). One of these flags in the access
+// mask of an open, create or delete picks the view; without either a 64-bit program sees its own.
+inline constexpr std::uint32_t kKeyWow64_64Key = 0x0100;
+inline constexpr std::uint32_t kKeyWow64_32Key = 0x0200;
+inline constexpr std::uint32_t kKeyWow64Res = kKeyWow64_64Key | kKeyWow64_32Key;
+
 // Writing rights: a key the caller may only read is refused when any of these is asked for.
 inline constexpr std::uint32_t kKeyWriteRights = 0x0002 | 0x0004 | 0x0020 | 0x00010000 | 0x00040000 | 0x00080000;
 
@@ -70,8 +78,9 @@ class IRegistry {
                           std::uint32_t size) = 0;
   // RegDeleteValueA.
   virtual long DeleteValue(RegKey key, const char* valueName) = 0;
-  // RegDeleteKeyA: deletes a key that has no subkeys.
-  virtual long DeleteKey(RegKey base, const char* subKey) = 0;
+  // RegDeleteKeyExA: deletes a key that has no subkeys, in the view that `view` (kKeyWow64_64Key,
+  // kKeyWow64_32Key or 0) names.
+  virtual long DeleteKeyEx(RegKey base, const char* subKey, std::uint32_t view) = 0;
   // RegQueryInfoKeyA, the four fields the program reads. Name lengths exclude the NUL. Any
   // pointer may be null.
   virtual long QueryInfoKey(RegKey key, std::uint32_t* subKeys, std::uint32_t* maxSubKeyLen, std::uint32_t* values,

@@ -2,24 +2,10 @@
 // startup keys. And ProtectIE, which puts the scripting shell object's class entry back.
 #include "app/MainForm.h"
 #include "services/MainFunc.h"
+#include "services/StartupKeys.h"
 
 namespace nq {
 namespace {
-
-struct TStartupKey {
-  RegKey root;
-  const char* key;
-};
-
-// The keys Windows starts programs from, in the order they are cleaned.
-constexpr TStartupKey kStartupKeys[] = {
-    {kHkeyCurrentUser, "\\Software\\Microsoft\\Windows\\CurrentVersion\\Run"},
-    {kHkeyLocalMachine, "\\Software\\Microsoft\\Windows\\CurrentVersion\\Run"},
-    {kHkeyLocalMachine, "\\Software\\Microsoft\\Windows\\CurrentVersion\\Runonce"},
-    {kHkeyLocalMachine, "\\Software\\Microsoft\\Windows\\CurrentVersion\\RunServices"},
-    {kHkeyCurrentUser, "\\Software\\Microsoft\\Windows\\CurrentVersion\\RunServices"},
-    {kHkeyCurrentUser, "\\Software\\Microsoft\\Windows\\CurrentVersion\\Runonce"},
-};
 
 struct TClassValue {
   const char* key;
@@ -41,7 +27,7 @@ constexpr TClassValue kScriptShellClass[] = {
 
 void TMainForm::CleanIEDelAutoExecute() {
   // A key that is missing or refused is passed over; the others are still cleaned.
-  for (const TStartupKey& startup : kStartupKeys) DeleteHijackValues(startup.root, startup.key);
+  for (const TRegKeyRef& key : kStartupLookupOrder) DeleteHijackValues(key.root, key.path, key.view);
 }
 
 void TMainForm::ProtectIEExecute() {

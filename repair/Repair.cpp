@@ -77,18 +77,28 @@ constexpr TRepairStep kRepairSteps[] = {
     {kWrite, HKCU, kIeSearch, "SearchAssistant", kSearchRedirect},
 };
 
-void RunStep(const TRepairStep& step) {
+void RunStepIn(const TRepairStep& step, TRegView view) {
   switch (step.op) {
     case TRepairOp::DeleteKey:
-      DeleteRegistryKey(step.root, step.key);
+      DeleteRegistryKey(step.root, step.key, view);
       break;
     case TRepairOp::DeleteValue:
-      DeleteNamedValue(step.root, step.key, step.name);
+      DeleteNamedValue(step.root, step.key, step.name, view);
       break;
     case TRepairOp::WriteString:
-      WriteStringValue(step.root, step.key, step.name, step.data);
+      WriteStringValue(step.root, step.key, step.name, step.data, view);
       break;
   }
+}
+
+// A machine-wide step is done in the 64-bit view and then in the 32-bit one, where 32-bit programs
+// (hijackers among them) and the 32-bit browser keep their own copy of the key.
+void RunStep(const TRepairStep& step) {
+  if (step.root != HKLM) {
+    RunStepIn(step, TRegView::Default);
+    return;
+  }
+  for (const TRegView view : kMachineViews) RunStepIn(step, view);
 }
 
 }  // namespace

@@ -24,8 +24,8 @@ bool NamesHijacker(std::string data) {
 
 }  // namespace
 
-bool DeleteHijackValues(RegKey root, const std::string& key) {
-  TRegistry reg;
+bool DeleteHijackValues(RegKey root, const std::string& key, TRegView view) {
+  TRegistry reg(view);
   reg.SetRootKey(root);
   if (!reg.OpenKey(key, false)) return false;
   // The names are taken once: deleting by index while enumerating would skip the value after

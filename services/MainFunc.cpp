@@ -29,24 +29,24 @@ bool DeleteAllValues(RegKey root, const std::string& key) {
 
 }  // namespace
 
-bool ListSubkeys(RegKey root, const std::string& key, TStrings& list) {
-  TRegistry reg;
+bool ListSubkeys(RegKey root, const std::string& key, TStrings& list, TRegView view) {
+  TRegistry reg(view);
   reg.SetRootKey(root);
   if (!reg.OpenKey(key, false)) return false;
   reg.GetKeyNames(list);
   return true;
 }
 
-bool ListValueNames(RegKey root, const std::string& key, TStrings& list) {
-  TRegistry reg;
+bool ListValueNames(RegKey root, const std::string& key, TStrings& list, TRegView view) {
+  TRegistry reg(view);
   reg.SetRootKey(root);
   if (!reg.OpenKey(key, false)) return false;
   reg.GetValueNames(list);
   return true;
 }
 
-bool ListValueData(RegKey root, const std::string& key, TStrings& list) {
-  TRegistry reg;
+bool ListValueData(RegKey root, const std::string& key, TStrings& list, TRegView view) {
+  TRegistry reg(view);
   reg.SetRootKey(root);
   if (!reg.OpenKey(key, false)) return false;
   reg.GetValueNames(list);
@@ -54,9 +54,10 @@ bool ListValueData(RegKey root, const std::string& key, TStrings& list) {
   return true;
 }
 
-std::string ReadStringValue(RegKey root, const std::string& key, const std::string& name, bool canCreate) {
+std::string ReadStringValue(RegKey root, const std::string& key, const std::string& name, bool canCreate,
+                            TRegView view) {
   std::string result;
-  TRegistry reg;
+  TRegistry reg(view);
   reg.SetRootKey(root);
   if (reg.OpenKey(key, canCreate) && reg.ValueExists(name)) {
     try {
@@ -68,15 +69,15 @@ std::string ReadStringValue(RegKey root, const std::string& key, const std::stri
   return result;
 }
 
-bool DeleteNamedValue(RegKey root, const std::string& key, const std::string& name) {
-  TRegistry reg;
+bool DeleteNamedValue(RegKey root, const std::string& key, const std::string& name, TRegView view) {
+  TRegistry reg(view);
   reg.SetRootKey(root);
   if (!reg.OpenKey(key, false)) return false;
   return reg.ValueExists(name) && reg.DeleteValue(name);
 }
 
-bool DeleteValueByData(RegKey root, const std::string& key, const std::string& text) {
-  TRegistry reg;
+bool DeleteValueByData(RegKey root, const std::string& key, const std::string& text, TRegView view) {
+  TRegistry reg(view);
   reg.SetRootKey(root);
   if (!reg.OpenKey(key, false)) return false;
   TStrings names;
@@ -94,32 +95,33 @@ bool ClearTypedUrls() {
   return DeleteAllValues(kHkeyCurrentUser, "\\Software\\Microsoft\\Internet Explorer\\TypedURLs");
 }
 
-bool DeleteRegistryKey(RegKey root, const std::string& key) {
-  TRegistry reg;
+bool DeleteRegistryKey(RegKey root, const std::string& key, TRegView view) {
+  TRegistry reg(view);
   reg.SetRootKey(root);
   if (!reg.OpenKey(key, false)) return false;
   return reg.DeleteKey(key);
 }
 
-bool DeleteExtensionByButtonText(RegKey root, const std::string& key, const std::string& text) {
+bool DeleteExtensionByButtonText(RegKey root, const std::string& key, const std::string& text, TRegView view) {
   bool result = false;
   // A subkey without a "ButtonText" reads as empty text: an empty `text` would match, and delete,
   // every such subkey. Callers always pass a button's non-empty text.
   if (text.empty()) return result;
   TStrings subkeys;
-  if (!ListSubkeys(root, key, subkeys) || subkeys.empty()) return result;
-  TRegistry reg;
+  if (!ListSubkeys(root, key, subkeys, view) || subkeys.empty()) return result;
+  TRegistry reg(view);
   reg.SetRootKey(root);
   for (const std::string& subkey : subkeys) {
     const std::string path = key + "\\" + subkey;
-    if (ReadStringValue(root, path, "ButtonText", false) == text && reg.DeleteKey(path)) result = true;
+    if (ReadStringValue(root, path, "ButtonText", false, view) == text && reg.DeleteKey(path)) result = true;
   }
   return result;
 }
 
-bool WriteStringValue(RegKey root, const std::string& key, const std::string& name, const std::string& value) {
+bool WriteStringValue(RegKey root, const std::string& key, const std::string& name, const std::string& value,
+                      TRegView view) {
   bool result = true;
-  TRegistry reg;
+  TRegistry reg(view);
   reg.SetRootKey(root);
   if (!reg.OpenKey(key, false)) return false;
   try {

@@ -80,8 +80,8 @@ bool TRegistry::OpenKey(const std::string& key, bool canCreate) {
   const RegKey base = BaseFor(key, &rest, &relative);
   RegKey opened = 0;
   const long error = (canCreate && !rest.empty())
-                         ? Registry().CreateKeyEx(base, rest.c_str(), platform::kKeyAllAccess, &opened)
-                         : Registry().OpenKeyEx(base, rest.c_str(), platform::kKeyAllAccess, &opened);
+                         ? Registry().CreateKeyEx(base, rest.c_str(), Access(), &opened)
+                         : Registry().OpenKeyEx(base, rest.c_str(), Access(), &opened);
   if (error != platform::kErrorSuccess) return false;
   // CurrentPath never starts with a backslash, also below an open root, nor ends with one.
   std::string path = rest;
@@ -144,7 +144,7 @@ bool TRegistry::DeleteKeyFrom(RegKey base, const std::string& path) {
   // and then fail to delete it. Refuse before touching anything.
   if (path.empty()) return false;
   RegKey opened = 0;
-  if (Registry().OpenKeyEx(base, path.c_str(), platform::kKeyAllAccess, &opened) == platform::kErrorSuccess) {
+  if (Registry().OpenKeyEx(base, path.c_str(), Access(), &opened) == platform::kErrorSuccess) {
     ScopedKey key(opened);
     std::uint32_t count = 0;
     std::uint32_t longest = 0;
@@ -157,7 +157,7 @@ bool TRegistry::DeleteKeyFrom(RegKey base, const std::string& path) {
       }
     }
   }
-  return Registry().DeleteKey(base, path.c_str()) == platform::kErrorSuccess;
+  return Registry().DeleteKeyEx(base, path.c_str(), static_cast<std::uint32_t>(view_)) == platform::kErrorSuccess;
 }
 
 void TRegistry::GetNames(TStrings& list, bool keys) {

@@ -4,6 +4,7 @@
 // read but not change cannot be opened at all.
 #pragma once
 
+#include <cstdint>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -15,6 +16,27 @@ namespace nq {
 using platform::RegKey;
 using TStrings = std::vector<std::string>;
 
+// The view of HKEY_LOCAL_MACHINE\Software a registry object works in. On 64-bit Windows 32-bit
+// programs (most startup entries and hijackers among them, and the 32-bit browser) keep their own
+// copy of most machine-wide keys; the program visits both, the 64-bit view first. The other roots
+// have one view only, and the flag changes nothing there.
+enum class TRegView : std::uint32_t {
+  Default = 0,
+  Key64 = platform::kKeyWow64_64Key,
+  Key32 = platform::kKeyWow64_32Key,
+};
+
+// The views a machine-wide key is visited in, in order. A key that Windows shares between them is
+// met twice: what the first visit changed the second finds done.
+inline constexpr TRegView kMachineViews[] = {TRegView::Key64, TRegView::Key32};
+
+// One key: its root, its absolute path and the view it is read in.
+struct TRegKeyRef {
+  RegKey root;
+  const char* path;
+  TRegView view = TRegView::Default;
+};
+
 // The registry store's only error.
 class ERegistryException : public std::runtime_error {
  public:
@@ -23,11 +45,12 @@ class ERegistryException : public std::runtime_error {
 
 class TRegistry {
  public:
-  TRegistry() = default;
+  explicit TRegistry(TRegView view = TRegView::Default) : view_(view) {}
   ~TRegistry();
   TRegistry(const TRegistry&) = delete;
   TRegistry& operator=(const TRegistry&) = delete;
 
+  TRegView View() const { return view_; }
   RegKey RootKey() const { return root_; }
   // Changing the root closes the open key.
   void SetRootKey(RegKey root);
@@ -60,6 +83,10 @@ class TRegistry {
   bool DeleteKeyFrom(RegKey base, const std::string& path);
   void GetNames(TStrings& list, bool keys);
 
+  // Every right the object asks for: all access, in its view.
+  std::uint32_t Access() const { return platform::kKeyAllAccess | static_cast<std::uint32_t>(view_); }
+
+  TRegView view_ = TRegView::Default;
   RegKey root_ = platform::kHkeyCurrentUser;
   RegKey current_ = 0;
   std::string path_;

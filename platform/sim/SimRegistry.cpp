@@ -43,6 +43,26 @@ long CopyName(const std::string& name, char* buffer, std::uint32_t* length) {
   return kErrorSuccess;
 }
 
+// The keys under HKEY_LOCAL_MACHINE\Software that Windows (and Wine) shares between the 64-bit and
+// the 32-bit view; every other one is kept apart.
+constexpr const char* kSharedSoftwareKeys[] = {"POLICIES"};
+
+// The 32-bit view of HKEY_LOCAL_MACHINE\Software lives in "Software\Wow6432Node": a path from that
+// root opened in that view is turned into the path it really names. A path that already goes
+// through Wow6432Node, or into a shared key, stays as it is.
+void ApplyView(RegKey base, std::uint32_t access, std::vector<std::string>* names) {
+  if (base != kHkeyLocalMachine || (access & kKeyWow64Res) != kKeyWow64_32Key) return;
+  if (names->empty() || Fold((*names)[0]) != "SOFTWARE") return;
+  if (names->size() > 1) {
+    const std::string next = Fold((*names)[1]);
+    if (next == "WOW6432NODE") return;
+    for (const char* shared : kSharedSoftwareKeys) {
+      if (next == shared) return;
+    }
+  }
+  names->insert(names->begin() + 1, "Wow6432Node");
+}
+
 }  // namespace
 
 struct SimRegistry::Node {
@@ -92,6 +112,17 @@ SimRegistry::~SimRegistry() = default;
 void SimRegistry::Clear() {
   handles_.clear();
   for (auto& root : roots_) root = std::make_shared<Node>();
+  // As on every 64-bit Windows, the machine's software key holds the 32-bit view's own copy.
+  auto software = std::make_shared<Node>();
+  software->name = "Software";
+  software->parent = roots_[RootIndex(kHkeyLocalMachine)].get();
+  auto wow = std::make_shared<Node>();
+  wow->name = "Wow6432Node";
+  wow->parent = software.get();
+  software->subkeys.emplace("WOW6432NODE", wow);
+  software->orderValid = false;
+  roots_[RootIndex(kHkeyLocalMachine)]->subkeys.emplace("SOFTWARE", software);
+  roots_[RootIndex(kHkeyLocalMachine)]->orderValid = false;
 }
 
 void SimRegistry::SetReadOnly(RegKey root, bool readOnly) {
@@ -132,6 +163,7 @@ long SimRegistry::Resolve(RegKey base, const char* subKey, bool create, std::uin
   if (subKey != nullptr && subKey[0] == '\\') return kErrorBadPathname;
   std::vector<std::string> names;
   if (!SplitPath(subKey, &names)) return kErrorBadPathname;
+  ApplyView(base, access, &names);
   RegKey root = RootOf(base);
   // Creating is refused outright on a read-only root; opening only once the key is found, so that
   // a missing key reads as missing there too.
@@ -247,13 +279,14 @@ long SimRegistry::DeleteValue(RegKey key, const char* valueName) {
   return kErrorSuccess;
 }
 
-long SimRegistry::DeleteKey(RegKey base, const char* subKey) {
+long SimRegistry::DeleteKeyEx(RegKey base, const char* subKey, std::uint32_t view) {
   long error = kErrorSuccess;
   Node* node = NodeOf(base, &error);
   if (node == nullptr) return error;
   if (subKey != nullptr && subKey[0] == '\\') return kErrorBadPathname;
   std::vector<std::string> names;
   if (!SplitPath(subKey, &names)) return kErrorBadPathname;
+  ApplyView(base, view, &names);
   // An empty sub-path deletes the handle's own key; a root is never deleted.
   if (names.empty()) {
     if (IsRootKey(base) || node->parent == nullptr) return kErrorAccessDenied;

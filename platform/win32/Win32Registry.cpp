@@ -80,7 +80,9 @@ long Win32Registry::DeleteValue(RegKey key, const char* valueName) {
   return RegDeleteValueA(ToHkey(key), valueName);
 }
 
-long Win32Registry::DeleteKey(RegKey base, const char* subKey) { return RegDeleteKeyA(ToHkey(base), subKey); }
+long Win32Registry::DeleteKeyEx(RegKey base, const char* subKey, std::uint32_t view) {
+  return RegDeleteKeyExA(ToHkey(base), subKey, view & KEY_WOW64_RES, 0);
+}
 
 long Win32Registry::QueryInfoKey(RegKey key, std::uint32_t* subKeys, std::uint32_t* maxSubKeyLen,
                                  std::uint32_t* values, std::uint32_t* maxValueNameLen) {

@@ -16,7 +16,7 @@ class Win32Registry final : public IRegistry {
   long SetValueEx(RegKey key, const char* valueName, std::uint32_t type, const std::uint8_t* data,
                   std::uint32_t size) override;
   long DeleteValue(RegKey key, const char* valueName) override;
-  long DeleteKey(RegKey base, const char* subKey) override;
+  long DeleteKeyEx(RegKey base, const char* subKey, std::uint32_t view) override;
   long QueryInfoKey(RegKey key, std::uint32_t* subKeys, std::uint32_t* maxSubKeyLen, std::uint32_t* values,
                     std::uint32_t* maxValueNameLen) override;
   long EnumKeyEx(RegKey key, std::uint32_t index, char* name, std::uint32_t* nameLen) override;

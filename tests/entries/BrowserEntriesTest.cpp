@@ -66,50 +66,60 @@ const char* const kButtons = R"(
 [HKCU\Software\Microsoft\Internet Explorer\Extensions\{F}]
 "ButtonText"="User"
 "Exec"="f.exe"
+[HKLM\SOFTWARE\Wow6432Node\Microsoft\Internet Explorer\Extensions\{A}]
+"ButtonText"="Go"
+"Exec"="g32.exe"
+[HKLM\SOFTWARE\Wow6432Node\Microsoft\Internet Explorer\Extensions\{H}]
+"ButtonText"="Old"
+"Exec"="h32.exe"
 )";
 
 TEST_P(EntryPageTest, ToolbarButtonsByButtonText) {
   Load(kButtons);
   Click(kToolbarButton);
   EXPECT_EQ(form.ListKind, nq::lkToolbarButton);
-  // No text, or an empty one, is no button; the user's own Extensions key is not looked at.
-  EXPECT_EQ(Items(), (Strings{"Go", "Go", "go"}));
+  // No text, or an empty one, is no button; the user's own Extensions key is not looked at. The
+  // 32-bit browser's buttons follow the 64-bit one's.
+  EXPECT_EQ(Items(), (Strings{"Go", "Go", "go", "Go", "Old"}));
   struct Shown {
     int index;
     const char* exec;
   };
-  for (const Shown& s : {Shown{0, "a.exe"}, Shown{1, "a.exe"}, Shown{2, "e.exe"}}) {
+  for (const Shown& s : {Shown{0, "a.exe"}, Shown{1, "a.exe"}, Shown{3, "a.exe"}, Shown{4, "h32.exe"},
+                         Shown{2, "e.exe"}}) {
     Select(s.index);
     EXPECT_EQ(Date(), s.exec) << s.index;
   }
 
   // The texts are compared exactly: "go" takes only its own button.
   Delete();
-  EXPECT_EQ(Items(), (Strings{"Go", "Go"}));
+  EXPECT_EQ(Items(), (Strings{"Go", "Go", "Go", "Old"}));
   EXPECT_EQ(ValueNames(kHkeyLocalMachine, kExtensionsPath + std::string("\\{A}")), (Strings{"ButtonText", "Exec"}));
   EXPECT_FALSE(KeyExists(kHkeyLocalMachine, kExtensionsPath + std::string("\\{E}")));
 
-  // One Delete takes every button of that text.
+  // One Delete takes every button of that text, in both views.
   Select(1);
   Delete();
-  EXPECT_TRUE(Items().empty());
-  EXPECT_EQ(Item(), "");
-  EXPECT_EQ(Date(), "");
+  EXPECT_EQ(Items(), (Strings{"Old"}));
+  EXPECT_EQ(Item(), "Old");
+  EXPECT_EQ(Date(), "h32.exe");
   for (const char* gone : {"\\{A}", "\\{B}"}) EXPECT_FALSE(KeyExists(kHkeyLocalMachine, kExtensionsPath + std::string(gone)));
   for (const char* kept : {"\\{C}", "\\{D}"}) EXPECT_TRUE(KeyExists(kHkeyLocalMachine, kExtensionsPath + std::string(kept)));
+  EXPECT_FALSE(KeyExists(kHkeyLocalMachine, kExtensions32Path + std::string("\\{A}")));
+  EXPECT_TRUE(KeyExists(kHkeyLocalMachine, kExtensions32Path + std::string("\\{H}")));
   EXPECT_TRUE(KeyExists(kHkeyCurrentUser, kExtensionsPath + std::string("\\{F}")));
 }
 
 TEST_P(EntryPageTest, ToolbarButtonsWithReadOnlyMachineKeys) {
   Load(kButtons);
   Click(kToolbarButton);
-  ASSERT_EQ(Items(), (Strings{"Go", "Go", "go"}));
+  ASSERT_EQ(Items(), (Strings{"Go", "Go", "go", "Go", "Old"}));
   const std::string machine = Dump(kHkeyLocalMachine);
   if (const std::string why = backend().SetReadOnly(kHkeyLocalMachine); !why.empty()) GTEST_SKIP() << why;
 
   // Listed while the rights were there, a button cannot go once they are not.
   form.Run("DeleteExtensionAct");
-  EXPECT_EQ(Items(), (Strings{"Go", "Go", "go"}));
+  EXPECT_EQ(Items(), (Strings{"Go", "Go", "go", "Go", "Old"}));
   EXPECT_EQ(Selected(), 0);
 
   Click(kToolbarButton);

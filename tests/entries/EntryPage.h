@@ -26,6 +26,8 @@ inline constexpr const char* kRunOncePath = "Software\\Microsoft\\Windows\\Curre
 inline constexpr const char* kRunServicesPath = "Software\\Microsoft\\Windows\\CurrentVersion\\RunServices";
 inline constexpr const char* kMenuExtPath = "Software\\Microsoft\\Internet Explorer\\MenuExt";
 inline constexpr const char* kExtensionsPath = "Software\\Microsoft\\Internet Explorer\\Extensions";
+// Where the 32-bit view keeps the machine's Extensions key.
+inline constexpr const char* kExtensions32Path = "Software\\Wow6432Node\\Microsoft\\Internet Explorer\\Extensions";
 inline constexpr const char* kTypedUrlsPath = "Software\\Microsoft\\Internet Explorer\\TypedURLs";
 
 // The navigation items of the page's four lists.
@@ -50,7 +52,10 @@ class EntryPageTest : public RegistryBackendTest {
   }
 
   // Empties both roots' trees the program looks at, between the cases of a table.
-  void Reset() { Load("[-HKEY_CURRENT_USER\\Software]\n[-HKEY_LOCAL_MACHINE\\Software]\n"); }
+  // The machine keeps its 32-bit view's key, as on a 64-bit Windows.
+  void Reset() {
+    Load("[-HKEY_CURRENT_USER\\Software]\n[-HKEY_LOCAL_MACHINE\\Software]\n[HKEY_LOCAL_MACHINE\\Software\\Wow6432Node]\n");
+  }
   void Click(NavItem nav) { form.fcBar.ClickItem(nav.section, nav.item); }
   // Clicks "Delete" and answers its confirmation, if one comes, with `answer`.
   void Delete(int answer = ui::kIdOk) {

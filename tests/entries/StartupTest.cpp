@@ -1,5 +1,5 @@
-// The startup list: value names of the six Run keys, listed in one order and looked up (for the
-// details and for Delete) in another.
+// The startup list: value names of the Run keys (the machine's in both registry views), listed in
+// one order and looked up (for the details and for Delete) in another.
 #include <algorithm>
 
 #include "tests/entries/EntryPage.h"
@@ -7,8 +7,18 @@
 namespace nqtest {
 namespace {
 
-// "dup" in all six keys, its data naming the key, and one name of each key's own.
-const char* const kSixKeys = R"(
+// "dup" in all nine keys, its data naming the key, and one name of each key's own. The 32-bit view's
+// keys are written where that view keeps them.
+const char* const kStartupKeys = R"(
+[HKLM\Software\Wow6432Node\Microsoft\Windows\CurrentVersion\Runonce]
+"dup"="lm32-once"
+"own-lm32Once"="lm32Once.exe"
+[HKLM\Software\Wow6432Node\Microsoft\Windows\CurrentVersion\RunServices]
+"dup"="lm32-services"
+"own-lm32Services"="lm32Services.exe"
+[HKLM\Software\Wow6432Node\Microsoft\Windows\CurrentVersion\Run]
+"dup"="lm32-run"
+"own-lm32Run"="lm32Run.exe"
 [HKLM\Software\Microsoft\Windows\CurrentVersion\Runonce]
 "dup"="lm-once"
 "own-lmOnce"="lmOnce.exe"
@@ -30,11 +40,12 @@ const char* const kSixKeys = R"(
 )";
 
 TEST_P(EntryPageTest, StartupListsInListingOrderAndDeletesInLookupOrder) {
-  Load(kSixKeys);
+  Load(kStartupKeys);
   Click(kStartUp);
   EXPECT_EQ(form.ListKind, nq::lkStartup);
   EXPECT_EQ(Items(), (Strings{"dup", "own-cuRun", "dup", "own-cuOnce", "dup", "own-cuServices", "dup",
-                              "own-lmServices", "dup", "own-lmRun", "dup", "own-lmOnce"}));
+                              "own-lmServices", "dup", "own-lm32Services", "dup", "own-lmRun", "dup", "own-lm32Run",
+                              "dup", "own-lmOnce", "dup", "own-lm32Once"}));
   Select(3);
   EXPECT_EQ(Date(), "cuOnce.exe");
   Select(7);
@@ -42,10 +53,11 @@ TEST_P(EntryPageTest, StartupListsInListingOrderAndDeletesInLookupOrder) {
 
   // Every "dup" entry shows, and Delete removes, the value the lookup order finds first,
   // whichever of them is selected.
-  const char* const lookupOrder[] = {"cu-run", "lm-run", "lm-once", "lm-services", "cu-services", "cu-once"};
-  for (int deleted = 0; deleted < 6; ++deleted) {
+  const char* const lookupOrder[] = {"cu-run",   "lm-run",        "lm32-run",    "lm-once",  "lm32-once",
+                                     "lm-services", "lm32-services", "cu-services", "cu-once"};
+  for (int deleted = 0; deleted < 9; ++deleted) {
     SCOPED_TRACE(lookupOrder[deleted]);
-    ASSERT_EQ(std::count(Items().begin(), Items().end(), "dup"), 6 - deleted);
+    ASSERT_EQ(std::count(Items().begin(), Items().end(), "dup"), 9 - deleted);
     for (int i = 0; i < static_cast<int>(Items().size()); ++i) {
       if (Items()[i] != "dup") continue;
       Select(i);
@@ -53,8 +65,8 @@ TEST_P(EntryPageTest, StartupListsInListingOrderAndDeletesInLookupOrder) {
     }
     Delete();
   }
-  EXPECT_EQ(Items(), (Strings{"own-cuRun", "own-cuOnce", "own-cuServices", "own-lmServices", "own-lmRun",
-                              "own-lmOnce"}));
+  EXPECT_EQ(Items(), (Strings{"own-cuRun", "own-cuOnce", "own-cuServices", "own-lmServices", "own-lm32Services",
+                              "own-lmRun", "own-lm32Run", "own-lmOnce", "own-lm32Once"}));
   EXPECT_EQ(Item(), "own-cuRun");
   EXPECT_EQ(Date(), "cuRun.exe");
 }

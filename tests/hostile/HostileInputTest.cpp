@@ -163,7 +163,7 @@ TEST_F(Changing, SubkeyThatVanishesDuringASubtreeDeletion) {
     reg.OpenKey("\\Software\\T\\y", true);
   }
   meddling_.beforeEnumKey = [this] {
-    reg_.DeleteKey(kHkeyCurrentUser, "Software\\T\\y");
+    reg_.DeleteKeyEx(kHkeyCurrentUser, "Software\\T\\y", 0);
   };
   EXPECT_TRUE(nq::DeleteRegistryKey(kHkeyCurrentUser, "\\Software\\T"));
   TStrings list;

@@ -65,7 +65,7 @@ inline std::vector<Backend> ModelBackends() {
                                 empty(child);
                                 w->CloseKey(child);
                               }
-                              if (w->DeleteKey(key, name) != platform::kErrorSuccess) break;
+                              if (w->DeleteKeyEx(key, name, 0) != platform::kErrorSuccess) break;
                             }
                             for (;;) {
                               std::uint32_t length = sizeof name;

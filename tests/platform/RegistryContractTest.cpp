@@ -257,18 +257,18 @@ TEST_P(RegistryContract, DeleteValueDeletesOnlyThatValue) {
 TEST_P(RegistryContract, DeleteKeyRefusesAKeyWithSubkeys) {
   RegKey key = Create("Tree\\Leaf");
   reg().CloseKey(key);
-  EXPECT_EQ(reg().DeleteKey(kHkeyCurrentUser, "Tree"), kErrorAccessDenied);
+  EXPECT_EQ(reg().DeleteKeyEx(kHkeyCurrentUser, "Tree", 0), kErrorAccessDenied);
   EXPECT_EQ(Open("Tree\\Leaf"), kErrorSuccess);
-  EXPECT_EQ(reg().DeleteKey(kHkeyCurrentUser, "Tree\\Missing"), kErrorFileNotFound);
-  EXPECT_EQ(reg().DeleteKey(kHkeyCurrentUser, "tree\\LEAF"), kErrorSuccess) << "a path of several names";
+  EXPECT_EQ(reg().DeleteKeyEx(kHkeyCurrentUser, "Tree\\Missing", 0), kErrorFileNotFound);
+  EXPECT_EQ(reg().DeleteKeyEx(kHkeyCurrentUser, "tree\\LEAF", 0), kErrorSuccess) << "a path of several names";
   EXPECT_EQ(Open("Tree\\Leaf"), kErrorFileNotFound);
-  EXPECT_EQ(reg().DeleteKey(kHkeyCurrentUser, "Tree"), kErrorSuccess);
+  EXPECT_EQ(reg().DeleteKeyEx(kHkeyCurrentUser, "Tree", 0), kErrorSuccess);
   EXPECT_EQ(Open("Tree"), kErrorFileNotFound);
 }
 
 TEST_P(RegistryContract, DeleteKeyWithEmptyPathDeletesTheHandlesOwnKey) {
   RegKey key = Create("Self");
-  EXPECT_EQ(reg().DeleteKey(key, ""), kErrorSuccess);
+  EXPECT_EQ(reg().DeleteKeyEx(key, "", 0), kErrorSuccess);
   EXPECT_EQ(Open("Self"), kErrorFileNotFound);
   std::uint32_t count = 0xFFFF;
   EXPECT_EQ(reg().QueryInfoKey(key, &count, nullptr, nullptr, nullptr), kErrorKeyDeleted);
@@ -353,7 +353,7 @@ TEST_P(RegistryContract, ReadOnlyRootRefusesAllAccessButReads) {
       << "a missing key reads as missing";
   EXPECT_EQ(reg().CreateKeyEx(kHkeyLocalMachine, "Software\\Vendor", kKeyAllAccess, &key), kErrorAccessDenied)
       << "creating a key that exists opens it";
-  EXPECT_EQ(reg().DeleteKey(kHkeyLocalMachine, "Software\\Vendor\\Sub"), kErrorAccessDenied);
+  EXPECT_EQ(reg().DeleteKeyEx(kHkeyLocalMachine, "Software\\Vendor\\Sub", 0), kErrorAccessDenied);
   EXPECT_EQ(reg().SetValueEx(kHkeyLocalMachine, "root", kRegBinary, nullptr, 0), kErrorAccessDenied);
 
   ASSERT_EQ(Open("Software\\Vendor\\Sub", &key, kKeyRead, kHkeyLocalMachine), kErrorSuccess);

@@ -196,10 +196,10 @@ class RecordingDeletes : public ForwardingRegistry {
  public:
   using ForwardingRegistry::ForwardingRegistry;
   std::vector<std::string> deleted;
-  long DeleteKey(RegKey base, const char* subKey) override {
+  long DeleteKeyEx(RegKey base, const char* subKey, std::uint32_t view) override {
     deleted.push_back(subKey);
     if (std::string(subKey) == "locked") return kErrorAccessDenied;
-    return inner_.DeleteKey(base, subKey);
+    return inner_.DeleteKeyEx(base, subKey, view);
   }
 };
 

@@ -31,6 +31,8 @@ const StartupKey kStartupKeys[] = {
     {kHkeyLocalMachine, "HKEY_LOCAL_MACHINE", "\\Software\\Microsoft\\Windows\\CurrentVersion\\Run"},
     {kHkeyLocalMachine, "HKEY_LOCAL_MACHINE", "\\Software\\Microsoft\\Windows\\CurrentVersion\\Runonce"},
     {kHkeyLocalMachine, "HKEY_LOCAL_MACHINE", "\\Software\\Microsoft\\Windows\\CurrentVersion\\RunServices"},
+    // Where the 32-bit view keeps the machine's keys; the fixture has a Run key there.
+    {kHkeyLocalMachine, "HKEY_LOCAL_MACHINE", "\\Software\\Wow6432Node\\Microsoft\\Windows\\CurrentVersion\\Run"},
     {kHkeyCurrentUser, "HKEY_CURRENT_USER", "\\Software\\Microsoft\\Windows\\CurrentVersion\\RunServices"},
     {kHkeyCurrentUser, "HKEY_CURRENT_USER", "\\Software\\Microsoft\\Windows\\CurrentVersion\\Runonce"},
 };
@@ -75,6 +77,11 @@ class RepairTest : public nqtest::RegistryBackendTest {
       nq::ListSubkeys(root, "\\", keys);
       for (const std::string& key : keys) nq::DeleteRegistryKey(root, "\\" + key);
     }
+    // The machine keeps the 32-bit view's key, as a 64-bit Windows always has it.
+    platform::RegKey wow = 0;
+    ASSERT_EQ(platform::Registry().CreateKeyEx(kHkeyLocalMachine, "Software\\Wow6432Node", platform::kKeyAllAccess, &wow),
+              platform::kErrorSuccess);
+    platform::Registry().CloseKey(wow);
   }
 
   // Clicks "Repair IE" and checks the one report it ends with.

@@ -99,7 +99,7 @@ TEST_P(RegistryRoutines, ListsGiveNamesOrShownTexts) {
   EXPECT_EQ(list, (TStrings{"Sub"}));
   for (auto* routine : {&ListSubkeys, &ListValueNames, &ListValueData}) {
     list = {"kept"};
-    EXPECT_FALSE(routine(kHkeyCurrentUser, key + "\\Missing", list));
+    EXPECT_FALSE(routine(kHkeyCurrentUser, key + "\\Missing", list, TRegView::Default));
     EXPECT_EQ(list, (TStrings{"kept"})) << "a key that cannot be opened leaves the list as it was";
   }
 }
@@ -226,7 +226,7 @@ TEST_P(RegistryRoutines, ClearingValuesKeepsSubkeysAndTheirValues) {
 class RefusingKeys : public ForwardingRegistry {
  public:
   using ForwardingRegistry::ForwardingRegistry;
-  long DeleteKey(RegKey, const char*) override { return platform::kErrorAccessDenied; }
+  long DeleteKeyEx(RegKey, const char*, std::uint32_t) override { return platform::kErrorAccessDenied; }
 };
 
 TEST_P(RegistryRoutines, DeleteUserKeyIsTrueOnceTheKeyOpens) {

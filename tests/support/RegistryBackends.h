@@ -39,7 +39,9 @@ class ForwardingRegistry : public platform::IRegistry {
     return inner_.SetValueEx(key, valueName, type, data, size);
   }
   long DeleteValue(platform::RegKey key, const char* valueName) override { return inner_.DeleteValue(key, valueName); }
-  long DeleteKey(platform::RegKey base, const char* subKey) override { return inner_.DeleteKey(base, subKey); }
+  long DeleteKeyEx(platform::RegKey base, const char* subKey, std::uint32_t view) override {
+    return inner_.DeleteKeyEx(base, subKey, view);
+  }
   long QueryInfoKey(platform::RegKey key, std::uint32_t* subKeys, std::uint32_t* maxSubKeyLen, std::uint32_t* values,
                     std::uint32_t* maxValueNameLen) override {
     return inner_.QueryInfoKey(key, subKeys, maxSubKeyLen, values, maxValueNameLen);

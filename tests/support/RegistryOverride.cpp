@@ -135,6 +135,15 @@ RegistryOverride::RegistryOverride() {
     error = RegCreateKeyExA(HKEY_CURRENT_USER, (scratch_ + "\\" + kRoots[i].name).c_str(), 0, nullptr,
                             REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, nullptr, &keys[i], nullptr);
   }
+  // The machine's software key holds the 32-bit view's copy, as on every 64-bit Windows: with it,
+  // Wine sends a 32-bit view open below the redirected root there too. No key is shared between the
+  // views here (on the machine itself Wine shares "Software\Policies").
+  if (error == ERROR_SUCCESS) {
+    HKEY wow = nullptr;
+    error = RegCreateKeyExA(keys[2], "Software\\Wow6432Node", 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS,
+                            nullptr, &wow, nullptr);
+    if (wow) RegCloseKey(wow);
+  }
   HKEY scratch = nullptr;
   if (error == ERROR_SUCCESS) error = RegOpenKeyExA(HKEY_CURRENT_USER, scratch_.c_str(), 0, KEY_ALL_ACCESS, &scratch);
   g_active = true;
