@@ -375,6 +375,70 @@ TEST_P(RegistryContract, ReadOnlyRootRefusesAllAccessButReads) {
   }
 }
 
+// The value "v" of a key, opened for reading in `view`; "-" when the key or the value is missing.
+std::string ReadV(IRegistry& reg, RegKey root, const char* path, std::uint32_t view) {
+  RegKey key = kNoKey;
+  if (reg.OpenKeyEx(root, path, kKeyRead | view, &key) != kErrorSuccess) return "-";
+  char data[16] = {};
+  std::uint32_t size = sizeof data - 1;
+  const long error = reg.QueryValueEx(key, "v", nullptr, reinterpret_cast<std::uint8_t*>(data), &size);
+  reg.CloseKey(key);
+  return error == kErrorSuccess ? std::string(data) : "-";
+}
+
+void WriteV(IRegistry& reg, RegKey root, const char* path, std::uint32_t view, const std::string& text) {
+  RegKey key = kNoKey;
+  ASSERT_EQ(reg.CreateKeyEx(root, path, kKeyAllAccess | view, &key), kErrorSuccess) << path;
+  ASSERT_EQ(reg.SetValueEx(key, "v", kRegSz, reinterpret_cast<const std::uint8_t*>(text.c_str()),
+                           static_cast<std::uint32_t>(text.size() + 1)),
+            kErrorSuccess);
+  reg.CloseKey(key);
+}
+
+// On 64-bit Windows the machine's software key is kept twice: an open in the 32-bit view lands in
+// "Software\Wow6432Node", one in the 64-bit view or with no flag in the key itself. The redirected
+// registry under Wine holds "Software\Wow6432Node" as a real machine does, and Wine sends 32-bit
+// view opens there as Windows does.
+TEST_P(RegistryContract, MachineSoftwareKeyHasTwoViews) {
+  constexpr const char* kApp = "Software\\Vendor\\App";
+  WriteV(reg(), kHkeyLocalMachine, kApp, kKeyWow64_64Key, "64");
+  WriteV(reg(), kHkeyLocalMachine, kApp, kKeyWow64_32Key, "32");
+  EXPECT_EQ(ReadV(reg(), kHkeyLocalMachine, kApp, 0), "64");
+  EXPECT_EQ(ReadV(reg(), kHkeyLocalMachine, kApp, kKeyWow64_64Key), "64");
+  EXPECT_EQ(ReadV(reg(), kHkeyLocalMachine, kApp, kKeyWow64_32Key), "32");
+  EXPECT_EQ(ReadV(reg(), kHkeyLocalMachine, "SOFTWARE\\Wow6432Node\\vendor\\app", 0), "32");
+  EXPECT_EQ(ReadV(reg(), kHkeyLocalMachine, "Software\\Wow6432Node\\Vendor\\App", kKeyWow64_32Key), "32")
+      << "a path through Wow6432Node is not sent there a second time";
+
+  // Below a handle of the 32-bit view, the path goes on in that view.
+  RegKey vendor = kNoKey;
+  ASSERT_EQ(reg().OpenKeyEx(kHkeyLocalMachine, "Software\\Vendor", kKeyRead | kKeyWow64_32Key, &vendor), kErrorSuccess);
+  EXPECT_EQ(ReadV(reg(), vendor, "App", 0), "32");
+  reg().CloseKey(vendor);
+
+  // Deleting in one view leaves the other's copy.
+  EXPECT_EQ(reg().DeleteKeyEx(kHkeyLocalMachine, kApp, kKeyWow64_32Key), kErrorSuccess);
+  EXPECT_EQ(ReadV(reg(), kHkeyLocalMachine, kApp, kKeyWow64_32Key), "-");
+  EXPECT_EQ(ReadV(reg(), kHkeyLocalMachine, kApp, kKeyWow64_64Key), "64");
+  EXPECT_EQ(reg().DeleteKeyEx(kHkeyLocalMachine, kApp, kKeyWow64_32Key), kErrorFileNotFound);
+
+  // The current user's keys have one view.
+  WriteV(reg(), kHkeyCurrentUser, "Software\\Vendor", kKeyWow64_32Key, "user");
+  EXPECT_EQ(ReadV(reg(), kHkeyCurrentUser, "Software\\Vendor", kKeyWow64_64Key), "user");
+  EXPECT_EQ(ReadV(reg(), kHkeyCurrentUser, "Software\\Vendor", 0), "user");
+}
+
+// "Software\Policies" is one key in both views, on Windows and on Wine's own machine key (stated
+// in tests/views). The redirected scratch key shares nothing.
+TEST_P(RegistryContract, PoliciesAreSharedBetweenTheViews) {
+  if (GetParam().name != "Sim") GTEST_SKIP() << "the redirected registry shares no key between the views";
+  constexpr const char* kPolicy = "Software\\Policies\\Vendor";
+  WriteV(reg(), kHkeyLocalMachine, kPolicy, kKeyWow64_32Key, "32");
+  EXPECT_EQ(ReadV(reg(), kHkeyLocalMachine, kPolicy, kKeyWow64_64Key), "32");
+  EXPECT_EQ(reg().DeleteKeyEx(kHkeyLocalMachine, kPolicy, kKeyWow64_64Key), kErrorSuccess);
+  EXPECT_EQ(ReadV(reg(), kHkeyLocalMachine, kPolicy, kKeyWow64_32Key), "-");
+}
+
 INSTANTIATE_TEST_SUITE_P(Backends, RegistryContract, ::testing::ValuesIn(nqtest::RegistryBackends()),
                          nqtest::BackendName);
 
