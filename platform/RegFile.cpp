@@ -476,6 +476,8 @@ void LoadRegFile(IRegistry& registry, const std::string& path) {
   LoadRegText(registry, std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()));
 }
 
+std::string RegDataText(std::uint32_t type, const std::vector<std::uint8_t>& data) { return DataText(type, data); }
+
 std::string DumpRegText(IRegistry& registry, RegKey root, const std::string& path, RegValueOrder order) {
   std::string out = "REGEDIT4\n\n";
   std::string rest = path;

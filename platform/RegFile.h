@@ -3,7 +3,9 @@
 #pragma once
 
 #include <stdexcept>
+#include <cstdint>
 #include <string>
+#include <vector>
 
 #include "platform/registry.h"
 
@@ -29,6 +31,10 @@ class RegFileError : public std::runtime_error {
 // leaves what came before it applied.
 void LoadRegText(IRegistry& registry, const std::string& text);
 void LoadRegFile(IRegistry& registry, const std::string& path);
+
+// One value's data as REGEDIT4 writes it after the "=": "text", dword:0000002a, hex:01,02 or
+// hex(n):... for every other kind and for text that would not read back the same.
+std::string RegDataText(std::uint32_t type, const std::vector<std::uint8_t>& data);
 
 // How DumpRegText orders the values of a key.
 enum class RegValueOrder {

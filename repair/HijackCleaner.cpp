@@ -1,6 +1,6 @@
 // The hijack cleaner: takes script, HTML-application and registry-editor commands out of the
 // startup keys. And ProtectIE, which puts the scripting shell object's class entry back.
-#include "app/MainForm.h"
+#include "repair/Repair.h"
 #include "services/MainFunc.h"
 #include "services/StartupKeys.h"
 
@@ -25,15 +25,19 @@ constexpr TClassValue kScriptShellClass[] = {
 
 }  // namespace
 
-void TMainForm::CleanIEDelAutoExecute() {
+TChanges CleanHijackEntries(bool dryRun) {
+  TChangeRecorder recorder(dryRun);
   // A key that is missing or refused is passed over; the others are still cleaned.
   for (const TRegKeyRef& key : kStartupLookupOrder) DeleteHijackValues(key.root, key.path, key.view);
+  return recorder.Take();
 }
 
-void TMainForm::ProtectIEExecute() {
+TChanges ProtectScriptShell(bool dryRun) {
+  TChangeRecorder recorder(dryRun);
   for (const TClassValue& value : kScriptShellClass) {
     WriteStringValue(kHkeyClassesRoot, value.key, value.name, value.data);
   }
+  return recorder.Take();
 }
 
 }  // namespace nq

@@ -1,7 +1,8 @@
 // The one-click repair of the browser's settings: a fixed list of registry steps, then the hijack
-// cleaner when the page's box is ticked, then the report. The steps are data so that their order
-// and their keys can be read at a glance.
-#include "app/MainForm.h"
+// cleaner when asked for. The steps are data so that their order and their keys can be read at a
+// glance.
+#include "repair/Repair.h"
+
 #include "services/MainFunc.h"
 
 namespace nq {
@@ -103,12 +104,13 @@ void RunStep(const TRepairStep& step) {
 
 }  // namespace
 
-void TMainForm::CleanIEExecute() {
+TChanges RepairBrowserSettings(bool withCleaner, bool dryRun) {
+  TChangeRecorder recorder(dryRun);
   // A step that could not be done (missing key, or a machine key a standard user may not change)
   // is no reason to stop: the others still help.
   for (const TRepairStep& step : kRepairSteps) RunStep(step);
-  if (chkDelAuto.Checked()) Run("CleanIEDelAuto");
-  Report("Your Internet Explorer Browser is successfully repaired!");
+  if (withCleaner) CleanHijackEntries(dryRun);
+  return recorder.Take();
 }
 
 }  // namespace nq

@@ -3,6 +3,9 @@
 #include <algorithm>
 #include <cstring>
 
+#include "platform/RegFile.h"
+#include "services/Changes.h"
+
 namespace nq {
 namespace {
 
@@ -45,6 +48,17 @@ long EnumName(RegKey key, std::uint32_t index, bool keys, std::vector<char>& buf
   }
 }
 
+// A value's data as REGEDIT4 writes it, or "-" when there is no such value.
+std::string ValueText(RegKey key, const std::string& name) {
+  std::uint32_t type = 0;
+  std::uint32_t size = 0;
+  if (Registry().QueryValueEx(key, name.c_str(), &type, nullptr, &size) != platform::kErrorSuccess) return kNone;
+  std::vector<std::uint8_t> data(size);
+  if (Registry().QueryValueEx(key, name.c_str(), &type, data.data(), &size) != platform::kErrorSuccess) return kNone;
+  data.resize(std::min<std::size_t>(size, data.size()));
+  return platform::RegDataText(type, data);
+}
+
 std::string Format(const char* pattern, const std::string& name) {
   std::string message(pattern);
   message.replace(message.find("%s"), 2, name);
@@ -78,14 +92,22 @@ bool TRegistry::OpenKey(const std::string& key, bool canCreate) {
   std::string rest;
   bool relative = false;
   const RegKey base = BaseFor(key, &rest, &relative);
-  RegKey opened = 0;
-  const long error = (canCreate && !rest.empty())
-                         ? Registry().CreateKeyEx(base, rest.c_str(), Access(), &opened)
-                         : Registry().OpenKeyEx(base, rest.c_str(), Access(), &opened);
-  if (error != platform::kErrorSuccess) return false;
   // CurrentPath never starts with a backslash, also below an open root, nor ends with one.
   std::string path = rest;
   if (relative && current_ != 0 && !path_.empty()) path = rest.empty() ? path_ : path_ + "\\" + rest;
+  RegKey opened = 0;
+  long error = Registry().OpenKeyEx(base, rest.c_str(), Access(), &opened);
+  if (error == platform::kErrorFileNotFound && canCreate && !rest.empty()) {
+    // A key that is made is a change; a dry run only says so, and has no key to open.
+    const TChange made{TChange::TKind::Key, root_, view_, path, "", kNone, ""};
+    if (DryRun()) {
+      RecordChange(made);
+      return false;
+    }
+    error = Registry().CreateKeyEx(base, rest.c_str(), Access(), &opened);
+    if (error == platform::kErrorSuccess) RecordChange(made);
+  }
+  if (error != platform::kErrorSuccess) return false;
   CloseKey();
   current_ = opened;
   path_ = std::move(path);
@@ -121,30 +143,59 @@ std::string TRegistry::ReadString(const std::string& name) {
 }
 
 void TRegistry::WriteString(const std::string& name, const std::string& value) {
+  TChange change{TChange::TKind::Value, root_, view_, path_, name, kNone, kNone};
+  if (current_ != 0) {
+    change.before = ValueText(current_, name);
+    change.after = platform::RegDataText(platform::kRegSz, std::vector<std::uint8_t>(value.begin(), value.end() + 1));
+    if (DryRun()) {
+      if (change.before != change.after) RecordChange(std::move(change));
+      return;
+    }
+  }
   const long error = current_ == 0 ? platform::kErrorInvalidHandle
                                    : Registry().SetValueEx(current_, name.c_str(), platform::kRegSz,
                                                            reinterpret_cast<const std::uint8_t*>(value.c_str()),
                                                            static_cast<std::uint32_t>(value.size() + 1));
+  // Writing what is there already changes nothing, unless the registry refuses even that.
+  if (current_ != 0 && (change.before != change.after || error != platform::kErrorSuccess)) {
+    change.refused = error != platform::kErrorSuccess;
+    RecordChange(std::move(change));
+  }
   if (error != platform::kErrorSuccess) throw ERegistryException(Format("Failed to set data for '%s'", name));
 }
 
 bool TRegistry::DeleteValue(const std::string& name) {
-  return current_ != 0 && Registry().DeleteValue(current_, name.c_str()) == platform::kErrorSuccess;
+  if (current_ == 0) return false;
+  TChange change{TChange::TKind::Value, root_, view_, path_, name, ValueText(current_, name), kNone};
+  if (change.before == kNone) return Registry().DeleteValue(current_, name.c_str()) == platform::kErrorSuccess;
+  const bool deleted = DryRun() || Registry().DeleteValue(current_, name.c_str()) == platform::kErrorSuccess;
+  change.refused = !deleted;
+  RecordChange(std::move(change));
+  return deleted;
 }
 
 bool TRegistry::DeleteKey(const std::string& key) {
   std::string rest;
   bool relative = false;
   const RegKey base = BaseFor(key, &rest, &relative);
-  return DeleteKeyFrom(base, rest);
+  std::string full = rest;
+  if (relative && current_ != 0 && !path_.empty()) full = path_ + "\\" + rest;
+  return DeleteKeyFrom(base, rest, full);
 }
 
-bool TRegistry::DeleteKeyFrom(RegKey base, const std::string& path) {
+bool TRegistry::DeleteKeyFrom(RegKey base, const std::string& path, const std::string& fullPath) {
   // An empty path names the base itself: walking it would empty the whole key (a root, even)
   // and then fail to delete it. Refuse before touching anything.
   if (path.empty()) return false;
   RegKey opened = 0;
-  if (Registry().OpenKeyEx(base, path.c_str(), Access(), &opened) == platform::kErrorSuccess) {
+  if (Registry().OpenKeyEx(base, path.c_str(), Access(), &opened) != platform::kErrorSuccess) {
+    // Gone already, or refused: Windows decides; a dry run cannot tell a refusal in advance.
+    return !DryRun() &&
+           Registry().DeleteKeyEx(base, path.c_str(), static_cast<std::uint32_t>(view_)) == platform::kErrorSuccess;
+  }
+  // What goes with the key: its values, then the key itself, each recorded once it is gone.
+  TChanges gone;
+  {
     ScopedKey key(opened);
     std::uint32_t count = 0;
     std::uint32_t longest = 0;
@@ -153,11 +204,28 @@ bool TRegistry::DeleteKeyFrom(RegKey base, const std::string& path) {
       std::string name;
       // From the last index down, so that deleting one subkey does not shift the ones still to go.
       for (std::uint32_t i = count; i-- > 0;) {
-        if (EnumName(key.get(), i, true, buffer, &name) == platform::kErrorSuccess) DeleteKeyFrom(key.get(), name);
+        if (EnumName(key.get(), i, true, buffer, &name) == platform::kErrorSuccess) {
+          DeleteKeyFrom(key.get(), name, fullPath + "\\" + name);
+        }
       }
     }
+    if (ChangeRecorder() != nullptr) {
+      TStrings names;
+      std::vector<char> buffer(256);
+      std::string name;
+      for (std::uint32_t i = 0; EnumName(key.get(), i, false, buffer, &name) == platform::kErrorSuccess; ++i) {
+        gone.push_back({TChange::TKind::Value, root_, view_, fullPath, name, ValueText(key.get(), name), kNone});
+      }
+      gone.push_back({TChange::TKind::Key, root_, view_, fullPath, "", "", kNone});
+    }
   }
-  return Registry().DeleteKeyEx(base, path.c_str(), static_cast<std::uint32_t>(view_)) == platform::kErrorSuccess;
+  const bool deleted =
+      DryRun() || Registry().DeleteKeyEx(base, path.c_str(), static_cast<std::uint32_t>(view_)) == platform::kErrorSuccess;
+  for (TChange& change : gone) {
+    change.refused = !deleted;
+    RecordChange(std::move(change));
+  }
+  return deleted;
 }
 
 void TRegistry::GetNames(TStrings& list, bool keys) {

@@ -80,7 +80,9 @@ class TRegistry {
  private:
   // The base handle and the remaining path for `key`, as OpenKey resolves them.
   RegKey BaseFor(const std::string& key, std::string* rest, bool* relative) const;
-  bool DeleteKeyFrom(RegKey base, const std::string& path);
+  // Deletes `path` below `base` with its subtree; `fullPath` is the same key's path from the root,
+  // for the change record.
+  bool DeleteKeyFrom(RegKey base, const std::string& path, const std::string& fullPath);
   void GetNames(TStrings& list, bool keys);
 
   // Every right the object asks for: all access, in its view.

@@ -1,0 +1,18 @@
+// The repair page's handlers: gather the check box, run the repair, show the report.
+#include "app/MainForm.h"
+#include "repair/Repair.h"
+
+namespace nq {
+
+void TMainForm::CleanIEExecute() {
+  RepairBrowserSettings(false);
+  // The cleaner is a command of its own, run after the last registry step when the box asks.
+  if (chkDelAuto.Checked()) Run("CleanIEDelAuto");
+  Report("Your Internet Explorer Browser is successfully repaired!");
+}
+
+void TMainForm::CleanIEDelAutoExecute() { CleanHijackEntries(); }
+
+void TMainForm::ProtectIEExecute() { ProtectScriptShell(); }
+
+}  // namespace nq

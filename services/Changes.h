@@ -1,0 +1,78 @@
+// What a feature changed, or on a dry run would change: each key, value and file it touched, with
+// what was there before and what is there after. The registry store and the shell routines write
+// to the recorder in force at the point where they change something, so that a dry run goes through
+// the very code of a real one and stops only at the call that would change the system.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "services/Registry.h"
+
+namespace nq {
+
+struct TChange {
+  enum class TKind {
+    Key,         // a registry key: "" when it exists, "-" when not
+    Value,       // a registry value: its data as REGEDIT4 writes it ("text", dword:...), "-" when none
+    File,        // a file: "file" while it exists, "-" once deleted, "Recycle Bin" once recycled
+    CacheEntry,  // an entry of the browser's URL cache: "entry", then "-"
+    RecycleBin,  // the recycle bins of all drives: "any", then "empty"
+    History,     // the browser's URL history: "any", then "empty"
+  };
+  TKind kind = TKind::Value;
+  RegKey root = 0;
+  TRegView view = TRegView::Default;
+  std::string path;  // a key's path from its root (no leading backslash), a file's full path, a URL
+  std::string name;  // the value's name
+  std::string before;
+  std::string after;
+  // Refused by the system (a machine-wide key for a user who may not change it): nothing changed.
+  bool refused = false;
+
+  bool operator==(const TChange&) const = default;
+};
+
+using TChanges = std::vector<TChange>;
+
+// What a feature's function returns: whether it did what it was for (the condition for its
+// report), and what it changed.
+struct TOutcome {
+  bool done = false;
+  TChanges changes;
+};
+
+inline constexpr const char* kNone = "-";
+
+// Collects the changes made while it lives. A dry run changes nothing: the routines record what
+// they would change and go on as if they had. Recorders nest: an inner one also passes what it
+// collected to the one around it, and a run is dry when any recorder in force asks for it.
+class TChangeRecorder {
+ public:
+  explicit TChangeRecorder(bool dryRun = false);
+  ~TChangeRecorder();
+  TChangeRecorder(const TChangeRecorder&) = delete;
+  TChangeRecorder& operator=(const TChangeRecorder&) = delete;
+
+  bool DryRun() const { return dryRun_; }
+  const TChanges& Changes() const { return changes_; }
+  TChanges Take() { return std::move(changes_); }
+  void Add(TChange change);
+
+ private:
+  TChangeRecorder* outer_;
+  bool dryRun_;
+  TChanges changes_;
+};
+
+// The innermost recorder in force; null outside any.
+TChangeRecorder* ChangeRecorder();
+// True inside a dry run: the caller must leave the system as it is.
+bool DryRun();
+// Records a change with the recorder in force, if there is one.
+void RecordChange(TChange change);
+
+// "HKEY_LOCAL_MACHINE\Software\...\Run [32-bit]", "C:\...\file.txt": where a change happened.
+std::string ChangeWhere(const TChange& change);
+
+}  // namespace nq
