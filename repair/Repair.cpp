@@ -93,9 +93,10 @@ void RunStepIn(const TRepairStep& step, TRegView view) {
 }
 
 // A machine-wide step is done in the 64-bit view and then in the 32-bit one, where 32-bit programs
-// (hijackers among them) and the 32-bit browser keep their own copy of the key.
+// (hijackers among them) and the 32-bit browser keep their own copy of the key. The policies key is
+// one for both, and done once.
 void RunStep(const TRepairStep& step) {
-  if (step.root != HKLM) {
+  if (step.root != HKLM || SharedBetweenViews(step.root, step.key)) {
     RunStepIn(step, TRegView::Default);
     return;
   }

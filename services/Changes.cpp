@@ -22,14 +22,12 @@ TChangeRecorder::TChangeRecorder(bool dryRun)
   g_recorder = this;
 }
 
-TChangeRecorder::~TChangeRecorder() {
-  g_recorder = outer_;
-  if (outer_ != nullptr) {
-    for (TChange& change : changes_) outer_->changes_.push_back(std::move(change));
-  }
-}
+TChangeRecorder::~TChangeRecorder() { g_recorder = outer_; }
 
-void TChangeRecorder::Add(TChange change) { changes_.push_back(std::move(change)); }
+void TChangeRecorder::Add(TChange change) {
+  if (outer_ != nullptr) outer_->Add(change);
+  changes_.push_back(std::move(change));
+}
 
 TChangeRecorder* ChangeRecorder() { return g_recorder; }
 

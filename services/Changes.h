@@ -45,8 +45,8 @@ struct TOutcome {
 inline constexpr const char* kNone = "-";
 
 // Collects the changes made while it lives. A dry run changes nothing: the routines record what
-// they would change and go on as if they had. Recorders nest: an inner one also passes what it
-// collected to the one around it, and a run is dry when any recorder in force asks for it.
+// they would change and go on as if they had. Recorders nest: what an inner one records, the ones
+// around it record too, and a run is dry when any recorder in force asks for it.
 class TChangeRecorder {
  public:
   explicit TChangeRecorder(bool dryRun = false);

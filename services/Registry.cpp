@@ -67,6 +67,17 @@ std::string Format(const char* pattern, const std::string& name) {
 
 }  // namespace
 
+bool SharedBetweenViews(RegKey root, const std::string& path) {
+  if (root != platform::kHkeyLocalMachine) return false;
+  std::string folded = path.substr(!path.empty() && path[0] == '\\' ? 1 : 0);
+  for (char& c : folded) {
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+  }
+  static const std::string kPolicies = "SOFTWARE\\POLICIES";
+  return folded.compare(0, kPolicies.size(), kPolicies) == 0 &&
+         (folded.size() == kPolicies.size() || folded[kPolicies.size()] == '\\');
+}
+
 TRegistry::~TRegistry() { CloseKey(); }
 
 void TRegistry::SetRootKey(RegKey root) {

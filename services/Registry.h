@@ -30,6 +30,10 @@ enum class TRegView : std::uint32_t {
 // met twice: what the first visit changed the second finds done.
 inline constexpr TRegView kMachineViews[] = {TRegView::Key64, TRegView::Key32};
 
+// True for a key that Windows shares between the two views ("\Software\Policies" and below, on
+// the machine): one key, visited once.
+bool SharedBetweenViews(RegKey root, const std::string& path);
+
 // One key: its root, its absolute path and the view it is read in.
 struct TRegKeyRef {
   RegKey root;

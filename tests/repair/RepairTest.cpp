@@ -2,13 +2,16 @@
 // whole registry afterwards.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 #include <string>
 
 #include "app/MainForm.h"
 #include "platform/RegFile.h"
 #include "platform/sim/SimRegistry.h"
+#include "repair/Repair.h"
 #include "services/MainFunc.h"
+#include "tests/support/ChangeSet.h"
 #include "tests/support/Registry.h"
 #include "tests/support/RegistryBackends.h"
 #include "ui/headless/ScriptedDialogs.h"
@@ -119,6 +122,29 @@ TEST_P(RepairTest, RepairsHijackedProfile) {
   ClickRepair();
   ExpectRoot(kHkeyCurrentUser, *repaired);
   ExpectRoot(kHkeyLocalMachine, *repaired);
+}
+
+// A dry run changes nothing and foretells exactly what the real run then does, each key and value
+// with its data before and after; and that is exactly the difference between the registry before
+// and after. The policies key, one for both views, is seen once.
+TEST_P(RepairTest, DryRunForetellsTheRepairExactly) {
+  nqtest::LoadFixture(reg(), "hijacked-profile.reg");
+  const std::string before = Dump(reg(), kHkeyCurrentUser) + Dump(reg(), kHkeyLocalMachine);
+  const nq::TChanges planned = nq::RepairBrowserSettings(true, true);
+  EXPECT_EQ(Dump(reg(), kHkeyCurrentUser) + Dump(reg(), kHkeyLocalMachine), before);
+
+  const nq::TChanges done = nq::RepairBrowserSettings(true);
+  EXPECT_EQ(done, planned);
+  std::string mismatch;
+  EXPECT_EQ(nqtest::ApplyChanges(nqtest::FactsOfDump(before), done, &mismatch),
+            nqtest::FactsOfDump(Dump(reg(), kHkeyCurrentUser) + Dump(reg(), kHkeyLocalMachine)));
+  EXPECT_EQ(mismatch, "");
+  const auto in32BitView = [](const char* name) {
+    return [name](const nq::TChange& c) { return c.view == nq::TRegView::Key32 && c.name == name; };
+  };
+  EXPECT_TRUE(std::any_of(done.begin(), done.end(), in32BitView("SearchAssistant")));
+  EXPECT_TRUE(std::any_of(done.begin(), done.end(), in32BitView("Helper32")));
+  EXPECT_TRUE(nq::RepairBrowserSettings(true).empty()) << "a second run finds nothing to do";
 }
 
 TEST_P(RepairTest, UntickedBoxLeavesStartupKeys) {
