@@ -7,14 +7,13 @@
 #include <string>
 #include <vector>
 
+#include "entries/Entries.h"
 #include "ui/Widgets.h"
 
 namespace nq {
 
 inline constexpr const char* kProductName = "Norvane And Quillet";
 
-// Which list the entry list page holds.
-enum TListKind : int { lkNone = 0, lkStartup = 1, lkContextMenu = 2, lkTypedAddress = 3, lkToolbarButton = 4 };
 
 class TMainForm;
 

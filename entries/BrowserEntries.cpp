@@ -1,6 +1,6 @@
 // What other programs have added to the browser: its page context-menu entries (the current
 // user's) and its toolbar buttons (the machine's, in both registry views).
-#include "entries/EntryList.h"
+#include "entries/EntryKinds.h"
 #include "services/MainFunc.h"
 
 namespace nq {
@@ -34,46 +34,41 @@ std::string ToolbarButtonExec(const std::string& buttonText) {
   return ReadStringValue(kHkeyLocalMachine, kExtensions, "Exec", false, TRegView::Key64);
 }
 
-void TMainForm::GetMenuActExecute() {
-  LoadEntryList(*this, lkContextMenu, [](TStrings& entries) {
-    TStrings names;
-    if (ListSubkeys(kHkeyCurrentUser, kMenuExt, names)) entries = std::move(names);
-  });
+TStrings ContextMenuEntries() {
+  TStrings names;
+  ListSubkeys(kHkeyCurrentUser, kMenuExt, names);
+  return names;
 }
 
-void TMainForm::DelMenuExtActExecute() {
-  DeleteSelectedEntry(*this, [](const std::string& name) {
-    // No name would leave the path ending in a backslash, which names "MenuExt" itself: every
-    // entry of the menu would go.
-    if (name.empty()) return false;
-    return DeleteRegistryKey(kHkeyCurrentUser, MenuExtKey(name));
-  });
+bool DeleteContextMenuEntry(const std::string& name) {
+  // No name would leave the path ending in a backslash, which names "MenuExt" itself: every
+  // entry of the menu would go.
+  if (name.empty()) return false;
+  return DeleteRegistryKey(kHkeyCurrentUser, MenuExtKey(name));
 }
 
-void TMainForm::GetExtensionsActExecute() {
-  LoadEntryList(*this, lkToolbarButton, [](TStrings& entries) {
-    // The 64-bit browser's buttons, then the 32-bit browser's.
-    for (const TRegView view : kMachineViews) {
-      TStrings subkeys;
-      if (!ListSubkeys(kHkeyLocalMachine, kExtensions, subkeys, view)) continue;
-      for (const std::string& subkey : subkeys) {
-        std::string text =
-            ReadStringValue(kHkeyLocalMachine, std::string(kExtensions) + "\\" + subkey, "ButtonText", false, view);
-        if (!text.empty()) entries.push_back(std::move(text));
-      }
+TStrings ToolbarButtonEntries() {
+  TStrings entries;
+  // The 64-bit browser's buttons, then the 32-bit browser's.
+  for (const TRegView view : kMachineViews) {
+    TStrings subkeys;
+    if (!ListSubkeys(kHkeyLocalMachine, kExtensions, subkeys, view)) continue;
+    for (const std::string& subkey : subkeys) {
+      std::string text =
+          ReadStringValue(kHkeyLocalMachine, std::string(kExtensions) + "\\" + subkey, "ButtonText", false, view);
+      if (!text.empty()) entries.push_back(std::move(text));
     }
-  });
+  }
+  return entries;
 }
 
-void TMainForm::DeleteExtensionActExecute() {
-  DeleteSelectedEntry(*this, [](const std::string& buttonText) {
-    // Every button of that text goes, in both views.
-    bool deleted = false;
-    for (const TRegView view : kMachineViews) {
-      if (DeleteExtensionByButtonText(kHkeyLocalMachine, kExtensions, buttonText, view)) deleted = true;
-    }
-    return deleted;
-  });
+bool DeleteToolbarButton(const std::string& buttonText) {
+  // Every button of that text goes, in both views.
+  bool deleted = false;
+  for (const TRegView view : kMachineViews) {
+    if (DeleteExtensionByButtonText(kHkeyLocalMachine, kExtensions, buttonText, view)) deleted = true;
+  }
+  return deleted;
 }
 
 }  // namespace nq

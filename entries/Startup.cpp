@@ -1,9 +1,17 @@
 // The startup list: the value names of the keys from which Windows starts programs by itself.
-#include "entries/EntryList.h"
+#include "entries/EntryKinds.h"
 #include "services/MainFunc.h"
 #include "services/StartupKeys.h"
 
 namespace nq {
+
+TStrings StartupEntries() {
+  TStrings entries, names;
+  for (const TRegKeyRef& key : kStartupListingOrder) {
+    if (ListValueNames(key.root, key.path, names, key.view)) entries.insert(entries.end(), names.begin(), names.end());
+  }
+  return entries;
+}
 
 std::string StartupCommandLine(const std::string& name) {
   std::string data;
@@ -14,22 +22,11 @@ std::string StartupCommandLine(const std::string& name) {
   return data;
 }
 
-void TMainForm::AutoRunActExecute() {
-  LoadEntryList(*this, lkStartup, [](TStrings& entries) {
-    TStrings names;
-    for (const TRegKeyRef& key : kStartupListingOrder) {
-      if (ListValueNames(key.root, key.path, names, key.view)) entries.insert(entries.end(), names.begin(), names.end());
-    }
-  });
-}
-
-void TMainForm::AutoRunDeleteExecute() {
-  DeleteSelectedEntry(*this, [](const std::string& name) {
-    for (const TRegKeyRef& key : kStartupLookupOrder) {
-      if (DeleteNamedValue(key.root, key.path, name, key.view)) return true;
-    }
-    return false;
-  });
+bool DeleteStartupEntry(const std::string& name) {
+  for (const TRegKeyRef& key : kStartupLookupOrder) {
+    if (DeleteNamedValue(key.root, key.path, name, key.view)) return true;
+  }
+  return false;
 }
 
 }  // namespace nq

@@ -1,5 +1,6 @@
 // The addresses typed into the browser's address bar, one value each in the TypedURLs key.
-#include "entries/EntryList.h"
+#include "entries/EntryKinds.h"
+#include "entries/Entries.h"
 #include "services/MainFunc.h"
 
 namespace nq {
@@ -10,24 +11,18 @@ constexpr const char* kTypedUrls = "\\Software\\Microsoft\\Internet Explorer\\Ty
 }  // namespace
 
 // The list shows each value's address, not its name ("url1", "url2", ...).
-void TMainForm::GetUrlActExecute() {
-  LoadEntryList(*this, lkTypedAddress, [](TStrings& entries) {
-    TStrings addresses;
-    if (ListValueData(kHkeyCurrentUser, kTypedUrls, addresses)) entries = std::move(addresses);
-  });
+TStrings TypedAddressEntries() {
+  TStrings addresses;
+  if (!ListValueData(kHkeyCurrentUser, kTypedUrls, addresses)) addresses.clear();
+  return addresses;
 }
 
-void TMainForm::DelUrlActExecute() {
-  DeleteSelectedEntry(*this, [](const std::string& address) {
-    return DeleteValueByData(kHkeyCurrentUser, kTypedUrls, address);
-  });
-}
+bool DeleteTypedAddress(const std::string& address) { return DeleteValueByData(kHkeyCurrentUser, kTypedUrls, address); }
 
-void TMainForm::CleanUrlActExecute() {
-  // No key, nothing to report: the browser has never remembered an address here.
-  if (!ClearTypedUrls()) return;
-  Run("GetUrlAct");
-  Report("The IE typed URLS history has been cleaned sucessfully.");
+TOutcome ClearTypedAddresses(bool dryRun) {
+  TChangeRecorder recorder(dryRun);
+  const bool cleared = ClearTypedUrls();
+  return {cleared, recorder.Take()};
 }
 
 }  // namespace nq
