@@ -10,21 +10,15 @@ if [ -z "$prefix" ]; then
   echo "wine-run.sh: no prefix given; refusing to use the default Wine prefix" >&2
   exit 2
 fi
-case "$prefix" in
-  "$HOME/.wine"|"$HOME/.wine/") echo "wine-run.sh: refusing the user's own prefix $prefix" >&2; exit 2 ;;
-esac
-export WINEPREFIX=$prefix
-export WINEARCH=win64
-export WINEDEBUG=${WINEDEBUG:--all}
-# No Mono/Gecko download prompts, no desktop menu entries.
-export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
+. "$(dirname "$0")/../scripts/lib.sh"
+nq_wine_env "$prefix" || exit 2
 # Wine keeps the recycle bin in the desktop's trash ($XDG_DATA_HOME/Trash, else the user's own
 # ~/.local/share/Trash): tests that recycle files or empty the recycle bin must meet the prefix's.
 export XDG_DATA_HOME=$prefix/xdg-data
 
-if [ -z "${DISPLAY:-}" ]; then
-  exec xvfb-run -a -s "-screen 0 1024x768x24" "$0" --prefix "$prefix" "$@"
-fi
+# Without a display, one of its own for this run.
+nq_start_xvfb 100
+trap nq_stop_xvfb EXIT
 
 mkdir -p "$(dirname "$prefix")"
 (
@@ -43,4 +37,4 @@ mkdir -p "$(dirname "$prefix")"
 wineserver -p 60 </dev/null >/dev/null 2>&1
 wineboot </dev/null >/dev/null 2>&1
 mkdir -p "$XDG_DATA_HOME"
-exec wine "$@"
+wine "$@"

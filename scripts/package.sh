@@ -11,7 +11,7 @@ build=${NQ_BUILD_DIR:-build/windows}
 if [ "$build" = build/windows ]; then
   cmake --preset windows >/dev/null
 else
-  cmake -S . -B "$build" -DCMAKE_TOOLCHAIN_FILE="$PWD/cmake/mingw-w64.cmake" -DCMAKE_BUILD_TYPE=Release >/dev/null
+  cmake -S . -B "$build" -DCMAKE_TOOLCHAIN_FILE="$PWD/cmake/mingw-w64.cmake" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 fi
 cmake --build "$build" -j "$(nproc)" --target norvane nq_help nq_bitmaps
 
@@ -30,7 +30,9 @@ fi
 
 stage=$(mktemp -d)
 trap 'rm -rf "$stage"' EXIT
-cp "$exe" "$build/norvane.chm" "$stage/"
+# The build keeps its symbols for backtraces; what ships goes without them.
+x86_64-w64-mingw32-strip -o "$stage/norvane.exe" "$exe"
+cp "$build/norvane.chm" "$stage/"
 mkdir "$stage/Bitmaps"
 cp "$build"/Bitmaps/*.bmp "$stage/Bitmaps/"
 

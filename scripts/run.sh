@@ -31,14 +31,13 @@ while [ $# -gt 0 ]; do
   esac
 done
 prefix=$(realpath -m "$prefix")
-case "$prefix" in
-  "$(realpath -m "$HOME/.wine")") echo "run.sh: refusing the user's own prefix $prefix" >&2; exit 2 ;;
-esac
+. scripts/lib.sh
+nq_wine_env "$prefix" || exit 2
 
 scripts/setup.sh
 if [ -n "${NQ_BUILD_DIR:-}" ]; then
   build=$(realpath -m "$NQ_BUILD_DIR")
-  cmake -S . -B "$build" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64.cmake" -DCMAKE_BUILD_TYPE=Release >/dev/null
+  cmake -S . -B "$build" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64.cmake" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
   cmake --build "$build" --target norvane -j "$(nproc)"
 else
   build=$root/build/windows
@@ -47,23 +46,12 @@ else
 fi
 exe=$build/norvane.exe
 
-export WINEPREFIX=$prefix WINEARCH=win64 WINEDEBUG=${WINEDEBUG:--all}
-# No Mono/Gecko download prompts, no desktop menu entries.
-export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
-
-xvfb_pid=
 cleanup() {
   wineserver -k >/dev/null 2>&1 || true
-  [ -z "$xvfb_pid" ] || kill "$xvfb_pid" 2>/dev/null || true
+  nq_stop_xvfb
 }
 if [ -z "${DISPLAY:-}" ]; then
-  for n in $(seq 70 99); do
-    [ -e /tmp/.X11-unix/X$n ] || [ -e /tmp/.X$n-lock ] || { disp=:$n; break; }
-  done
-  Xvfb "$disp" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
-  xvfb_pid=$!
-  export DISPLAY=$disp
-  for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
+  nq_start_xvfb 70
   seconds=${seconds:-5}
 fi
 trap cleanup EXIT

@@ -8,5 +8,6 @@ seeds=$2
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 [ -d "$seeds" ] && cp -r "$seeds"/. "$work"/ 2>/dev/null || true
-exec "$target" -max_total_time="${NQ_FUZZ_SECONDS:-15}" -rss_limit_mb=2048 -timeout=10 \
+# Not exec: the trap must still run to remove the scratch folder.
+"$target" -max_total_time="${NQ_FUZZ_SECONDS:-15}" -rss_limit_mb=2048 -timeout=10 \
   -artifact_prefix="$work/" "$work"

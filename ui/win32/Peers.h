@@ -95,8 +95,21 @@ class TStandardPeer : public TPeer {
 
 // Makes the peer that fits the control's kind; null for a form.
 std::unique_ptr<TPeer> MakePeer(TControl& control);
+// Drawn by us (CustomPeers.cpp).
+std::unique_ptr<TPeer> MakePanelPeer(TControl& control);
+std::unique_ptr<TPeer> MakeLabelPeer(TLabel& control);
+std::unique_ptr<TPeer> MakeBevelPeer(TControl& control);
+std::unique_ptr<TPeer> MakeButtonPeer(TButton& control);
+std::unique_ptr<TPeer> MakeImagePeer(TImage& control);
+// Standard controls (StandardPeers.cpp, ListView.cpp) and the navigation bar (NavBar.cpp).
+std::unique_ptr<TPeer> MakeCheckBoxPeer(TCheckBox& control);
+std::unique_ptr<TPeer> MakeMemoPeer(TMemo& control);
+std::unique_ptr<TPeer> MakeListBoxPeer(TListBox& control);
 std::unique_ptr<TPeer> MakeListViewPeer(TListView& control);
 std::unique_ptr<TPeer> MakeNavBarPeer(TNavBar& control);
+
+// The colour a control's text is drawn in: its font's, or grey while it is disabled.
+COLORREF TextColorOf(const TControl& control);
 
 // The form peer's title bar, also used by the About box: the shared pictures and hit areas.
 enum class TTitlePart { None, Caption, Minimise, Close };

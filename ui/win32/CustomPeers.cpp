@@ -1,0 +1,291 @@
+// The peers we draw ourselves: panels and group boxes, labels, rule lines, flat buttons and
+// pictures.
+#include <windowsx.h>
+
+#include <algorithm>
+
+#include "ui/win32/Gdi.h"
+#include "ui/win32/Peers.h"
+
+namespace ui::win32 {
+namespace {
+
+TColor Darker(TColor color, int percent) {
+  auto part = [&](int shift) { return ((color >> shift) & 0xFF) * percent / 100; };
+  return Rgb(part(0), part(8), part(16));
+}
+
+// ---- panels and group boxes
+
+class TPanelPeer final : public TCustomPeer {
+ public:
+  using TCustomPeer::TCustomPeer;
+  void Create(HWND parent) override {
+    CreateChild(parent);
+    if (auto* panel = dynamic_cast<TPanel*>(&control_)) SetWindowTextA(hwnd_, panel->Caption().c_str());
+  }
+
+ protected:
+  void Update(unsigned what) override {
+    if (auto* panel = dynamic_cast<TPanel*>(&control_); panel != nullptr && (what & kChText)) {
+      SetWindowTextA(hwnd_, panel->Caption().c_str());
+    }
+    TCustomPeer::Update(what);
+  }
+
+  void Paint(HDC dc, const RECT& client) override {
+    FillColor(dc, client, EffectiveColor(control_));
+    auto* panel = dynamic_cast<TPanel*>(&control_);
+    if (panel == nullptr || panel->FrameColor == kClNone) return;
+    // A group box: a frame whose top line the caption interrupts.
+    TSelect font(dc, FontOf(control_.Font()));
+    SIZE text{0, 0};
+    GetTextExtentPoint32A(dc, panel->Caption().c_str(), static_cast<int>(panel->Caption().size()), &text);
+    RECT frame = client;
+    frame.top = text.cy / 2;
+    FrameColor(dc, frame, panel->FrameColor);
+    if (!panel->Caption().empty()) {
+      RECT label{8, 0, 8 + text.cx + 4, text.cy};
+      FillColor(dc, label, EffectiveColor(control_));
+      SetBkMode(dc, TRANSPARENT);
+      SetTextColor(dc, TextColorOf(control_));
+      TextOutA(dc, 10, 0, panel->Caption().c_str(), static_cast<int>(panel->Caption().size()));
+    }
+  }
+};
+
+// ---- labels
+
+class TLabelPeer final : public TCustomPeer {
+ public:
+  explicit TLabelPeer(TLabel& label) : TCustomPeer(label), label_(label) {}
+  void Create(HWND parent) override {
+    CreateChild(parent);
+    SetWindowTextA(hwnd_, label_.Caption().c_str());
+    FitText();
+  }
+
+ protected:
+  void Update(unsigned what) override {
+    if (what & kChText) SetWindowTextA(hwnd_, label_.Caption().c_str());
+    if (what & (kChText | kChColor | kChBounds)) FitText();
+    TCustomPeer::Update(what);
+  }
+
+  void FitText() {
+    if (!label_.AutoSize || label_.WordWrap || hwnd_ == nullptr) return;
+    HDC dc = GetDC(hwnd_);
+    SIZE text{0, 0};
+    {
+      TSelect font(dc, FontOf(label_.Font()));
+      GetTextExtentPoint32A(dc, label_.Caption().c_str(), static_cast<int>(label_.Caption().size()), &text);
+    }
+    ReleaseDC(hwnd_, dc);
+    const TRect b = label_.Bounds();
+    SetWindowPos(hwnd_, nullptr, 0, 0, std::max<int>(b.width, text.cx), std::max<int>(b.height, text.cy),
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  }
+
+  void Paint(HDC dc, const RECT& client) override {
+    const TColor back = label_.Transparent && label_.Parent() != nullptr ? EffectiveColor(*label_.Parent())
+                                                                         : EffectiveColor(label_);
+    FillColor(dc, client, back);
+    TSelect font(dc, FontOf(label_.Font()));
+    SetBkMode(dc, TRANSPARENT);
+    SetTextColor(dc, TextColorOf(label_));
+    RECT box = client;
+    // Texts shown here may come from the registry: an ampersand is shown, never taken as a mark.
+    // A line that does not fit is cut at the right edge.
+    const UINT format = DT_NOPREFIX | (label_.WordWrap ? DT_WORDBREAK : DT_SINGLELINE);
+    DrawTextA(dc, label_.Caption().c_str(), static_cast<int>(label_.Caption().size()), &box, format);
+  }
+
+  LRESULT WndProc(UINT message, WPARAM wParam, LPARAM lParam) override {
+    switch (message) {
+      case WM_LBUTTONDOWN:
+        pressed_ = true;
+        SetCapture(hwnd_);
+        return 0;
+      case WM_LBUTTONUP: {
+        const bool click = pressed_ && Inside(lParam);
+        pressed_ = false;
+        if (GetCapture() == hwnd_) ReleaseCapture();
+        if (click) label_.Click();
+        return 0;
+      }
+      case WM_CAPTURECHANGED:
+        pressed_ = false;
+        return 0;
+      default:
+        return TCustomPeer::WndProc(message, wParam, lParam);
+    }
+  }
+
+ private:
+  TLabel& label_;
+  bool pressed_ = false;
+};
+
+// ---- rule lines
+
+class TBevelPeer final : public TCustomPeer {
+ public:
+  using TCustomPeer::TCustomPeer;
+  void Create(HWND parent) override { CreateChild(parent); }
+
+ protected:
+  void Paint(HDC dc, const RECT& client) override {
+    FillColor(dc, client, EffectiveColor(control_));
+    // A lowered line: shadow above, light below.
+    RECT top{client.left, client.top, client.right, client.top + 1};
+    RECT bottom{client.left, client.top + 1, client.right, client.top + 2};
+    FillRect(dc, &top, GetSysColorBrush(COLOR_BTNSHADOW));
+    FillRect(dc, &bottom, GetSysColorBrush(COLOR_BTNHIGHLIGHT));
+  }
+};
+
+// ---- flat buttons
+
+class TButtonPeer final : public TCustomPeer {
+ public:
+  explicit TButtonPeer(TButton& button) : TCustomPeer(button), button_(button) {}
+  void Create(HWND parent) override {
+    CreateChild(parent);
+    SetWindowTextA(hwnd_, button_.Caption().c_str());
+  }
+
+ protected:
+  void Update(unsigned what) override {
+    if (what & kChText) SetWindowTextA(hwnd_, button_.Caption().c_str());
+    if ((what & (kChEnabled | kChVisible)) && (!button_.Enabled() || !button_.Visible())) hot_ = pressed_ = false;
+    TCustomPeer::Update(what);
+  }
+
+  void Paint(HDC dc, const RECT& client) override {
+    const bool down = pressed_ && inside_;
+    const TColor face = (hot_ || down) && button_.Enabled() ? button_.HotColor : button_.FaceColor;
+    FillColor(dc, client, face);
+    FrameColor(dc, client, Darker(face, down ? 55 : 75));
+    TSelect font(dc, FontOf(button_.Font()));
+    SIZE text{0, 0};
+    GetTextExtentPoint32A(dc, button_.Caption().c_str(), static_cast<int>(button_.Caption().size()), &text);
+    HBITMAP glyph = button_.Glyph != 0 ? ResourceBitmap(button_.Glyph) : nullptr;
+    const SIZE glyphSize = BitmapSize(glyph);
+    const int gap = glyph != nullptr ? 4 : 0;
+    const int shift = down ? 1 : 0;
+    int x = (client.right - (glyphSize.cx + gap + text.cx)) / 2 + shift;
+    if (glyph != nullptr) {
+      DrawPicture(dc, glyph, x, (client.bottom - glyphSize.cy) / 2 + shift, 0, 0, glyphSize.cx, glyphSize.cy);
+      x += glyphSize.cx + gap;
+    }
+    SetBkMode(dc, TRANSPARENT);
+    SetTextColor(dc, TextColorOf(button_));
+    TextOutA(dc, x, (client.bottom - text.cy) / 2 + shift, button_.Caption().c_str(),
+             static_cast<int>(button_.Caption().size()));
+  }
+
+  LRESULT WndProc(UINT message, WPARAM wParam, LPARAM lParam) override {
+    switch (message) {
+      case WM_MOUSEMOVE: {
+        const bool inside = Inside(lParam);
+        if (!hot_ || inside != inside_) {
+          hot_ = true;
+          inside_ = inside;
+          Invalidate();
+        }
+        TrackLeave();
+        return 0;
+      }
+      case WM_MOUSELEAVE:
+        tracking_ = false;
+        hot_ = false;
+        Invalidate();
+        return 0;
+      case WM_LBUTTONDOWN:
+        pressed_ = inside_ = true;
+        SetCapture(hwnd_);
+        Invalidate();
+        return 0;
+      case WM_LBUTTONUP: {
+        const bool click = pressed_ && Inside(lParam);
+        pressed_ = false;
+        if (GetCapture() == hwnd_) ReleaseCapture();
+        Invalidate();
+        if (click) button_.Click();
+        return 0;
+      }
+      case WM_CAPTURECHANGED:
+        if (pressed_) {
+          pressed_ = false;
+          Invalidate();
+        }
+        return 0;
+      default:
+        return TCustomPeer::WndProc(message, wParam, lParam);
+    }
+  }
+
+ private:
+  TButton& button_;
+  bool hot_ = false;
+  bool pressed_ = false;
+  bool inside_ = false;
+};
+
+// ---- pictures
+
+class TImagePeer final : public TCustomPeer {
+ public:
+  explicit TImagePeer(TImage& image) : TCustomPeer(image), image_(image) {}
+  void Create(HWND parent) override { CreateChild(parent); }
+
+ protected:
+  void Paint(HDC dc, const RECT& client) override {
+    const TColor back = image_.Color() != kClNone || image_.Parent() == nullptr ? EffectiveColor(image_)
+                                                                                : EffectiveColor(*image_.Parent());
+    FillColor(dc, client, back);
+    if (auto picture = image_.Picture(); picture != nullptr && picture->width > 0 && picture->height > 0 &&
+                                          picture->pixels.size() >= static_cast<std::size_t>(picture->width) * picture->height) {
+      BITMAPINFO info{};
+      info.bmiHeader.biSize = sizeof info.bmiHeader;
+      info.bmiHeader.biWidth = picture->width;
+      info.bmiHeader.biHeight = -picture->height;  // top row first, as the state keeps it
+      info.bmiHeader.biPlanes = 1;
+      info.bmiHeader.biBitCount = 32;
+      info.bmiHeader.biCompression = BI_RGB;
+      const int stepX = image_.Tile ? picture->width : client.right + 1;
+      const int stepY = image_.Tile ? picture->height : client.bottom + 1;
+      for (int y = 0; y < client.bottom; y += stepY) {
+        for (int x = 0; x < client.right; x += stepX) {
+          StretchDIBits(dc, x, y, picture->width, picture->height, 0, 0, picture->width, picture->height,
+                        picture->pixels.data(), &info, DIB_RGB_COLORS, SRCCOPY);
+        }
+      }
+    }
+    if (image_.OverlayResource != 0) {
+      HBITMAP overlay = ResourceBitmap(image_.OverlayResource);
+      const SIZE size = BitmapSize(overlay);
+      const int saved = SaveDC(dc);
+      const TRect clip = image_.OverlayClip;
+      if (clip.width > 0 && clip.height > 0) {
+        IntersectClipRect(dc, clip.left, clip.top, clip.left + clip.width, clip.top + clip.height);
+      }
+      DrawPicture(dc, overlay, image_.OverlayLeft, image_.OverlayTop, 0, 0, size.cx, size.cy, true,
+                  image_.TransparentColor);
+      RestoreDC(dc, saved);
+    }
+  }
+
+ private:
+  TImage& image_;
+};
+
+}  // namespace
+
+std::unique_ptr<TPeer> MakePanelPeer(TControl& control) { return std::make_unique<TPanelPeer>(control); }
+std::unique_ptr<TPeer> MakeLabelPeer(TLabel& control) { return std::make_unique<TLabelPeer>(control); }
+std::unique_ptr<TPeer> MakeBevelPeer(TControl& control) { return std::make_unique<TBevelPeer>(control); }
+std::unique_ptr<TPeer> MakeButtonPeer(TButton& control) { return std::make_unique<TButtonPeer>(control); }
+std::unique_ptr<TPeer> MakeImagePeer(TImage& control) { return std::make_unique<TImagePeer>(control); }
+
+}  // namespace ui::win32
