@@ -99,17 +99,23 @@ int SimShell::FileOperation(WindowHandle owner, std::uint32_t operation, const c
   }
   int result = kShellOk;
   for (const std::string& path : paths) {
-    const fs::path host = files_.HostPath(path);
-    std::error_code ec;
-    if (!fs::exists(host, ec)) {
-      result = kShellFileNotFound;
-      continue;
-    }
-    files_.ForgetAttributes(host);
-    if (recycle) {
-      MoveToRecycleBin(host);
+    // As the real shell does, a '*' or '?' in a path's last name takes every entry it matches.
+    std::vector<fs::path> hosts;
+    if (HasWildcard(path)) {
+      hosts = files_.HostMatches(path);
     } else {
-      fs::remove_all(host, ec);
+      hosts.push_back(files_.HostPath(path));
+    }
+    std::error_code ec;
+    std::erase_if(hosts, [&ec](const fs::path& host) { return !fs::exists(host, ec); });
+    if (hosts.empty()) result = kShellFileNotFound;
+    for (const fs::path& host : hosts) {
+      files_.ForgetAttributes(host);
+      if (recycle) {
+        MoveToRecycleBin(host);
+      } else {
+        fs::remove_all(host, ec);
+      }
     }
   }
   return result;

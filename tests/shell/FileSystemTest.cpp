@@ -83,12 +83,13 @@ TEST_P(FileSystemContract, StarListsTheFolderItselfAndItsParent) {
 
 TEST_P(FileSystemContract, NothingToFindGivesNoHandle) {
   tree_.WriteFile("Cookies\\x.txt");
-  FindData data{"untouched", 77};
+  FindData data{"untouched", 77, "UNTOUC~1"};
   for (const std::string& pattern :
        {tree_.Path("Cookies") + "\\*.lnk", tree_.Path("Missing") + "\\*.txt", tree_.Path("Cookies\\x.txt\\*")}) {
     EXPECT_EQ(platform::FileSystem().FindFirst(pattern, &data), 0u) << pattern;
   }
   EXPECT_EQ(data.name, "untouched");
+  EXPECT_EQ(data.shortName, "UNTOUC~1");
 }
 
 TEST_P(FileSystemContract, ReadFilePrefixAndFileExists) {
