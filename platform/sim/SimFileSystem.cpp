@@ -128,6 +128,13 @@ std::string LossyName(const std::string& name) {
   return lossy;
 }
 
+fs::path Utf8Path(const std::string& text) { return fs::path(std::u8string(text.begin(), text.end())); }
+
+std::string Utf8Text(const fs::path& path) {
+  const std::u8string text = path.u8string();
+  return std::string(text.begin(), text.end());
+}
+
 bool MatchesPattern(const std::string& pattern, const std::string& name) {
   return Matches(pattern, name, ShortName(name));
 }
@@ -144,12 +151,12 @@ fs::path SimFileSystem::HostPath(const std::string& path) const {
       exact = false;
       continue;
     }
-    fs::path candidate = host / name;
+    fs::path candidate = host / Utf8Path(name);
     std::error_code ec;
     if (exact && !fs::exists(candidate, ec) && fs::is_directory(host, ec)) {
       bool found = false;
       for (const auto& entry : fs::directory_iterator(host, ec)) {
-        if (EqualNoCase(entry.path().filename().string(), name)) {
+        if (EqualNoCase(Utf8Text(entry.path().filename()), name)) {
           candidate = entry.path();
           found = true;
           break;
@@ -174,7 +181,7 @@ std::vector<SimFileSystem::Entry> SimFileSystem::Entries(const fs::path& folder)
   std::vector<Entry> entries;
   std::error_code ec;
   for (const auto& item : fs::directory_iterator(folder, ec)) {
-    entries.push_back(Entry{item.path(), item.path().filename().string(), std::string()});
+    entries.push_back(Entry{item.path(), Utf8Text(item.path().filename()), std::string()});
   }
   std::sort(entries.begin(), entries.end(), [](const Entry& a, const Entry& b) { return LessNoCase(a.name, b.name); });
   if (!shortNames_) return entries;
@@ -224,7 +231,8 @@ std::string SimFileSystem::ShortNameOf(const std::string& path) const {
 }
 
 std::string SimFileSystem::Key(const fs::path& hostPath) {
-  std::string key = hostPath.lexically_normal().generic_string();
+  const std::u8string generic = hostPath.lexically_normal().generic_u8string();
+  std::string key(generic.begin(), generic.end());
   while (key.size() > 1 && key.back() == '/') key.pop_back();
   for (char& c : key) c = Fold(c);
   return key;

@@ -98,6 +98,10 @@ bool MatchesPattern(const std::string& pattern, const std::string& name);
 // name is a valid 8.3 name already. Letters outside ASCII become '_'. `tail` is the number after
 // the '~': a folder counts up past the ones its other entries took.
 std::string ShortName(const std::string& name, int tail = 1);
+// A program text (UTF-8) as a host path, and back: on Windows hosts the narrow std::filesystem
+// conversion would take the C library's code page instead.
+std::filesystem::path Utf8Path(const std::string& text);
+std::string Utf8Text(const std::filesystem::path& path);
 // A UTF-8 name as the lossy code page gives it back: each letter above U+00FF as '?'.
 std::string LossyName(const std::string& name);
 
