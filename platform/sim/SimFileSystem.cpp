@@ -105,7 +105,8 @@ std::string ShortName(const std::string& name, int tail) {
     for (char& c : kept) c = (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
     return kept;
   };
-  const std::string number = "~" + std::to_string(tail);
+  std::string number = "~";
+  number += std::to_string(tail);
   std::string shortName = keep(base, 8 - number.size()) + number;
   const std::string shortExtension = keep(extension, 3);
   if (!shortExtension.empty()) shortName += "." + shortExtension;
