@@ -22,12 +22,11 @@ constexpr const char* kPictureExtension = ".bmp";
 
 std::string BitmapsFolder() { return platform::Shell().ModuleFolder() + "Bitmaps"; }
 
-// Calls `f(name)` for every file (not folder) of the Bitmaps folder whose name ends in ".bmp", in
+// Calls `f(entry)` for every file (not folder) of the Bitmaps folder whose name ends in ".bmp", in
 // the order the search yields them. Hidden and system files are found too.
 template <typename F>
 void ForEachPictureFile(F f) {
-  ForEachFileWithExtension(BitmapsFolder(), kPictureExtension,
-                           [&f](const platform::FindData& found) { f(found.name); });
+  ForEachFileWithExtension(BitmapsFolder(), kPictureExtension, f);
 }
 
 // The name with its extension (from the last dot on) removed.
@@ -55,19 +54,23 @@ bool SameText(const std::string& a, const std::string& b) {
 // The picture file of a row: the Bitmaps folder, the row's text and ".bmp". On a file system that
 // tells capitals from small letters, a file listed as "Sky" may be "Sky.BMP" on disk and the
 // rebuilt name finds nothing; then the listed file of that name is taken, so that the preview and
-// the stored value name the file that is really there.
+// the stored value name the file that is really there. A row whose name came back with '?' is
+// reached by its file's 8.3 name; without one it has no picture file (empty).
 std::string PicturePath(const std::string& row) {
   const std::string folder = BitmapsFolder() + "\\";
   std::string path = folder + row + kPictureExtension;
-  if (platform::FileSystem().FileExists(path)) return path;
+  const bool lossy = platform::HasWildcard(row);
+  if (!lossy && platform::FileSystem().FileExists(path)) return path;
   std::string onDisk;
-  ForEachPictureFile([&](const std::string& name) {
+  ForEachPictureFile([&](const platform::FindData& found) {
+    const std::string& name = found.name;
     if (onDisk.empty() && name.size() == row.size() + 4 && name.compare(0, row.size(), row) == 0 &&
         SameText(name.substr(row.size()), kPictureExtension)) {
-      onDisk = folder + name;
+      const std::string actOn = NameToActOn(found);
+      if (!actOn.empty()) onDisk = folder + actOn;
     }
   });
-  if (!onDisk.empty()) return onDisk;
+  if (!onDisk.empty() || lossy) return onDisk;
   return path;
 }
 
@@ -83,7 +86,7 @@ void Preview(ui::TImage& preview, const std::string& path) {
 void TMainForm::BmpListboxLoadExecute() {
   ListBoxbmp.Clear();
   std::vector<std::string> rows;
-  ForEachPictureFile([&](const std::string& name) { rows.push_back(WithoutExtension(name)); });
+  ForEachPictureFile([&](const platform::FindData& found) { rows.push_back(WithoutExtension(found.name)); });
   ListBoxbmp.AddAll(rows);
 }
 

@@ -38,6 +38,8 @@ struct CacheEntryHead {
 
 }  // namespace
 
+bool HasWildcard(const std::string& name) { return name.find_first_of("*?") != std::string::npos; }
+
 const char* CacheEntrySourceUrlName(const std::uint8_t* entryBuffer) {
   return reinterpret_cast<const CacheEntryHead*>(entryBuffer)->sourceUrlName;
 }

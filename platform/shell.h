@@ -86,7 +86,8 @@ class IShell {
                                      const char* parameters, const char* directory, int show) = 0;
   // MessageBoxA, for the few messages shown below the window layer.
   virtual int MessageBox(WindowHandle owner, const char* text, const char* caption, unsigned flags) = 0;
-  // The folder of the program's own executable file, with its trailing backslash.
+  // The folder of the program's own executable file, with its trailing backslash; by its 8.3 names
+  // where the code page lacks letters of the long ones.
   virtual std::string ModuleFolder() = 0;
 };
 
@@ -99,14 +100,24 @@ inline constexpr std::uint32_t kFileAttributeReadOnly = 0x01, kFileAttributeHidd
 struct FindData {
   std::string name;
   std::uint32_t attributes = 0;
+  // The generated 8.3 name (cAlternateFileName): empty when `name` is a valid 8.3 name already or
+  // the volume makes none. Always within the code page, so it still names the file when `name`
+  // came back with '?' for letters the code page lacks.
+  std::string shortName;
 };
+
+// True when a name holds '*' or '?'. Neither occurs in a real file name: such a name is what the
+// 8-bit calls give back for letters outside the code page, and the shell or a search would take it
+// as a wildcard.
+bool HasWildcard(const std::string& name);
 
 class IFileSystem {
  public:
   virtual ~IFileSystem() = default;
   // FindFirstFileA: the search handle and the first entry, or 0 when nothing matches. Every entry
   // is yielded, hidden and system files and folders included; the pattern also matches an entry's
-  // generated 8.3 name, so "*.lnk" finds "a.lnkx".
+  // generated 8.3 name, so "*.lnk" finds "a.lnkx". Names come in the process code page: letters it
+  // lacks come back as '?'.
   virtual SearchHandle FindFirst(const std::string& pattern, FindData* data) = 0;
   virtual bool FindNext(SearchHandle search, FindData* data) = 0;
   virtual void FindClose(SearchHandle search) = 0;

@@ -89,10 +89,12 @@ void TMainForm::LoadCookiesExecute() {
   std::string path;
   std::string buffer;
   ForEachFileWithExtension(CookieFolder, ".txt", [&](const platform::FindData& found) {
-    path.assign(prefix).append(found.name);
     ui::TListItem& row = ListView.Items.emplace_back();
     row.Caption = found.name;
-    row.SubItems.push_back(ReadCookieSite(fs, path, buffer));
+    // A name that came back with '?' is shown as it came; the file is reached by its 8.3 name.
+    row.Data = found.shortName;
+    const std::string name = NameToActOn(found);
+    row.SubItems.push_back(name.empty() ? std::string() : ReadCookieSite(fs, path.assign(prefix).append(name), buffer));
   });
 }
 
@@ -135,10 +137,14 @@ void TMainForm::DeleteCookieExecute() {
   // Rows come only from a load of a known folder; without one there is nothing safe to delete.
   if (CookieFolder.empty()) return;
 
+  // A row whose name holds a '?' goes by its 8.3 name; without one its file stays, and so does its
+  // row: the shell would take the '?' as a wildcard and recycle every file it matches.
   std::string files;
   for (const ui::TListItem& row : ListView.Items) {
     if (!row.Selected) continue;
-    files.append(CookieFolder).append("\\").append(row.Caption).push_back('\0');
+    const std::string name = NameToActOn(row.Caption, row.Data);
+    if (name.empty()) continue;
+    files.append(CookieFolder).append("\\").append(name).push_back('\0');
   }
   files.push_back('\0');
   RecycleFiles(0, files);
@@ -149,7 +155,9 @@ void TMainForm::DeleteCookieExecute() {
   std::string path;
   std::erase_if(ListView.Items, [&](const ui::TListItem& row) {
     if (!row.Selected) return false;
-    path.assign(CookieFolder).append("\\").append(row.Caption);
+    const std::string name = NameToActOn(row.Caption, row.Data);
+    if (name.empty()) return false;
+    path.assign(CookieFolder).append("\\").append(name);
     return !fs.FileExists(path);
   });
   ListView.ItemsChanged();

@@ -1,5 +1,6 @@
 #include "services/CleanHistory.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <exception>
@@ -108,19 +109,28 @@ void ClearUrlCache() {
 
 void ShellDeleteFile(platform::WindowHandle owner, const std::string& path) {
   // A list of one path: the text up to its first NUL, then two NULs, whatever the caller ended it with.
+  const std::size_t length = std::min(path.find('\0'), path.size());
+  // The shell would take a '*' or '?' as a wildcard and delete every file it matches.
+  if (platform::HasWildcard(path.substr(0, length))) return;
   std::vector<char> list(path.size() + 2, '\0');
-  const std::size_t length = path.find('\0');
-  path.copy(list.data(), length == std::string::npos ? path.size() : length);
+  path.copy(list.data(), length);
   bool aborted = false;
   platform::Shell().FileOperation(owner, platform::kFoDelete, list.data(), platform::kFofNoConfirmation, &aborted);
 }
 
 void RecycleFiles(platform::WindowHandle owner, const std::string& files) {
-  // The shell reads the list up to its two closing NULs; a list that lacks them gets them here
-  // rather than letting the shell read past its end.
-  if (files.empty() || files[0] == '\0') return;  // no path: nothing to ask the shell
-  std::string list = files;
-  while (list.size() < 2 || list[list.size() - 1] != '\0' || list[list.size() - 2] != '\0') list.push_back('\0');
+  // The shell reads the list up to its two closing NULs: rebuilt here, the list always has them, so
+  // the shell never reads past its end. A path with '*' or '?' is left out: the shell would take
+  // it as a wildcard and recycle every file it matches.
+  std::string list;
+  for (std::size_t start = 0; start < files.size() && files[start] != '\0';) {
+    const std::size_t end = std::min(files.find('\0', start), files.size());
+    const std::string path = files.substr(start, end - start);
+    if (!platform::HasWildcard(path)) list.append(path).push_back('\0');
+    start = end + 1;
+  }
+  if (list.empty()) return;  // no path: nothing to ask the shell
+  list.push_back('\0');
   bool aborted = false;
   platform::Shell().FileOperation(owner, platform::kFoDelete, list.data(), platform::kFofAllowUndo, &aborted);
 }
@@ -143,8 +153,10 @@ void ClearRecentLinks() {
   // Hidden and system links are found too; folders are passed over. Without a Recent folder
   // nothing is searched.
   ForEachFileWithExtension(folder, ".lnk", [&folder](const platform::FindData& entry) {
+    const std::string name = NameToActOn(entry);
+    if (name.empty()) return;  // no name that stands for this link alone
     try {
-      std::string path = folder + "\\" + entry.name;
+      std::string path = folder + "\\" + name;
       path.append(2, '\0');
       ShellDeleteFile(0, path);
     } catch (const std::exception&) {

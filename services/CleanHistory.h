@@ -28,15 +28,17 @@ class EOleSysError : public EOleError {
 bool ClearUrlHistory();
 // Deletes every content entry of the URL cache; entries in use stay. Reports nothing.
 void ClearUrlCache();
-// Deletes one file for good, without a question. `path` is taken up to its first NUL.
+// Deletes one file for good, without a question. `path` is taken up to its first NUL; a path with
+// '*' or '?' names no one file and is not handed to the shell.
 void ShellDeleteFile(platform::WindowHandle owner, const std::string& path);
 // Sends a file list (paths each ended by a NUL, the list by one more) to the Recycle Bin; the
-// shell asks the user first.
+// shell asks the user first. Paths with '*' or '?' are left out.
 void RecycleFiles(platform::WindowHandle owner, const std::string& files);
 // Empties the recycle bins of all drives without confirmation, progress window or sound.
 void EmptyRecycleBin();
 // Deletes every .lnk file of the user's Recent folder for good. A "Recent" value that is not text
-// raises ERegistryException; a failure on one link is passed over.
+// raises ERegistryException; a failure on one link is passed over. A link whose name came back
+// with '?' goes by its 8.3 name, or stays when it has none.
 void ClearRecentLinks();
 
 // The text of a component-system failure: the platform's own, or "OLE error %.8x" without one.

@@ -12,4 +12,10 @@ bool HasExtension(const std::string& name, const std::string& extension) {
   return true;
 }
 
+std::string NameToActOn(const std::string& name, const std::string& shortName) {
+  if (!platform::HasWildcard(name)) return name;
+  if (!shortName.empty() && !platform::HasWildcard(shortName)) return shortName;
+  return std::string();
+}
+
 }  // namespace nq

@@ -10,6 +10,12 @@ namespace nq {
 // True when `name` ends in `extension` (".txt"), in any letter case.
 bool HasExtension(const std::string& name, const std::string& extension);
 
+// The name to open, delete or recycle a found file by: its own, or, when that came back with '?'
+// for letters the code page lacks, its 8.3 name. Empty when neither names that one file; the file
+// is then left alone, since the shell and the search would take the '?' as a wildcard.
+std::string NameToActOn(const std::string& name, const std::string& shortName);
+inline std::string NameToActOn(const platform::FindData& entry) { return NameToActOn(entry.name, entry.shortName); }
+
 // Owns one search of the directory-search back end; closed on every path.
 class TFileSearch {
  public:
@@ -31,10 +37,11 @@ class TFileSearch {
 // Calls `f(entry)` for every file (not folder) of `folder` whose name ends in `extension`, hidden and
 // system files included, in the order the search yields them. The search also matches generated
 // 8.3 names ("*.txt" finds "a.txtold" as "A~1.TXT"), so the real name is checked again. With an
-// empty `folder` nothing is searched: "\*.txt" would be the top of the current drive.
+// empty `folder` nothing is searched: "\*.txt" would be the top of the current drive. Nor is a
+// folder whose name came back with '?': the pattern would stand for other folders.
 template <typename F>
 void ForEachFileWithExtension(const std::string& folder, const std::string& extension, F&& f) {
-  if (folder.empty()) return;
+  if (folder.empty() || platform::HasWildcard(folder)) return;
   platform::FindData entry;
   TFileSearch search(platform::FileSystem(), folder + "\\*" + extension, &entry);
   if (!search.Found()) return;

@@ -269,6 +269,9 @@ struct TListItem {
   std::string Caption;
   std::vector<std::string> SubItems;
   bool Selected = false;
+  // Text the program keeps with the row and never shows; it moves with the row when the list is
+  // sorted.
+  std::string Data;
 };
 
 // A list in report view with several selectable rows. The rows are state; the Win32 peer draws

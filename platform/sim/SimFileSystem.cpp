@@ -41,6 +41,15 @@ std::vector<std::string> SplitProgramPath(const std::string& path) {
   return names;
 }
 
+bool IsContinuation(char c) { return (static_cast<unsigned char>(c) & 0xC0) == 0x80; }
+
+// '?' stands for one letter, so it takes a whole UTF-8 sequence, as Windows matches UTF-16 names.
+const char* NextLetter(const char* n) {
+  ++n;
+  while (IsContinuation(*n)) ++n;
+  return n;
+}
+
 bool MatchFrom(const char* p, const char* n) {
   // Iterative matcher with one backtrack point for the last '*': linear in practice.
   const char* starP = nullptr;
@@ -49,12 +58,15 @@ bool MatchFrom(const char* p, const char* n) {
     if (*p == '*') {
       starP = ++p;
       starN = n;
-    } else if (*p == '?' || (*p != '\0' && Fold(*p) == Fold(*n))) {
+    } else if (*p == '?') {
+      ++p;
+      n = NextLetter(n);
+    } else if (*p != '\0' && Fold(*p) == Fold(*n)) {
       ++p;
       ++n;
     } else if (starP != nullptr) {
       p = starP;
-      n = ++starN;
+      n = starN = NextLetter(starN);
     } else {
       return false;
     }
@@ -63,14 +75,22 @@ bool MatchFrom(const char* p, const char* n) {
   return *p == '\0';
 }
 
+bool Matches(const std::string& pattern, const std::string& name, const std::string& shortName) {
+  return pattern == "*.*" || MatchFrom(pattern.c_str(), name.c_str()) ||
+         (!shortName.empty() && MatchFrom(pattern.c_str(), shortName.c_str()));
+}
+
 }  // namespace
 
-std::string ShortName(const std::string& name) {
+std::string ShortName(const std::string& name, int tail) {
   if (name == "." || name == "..") return std::string();
   const std::size_t dot = name.find_last_of('.');
   const std::string base = dot == std::string::npos ? name : name.substr(0, dot);
   const std::string extension = dot == std::string::npos ? std::string() : name.substr(dot + 1);
-  const bool fits = !base.empty() && base.size() <= 8 && extension.size() <= 3 &&
+  const auto ascii = [](const std::string& part) {
+    return std::all_of(part.begin(), part.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+  };
+  const bool fits = !base.empty() && base.size() <= 8 && extension.size() <= 3 && ascii(base) && ascii(extension) &&
                     base.find_first_of(" .+,;=[]") == std::string::npos &&
                     extension.find_first_of(" .+,;=[]") == std::string::npos;
   if (fits) return std::string();
@@ -78,23 +98,46 @@ std::string ShortName(const std::string& name) {
     std::string kept;
     for (char c : part) {
       if (kept.size() == most) break;
-      if (c == ' ' || c == '.') continue;
+      if (c == ' ' || c == '.' || IsContinuation(c)) continue;
+      if (static_cast<unsigned char>(c) >= 0x80) c = '_';  // a letter outside ASCII, once per letter
       kept += std::string(" +,;=[]").find(c) == std::string::npos ? c : '_';
     }
     for (char& c : kept) c = (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
     return kept;
   };
-  std::string shortName = keep(base, 6) + "~1";
+  std::string number = "~";
+  number += std::to_string(tail);
+  std::string shortName = keep(base, 8 - number.size()) + number;
   const std::string shortExtension = keep(extension, 3);
   if (!shortExtension.empty()) shortName += "." + shortExtension;
   return shortName;
 }
 
+std::string LossyName(const std::string& name) {
+  std::string lossy;
+  for (std::size_t i = 0; i < name.size();) {
+    const auto lead = static_cast<unsigned char>(name[i]);
+    std::size_t length = 1;
+    if (lead >= 0xC0) {
+      while (i + length < name.size() && IsContinuation(name[i + length])) ++length;
+    }
+    // U+0000 to U+00FF take at most two bytes, led by 0xC2 or 0xC3.
+    const bool kept = lead < 0x80 || lead == 0xC2 || lead == 0xC3;
+    lossy += kept ? name.substr(i, length) : std::string("?");
+    i += length;
+  }
+  return lossy;
+}
+
+fs::path Utf8Path(const std::string& text) { return fs::path(std::u8string(text.begin(), text.end())); }
+
+std::string Utf8Text(const fs::path& path) {
+  const std::u8string text = path.u8string();
+  return std::string(text.begin(), text.end());
+}
+
 bool MatchesPattern(const std::string& pattern, const std::string& name) {
-  if (pattern == "*.*") return true;
-  if (MatchFrom(pattern.c_str(), name.c_str())) return true;
-  const std::string shortName = ShortName(name);
-  return !shortName.empty() && MatchFrom(pattern.c_str(), shortName.c_str());
+  return Matches(pattern, name, ShortName(name));
 }
 
 SimFileSystem::SimFileSystem(fs::path root) : root_(std::move(root)) {}
@@ -109,13 +152,23 @@ fs::path SimFileSystem::HostPath(const std::string& path) const {
       exact = false;
       continue;
     }
-    fs::path candidate = host / name;
+    fs::path candidate = host / Utf8Path(name);
     std::error_code ec;
     if (exact && !fs::exists(candidate, ec) && fs::is_directory(host, ec)) {
+      bool found = false;
       for (const auto& entry : fs::directory_iterator(host, ec)) {
-        if (EqualNoCase(entry.path().filename().string(), name)) {
+        if (EqualNoCase(Utf8Text(entry.path().filename()), name)) {
           candidate = entry.path();
+          found = true;
           break;
+        }
+      }
+      if (!found && shortNames_) {
+        for (const Entry& entry : Entries(host)) {
+          if (!entry.shortName.empty() && EqualNoCase(entry.shortName, name)) {
+            candidate = entry.host;
+            break;
+          }
         }
       }
     }
@@ -125,8 +178,62 @@ fs::path SimFileSystem::HostPath(const std::string& path) const {
   return host;
 }
 
+std::vector<SimFileSystem::Entry> SimFileSystem::Entries(const fs::path& folder) const {
+  std::vector<Entry> entries;
+  std::error_code ec;
+  for (const auto& item : fs::directory_iterator(folder, ec)) {
+    entries.push_back(Entry{item.path(), Utf8Text(item.path().filename()), std::string()});
+  }
+  std::sort(entries.begin(), entries.end(), [](const Entry& a, const Entry& b) { return LessNoCase(a.name, b.name); });
+  if (!shortNames_) return entries;
+  // Each entry that needs an 8.3 name takes the first "~n" that no other name of the folder has.
+  std::vector<std::string> taken;
+  for (const Entry& entry : entries) {
+    if (ShortName(entry.name).empty()) taken.push_back(entry.name);
+  }
+  const auto free = [&taken](const std::string& name) {
+    return std::none_of(taken.begin(), taken.end(), [&name](const std::string& t) { return EqualNoCase(t, name); });
+  };
+  for (Entry& entry : entries) {
+    if (ShortName(entry.name).empty()) continue;
+    int tail = 1;
+    while (!free(ShortName(entry.name, tail))) ++tail;
+    entry.shortName = ShortName(entry.name, tail);
+    taken.push_back(entry.shortName);
+  }
+  return entries;
+}
+
+std::vector<SimFileSystem::Entry> SimFileSystem::MatchingEntries(const std::string& pattern, fs::path* folder) const {
+  const std::vector<std::string> names = SplitProgramPath(pattern);
+  if (names.empty()) return {};
+  const std::size_t cut = pattern.find_last_of("\\/");
+  *folder = HostPath(cut == std::string::npos ? std::string() : pattern.substr(0, cut));
+  std::error_code ec;
+  if (!fs::is_directory(*folder, ec)) return {};
+  std::vector<Entry> found = Entries(*folder);
+  std::erase_if(found, [&](const Entry& entry) { return !Matches(names.back(), entry.name, entry.shortName); });
+  return found;
+}
+
+std::vector<fs::path> SimFileSystem::HostMatches(const std::string& pattern) const {
+  fs::path folder;
+  std::vector<fs::path> hosts;
+  for (const Entry& entry : MatchingEntries(pattern, &folder)) hosts.push_back(entry.host);
+  return hosts;
+}
+
+std::string SimFileSystem::ShortNameOf(const std::string& path) const {
+  const fs::path host = HostPath(path);
+  for (const Entry& entry : Entries(host.parent_path())) {
+    if (entry.host == host) return entry.shortName;
+  }
+  return std::string();
+}
+
 std::string SimFileSystem::Key(const fs::path& hostPath) {
-  std::string key = hostPath.lexically_normal().generic_string();
+  const std::u8string generic = hostPath.lexically_normal().generic_u8string();
+  std::string key(generic.begin(), generic.end());
   while (key.size() > 1 && key.back() == '/') key.pop_back();
   for (char& c : key) c = Fold(c);
   return key;
@@ -166,29 +273,23 @@ void SimFileSystem::ForgetAttributes(const fs::path& hostPath) {
 }
 
 SearchHandle SimFileSystem::FindFirst(const std::string& pattern, FindData* data) {
-  std::vector<std::string> names = SplitProgramPath(pattern);
-  if (names.empty() || data == nullptr) return 0;
-  const std::string last = names.back();
-  const std::size_t cut = pattern.find_last_of("\\/");
-  const fs::path folder = HostPath(cut == std::string::npos ? std::string() : pattern.substr(0, cut));
-
+  if (data == nullptr) return 0;
+  fs::path folder;
+  const std::vector<Entry> found = MatchingEntries(pattern, &folder);
   std::error_code ec;
   if (!fs::is_directory(folder, ec)) return 0;
   Search search;
   if (folder != root_) {
     // Windows lists the folder itself and its parent in every folder below a drive's root.
+    const std::vector<std::string> names = SplitProgramPath(pattern);
     for (const char* dot : {".", ".."}) {
-      if (MatchesPattern(last, dot)) search.entries.push_back({dot, kFileAttributeDirectory});
+      if (MatchesPattern(names.back(), dot)) search.entries.push_back({dot, kFileAttributeDirectory, std::string()});
     }
   }
-  std::vector<FindData> found;
-  for (const auto& entry : fs::directory_iterator(folder, ec)) {
-    const std::string name = entry.path().filename().string();
-    if (MatchesPattern(last, name)) found.push_back({name, HostAttributes(entry.path())});
+  for (const Entry& entry : found) {
+    search.entries.push_back(
+        {lossyCodePage_ ? LossyName(entry.name) : entry.name, HostAttributes(entry.host), entry.shortName});
   }
-  if (ec) return 0;
-  std::sort(found.begin(), found.end(), [](const FindData& a, const FindData& b) { return LessNoCase(a.name, b.name); });
-  search.entries.insert(search.entries.end(), found.begin(), found.end());
   if (search.entries.empty()) return 0;
 
   *data = search.entries.front();
@@ -210,6 +311,7 @@ bool SimFileSystem::FindNext(SearchHandle handle, FindData* data) {
 void SimFileSystem::FindClose(SearchHandle handle) { searches_.erase(handle); }
 
 bool SimFileSystem::ReadFilePrefix(const std::string& path, std::size_t maxBytes, std::string* bytes) {
+  if (HasWildcard(path)) return false;
   const fs::path host = HostPath(path);
   std::error_code ec;
   if (!fs::is_regular_file(host, ec) || bytes == nullptr) return false;
@@ -222,6 +324,7 @@ bool SimFileSystem::ReadFilePrefix(const std::string& path, std::size_t maxBytes
 }
 
 bool SimFileSystem::FileExists(const std::string& path) {
+  if (HasWildcard(path)) return false;
   std::error_code ec;
   return fs::is_regular_file(HostPath(path), ec);
 }

@@ -57,7 +57,7 @@ std::vector<std::string> SimShell::RecycledNames() const {
   std::vector<std::string> names;
   std::error_code ec;
   for (const auto& entry : fs::directory_iterator(recycleBin_, ec)) {
-    std::string name = entry.path().filename().string();
+    std::string name = Utf8Text(entry.path().filename());
     // Recycled copies of one name are told apart by a "#n" suffix.
     const std::size_t mark = name.rfind('#');
     if (mark != std::string::npos) name.erase(mark);
@@ -71,7 +71,7 @@ void SimShell::MoveToRecycleBin(const fs::path& host) {
   fs::path target = recycleBin_ / host.filename();
   std::error_code ec;
   for (int n = 1; fs::exists(target, ec); ++n) {
-    target = recycleBin_ / (host.filename().string() + "#" + std::to_string(n));
+    target = recycleBin_ / Utf8Path(Utf8Text(host.filename()) + "#" + std::to_string(n));
   }
   fs::rename(host, target, ec);
   if (ec) {
@@ -99,17 +99,23 @@ int SimShell::FileOperation(WindowHandle owner, std::uint32_t operation, const c
   }
   int result = kShellOk;
   for (const std::string& path : paths) {
-    const fs::path host = files_.HostPath(path);
-    std::error_code ec;
-    if (!fs::exists(host, ec)) {
-      result = kShellFileNotFound;
-      continue;
-    }
-    files_.ForgetAttributes(host);
-    if (recycle) {
-      MoveToRecycleBin(host);
+    // As the real shell does, a '*' or '?' in a path's last name takes every entry it matches.
+    std::vector<fs::path> hosts;
+    if (HasWildcard(path)) {
+      hosts = files_.HostMatches(path);
     } else {
-      fs::remove_all(host, ec);
+      hosts.push_back(files_.HostPath(path));
+    }
+    std::error_code ec;
+    std::erase_if(hosts, [&ec](const fs::path& host) { return !fs::exists(host, ec); });
+    if (hosts.empty()) result = kShellFileNotFound;
+    for (const fs::path& host : hosts) {
+      files_.ForgetAttributes(host);
+      if (recycle) {
+        MoveToRecycleBin(host);
+      } else {
+        fs::remove_all(host, ec);
+      }
     }
   }
   return result;

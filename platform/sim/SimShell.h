@@ -1,6 +1,7 @@
 // The shell of the native build, on the file tree of a SimFileSystem. FO_DELETE with
 // FOF_NOCONFIRMATION deletes for good; FOF_ALLOWUNDO moves the files into a recycle-bin folder
-// outside the tree, after a confirmation the test answers in advance. The recycle-bin library can
+// outside the tree, after a confirmation the test answers in advance. A '*' or '?' in a path's
+// last name is a wildcard, as it is to the real shell. The recycle-bin library can
 // be present, missing, or lack its entry point. Every call is recorded.
 #pragma once
 

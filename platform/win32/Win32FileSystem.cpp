@@ -8,7 +8,9 @@
 namespace platform {
 namespace {
 
-FindData ToFindData(const WIN32_FIND_DATAA& found) { return FindData{found.cFileName, found.dwFileAttributes}; }
+FindData ToFindData(const WIN32_FIND_DATAA& found) {
+  return FindData{found.cFileName, found.dwFileAttributes, found.cAlternateFileName};
+}
 
 struct HandleCloser {
   void operator()(HANDLE handle) const { ::CloseHandle(handle); }

@@ -332,6 +332,37 @@ TEST_F(CookiePage, FindSelectsTheRowsWhoseNameHoldsTheTextInAnyCase) {
   }
 }
 
+// Names are UTF-8: they load and sort as they are, and the search folds a to z only, so a letter
+// beyond ASCII matches itself alone. (The two names differ in more than case: Windows folds the
+// case of every letter in file names, so they could not lie side by side otherwise.)
+TEST_F(CookiePage, NamesBeyondAsciiLoadAndSearchAsTheyAre) {
+  for (const char* name : {"user@тест[1].txt", "USER@ТЕСТ[2].txt", "user@тесь[1].txt", "tést.txt"}) {
+    tree_.WriteFile(std::string("Cookies\\") + name, std::string("id\nvalue\n") + name + "/\n");
+  }
+  PointCookiesAt("Cookies");
+  form_.Run("LoadCookies");
+  form_.SortColumn = 1;
+  form_.ListView.ClickColumn(0);
+  const std::vector<std::string> names = {"tést.txt", "USER@ТЕСТ[2].txt", "user@тест[1].txt", "user@тесь[1].txt"};
+  ASSERT_EQ(Names(), names);
+  for (const ui::TListItem& row : form_.ListView.Items) EXPECT_EQ(row.SubItems.at(0), row.Caption + "/");
+  struct Case {
+    std::string text;
+    std::vector<bool> selected;
+  } const cases[] = {
+      {"тест", {false, false, true, false}},
+      {"ТЕСТ", {false, true, false, false}},
+      {"user@тес", {false, false, true, true}},
+      {"ь", {false, false, false, true}},  // shares its first byte with т, but is not т
+      {"é", {true, false, false, false}},
+  };
+  for (const Case& c : cases) {
+    dialogs_.AnswerInput(c.text);
+    form_.FlatSpeedButton8.Click();
+    EXPECT_EQ(Selection(), c.selected) << c.text;
+  }
+}
+
 TEST_F(CookiePage, FindByItsKeyLeavesAHiddenListWithoutTheFocus) {
   SetRows({"a.com.txt", "b.txt"});
   form_.Run("GrpHistoryAct");

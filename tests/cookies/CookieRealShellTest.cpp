@@ -162,5 +162,50 @@ TEST(CookiePageOnTheRealShell, DeleteGoesAsFarAsTheUserLetsTheShellGo) {
 #endif
 }
 
+// A name beyond the old code page, beside two that a '?' in its place would match: one row with
+// its own name and site, and Delete recycles that one file alone.
+TEST(CookiePageOnTheRealShell, NameBeyondAsciiIsListedWholeAndDeletedAlone) {
+  NQ_SKIP_OUTSIDE_THROWAWAY_PREFIX();
+#ifdef _WIN32
+  RegistryOverride override;
+  platform::Win32Registry registry;
+  Installed<platform::IRegistry> installedRegistry(&registry, &platform::SetRegistry);
+  FileTree tree(Backend::Win32);
+  platform::Win32Shell shell;
+  Installed<platform::IShell> installedShell(&shell, &platform::SetShell);
+  ui::ScriptedDialogs dialogs;
+  Installed<ui::IDialogs> installedDialogs(&dialogs, &ui::SetDialogs);
+
+  const std::string cyrillic = "user@тест[1].txt";
+  for (const std::string& name : std::vector<std::string>{"user@abcd[1].txt", cyrillic, "user@wxyz[1].txt"}) {
+    tree.WriteFile("Cookies\\" + name, "id\r\nvalue\r\n" + name + "/\r\n1536\r\n");
+  }
+  {
+    nq::TRegistry reg;
+    ASSERT_TRUE(reg.OpenKey("\\Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders", true));
+    reg.WriteString("Cookies", tree.Path("Cookies"));
+  }
+  nq::TMainForm form;
+  form.fcBar.ClickItem(nq::TMainForm::secPrivacy, 2);
+  ASSERT_EQ(NamesOf(form), (std::set<std::string>{"user@abcd[1].txt", cyrillic, "user@wxyz[1].txt"}));
+  for (ui::TListItem& row : form.ListView.Items) {
+    EXPECT_EQ(row.SubItems.at(0), row.Caption + "/");
+    row.Selected = row.Caption == cyrillic;
+  }
+
+  ShellQuestionAnswerer answerer(IDYES);
+  form.FlatSpeedButton6.Click();
+  answerer.Stop();
+
+  EXPECT_TRUE(answerer.Answered()) << "the shell asked nothing";
+  EXPECT_FALSE(tree.Exists("Cookies\\" + cyrillic));
+  EXPECT_TRUE(tree.Exists("Cookies\\user@abcd[1].txt"));
+  EXPECT_TRUE(tree.Exists("Cookies\\user@wxyz[1].txt"));
+  EXPECT_TRUE(fs::exists(WineRecycleBinFiles() / platform::Utf8Path(cyrillic)));
+  EXPECT_EQ(NamesOf(form), (std::set<std::string>{"user@abcd[1].txt", "user@wxyz[1].txt"}));
+  fs::remove_all(tree.Host("Cookies"));
+#endif
+}
+
 }  // namespace
 }  // namespace nqtest

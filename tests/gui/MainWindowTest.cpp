@@ -113,8 +113,9 @@ class MainWindowTest : public ::testing::Test {
     previousShell_ = platform::SetShell(&shell_);
 
     const std::string cookies = cookies_.Path().string();
-    for (const char* name : {"anna@example[1].txt", "anna@news.example[2].txt", "anna@shop.example[1].txt"}) {
-      std::ofstream(cookies_.Path() / name) << "id\n42\n" << name << "/\n1536\n";
+    for (const char* name :
+         {"anna@example[1].txt", "anna@news.example[2].txt", "anna@shop.example[1].txt", "anna@пример.рф[1].txt"}) {
+      std::ofstream(cookies_.Path() / platform::Utf8Path(name)) << "id\n42\n" << name << "/\n1536\n";
     }
     nqtest::LoadReg(registry_, R"(REGEDIT4
 
@@ -269,7 +270,22 @@ TEST_F(MainWindowTest, PagesMessageBoxesAboutBoxAndTheCloseButton) {
     item(2);
     f.Expect(only(form.GroupBoxCookie), "Manage Cookies shows the cookie page");
     HWND cookies = reinterpret_cast<HWND>(ui::win32::WindowOf(form.ListView));
-    f.Expect(WaitFor([&] { return SendMessageA(cookies, LVM_GETITEMCOUNT, 0, 0) == 3; }), "three cookie rows");
+    f.Expect(WaitFor([&] { return SendMessageA(cookies, LVM_GETITEMCOUNT, 0, 0) == 4; }), "four cookie rows");
+    // The name beyond ASCII, and its site, as the control holds them in its own (UTF-16) text.
+    bool cyrillic = false;
+    for (int row = 0; row < 4; ++row) {
+      wchar_t name[64] = L"", site[64] = L"";
+      LVITEMW item{};
+      item.pszText = name;
+      item.cchTextMax = 64;
+      SendMessageW(cookies, LVM_GETITEMTEXTW, row, reinterpret_cast<LPARAM>(&item));
+      item.iSubItem = 1;
+      item.pszText = site;
+      SendMessageW(cookies, LVM_GETITEMTEXTW, row, reinterpret_cast<LPARAM>(&item));
+      cyrillic = cyrillic || (std::wstring(name) == L"anna@пример.рф[1].txt" &&
+                              std::wstring(site) == L"anna@пример.рф[1].txt/");
+    }
+    f.Expect(cyrillic, "the Cyrillic cookie row holds its name and site");
     shot(main, "07-manage-cookies");
 
     // "Find Cookies": the input dialog, centred on the screen, takes the text typed into it.

@@ -70,10 +70,10 @@ TEST_P(Limits, DeepTreeGoesWhole) {
 }
 
 TEST_P(Limits, NamesOutsideAsciiListAndDeleteFromTheStartupPage) {
-  // Names in the process code page (Western European here): listed as they are, deleted by them.
-  const std::string cafe = "Caf\xE9 Updater";
-  const std::string other = "\xC0 propos";
-  Load("[HKEY_CURRENT_USER" + kRun + "]\n\"" + cafe + "\"=\"C:\\\\caf\xE9.exe\"\n\"" + other + "\"=\"x.exe\"\n");
+  // Names in the process code page, UTF-8: listed as they are, deleted by them.
+  const std::string cafe = "Café Updater";
+  const std::string other = "À propos";
+  Load("[HKEY_CURRENT_USER" + kRun + "]\n\"" + cafe + "\"=\"C:\\\\café.exe\"\n\"" + other + "\"=\"x.exe\"\n");
   ui::ScriptedDialogs dialogs;
   ui::IDialogs* previous = ui::SetDialogs(&dialogs);
   {
@@ -83,7 +83,7 @@ TEST_P(Limits, NamesOutsideAsciiListAndDeleteFromTheStartupPage) {
     const int at = form.Listbox.Items()[0] == cafe ? 0 : 1;
     EXPECT_EQ(form.Listbox.Items()[at], cafe);
     form.Listbox.UserSelect(at);
-    EXPECT_EQ(form.lblDate.Caption(), "C:\\caf\xE9.exe");
+    EXPECT_EQ(form.lblDate.Caption(), "C:\\café.exe");
     dialogs.AnswerMessage(ui::kIdOk);
     form.FlatSpeedButton1.Click();
     EXPECT_EQ(form.Listbox.Items(), TStrings{other});

@@ -83,12 +83,13 @@ TEST_P(FileSystemContract, StarListsTheFolderItselfAndItsParent) {
 
 TEST_P(FileSystemContract, NothingToFindGivesNoHandle) {
   tree_.WriteFile("Cookies\\x.txt");
-  FindData data{"untouched", 77};
+  FindData data{"untouched", 77, "UNTOUC~1"};
   for (const std::string& pattern :
        {tree_.Path("Cookies") + "\\*.lnk", tree_.Path("Missing") + "\\*.txt", tree_.Path("Cookies\\x.txt\\*")}) {
     EXPECT_EQ(platform::FileSystem().FindFirst(pattern, &data), 0u) << pattern;
   }
   EXPECT_EQ(data.name, "untouched");
+  EXPECT_EQ(data.shortName, "UNTOUC~1");
 }
 
 TEST_P(FileSystemContract, ReadFilePrefixAndFileExists) {
@@ -150,6 +151,61 @@ TEST(SimFileSystem, WildcardsFollowFindFirstFile) {
   for (const Case& c : cases) {
     EXPECT_EQ(platform::MatchesPattern(c.pattern, c.name), c.matches) << c.pattern << " vs " << c.name;
   }
+}
+
+// The lossy code page: what the 8-bit search gives on a system that ignores the UTF-8 code page.
+TEST(SimFileSystem, LossyCodePageGivesQuestionMarksAndShortNamesThatStillNameEachFile) {
+  FileTree tree(Backend::Sim);
+  tree.WriteFile("Cookies\\user@тест[1].txt", "test");
+  tree.WriteFile("Cookies\\user@тесь[1].txt", "other");
+  tree.WriteFile("Cookies\\Café.txt", "cafe");
+  tree.WriteFile("Cookies\\a.txt", "a");
+  platform::SimFileSystem& sim = *tree.Sim();
+  sim.SetLossyCodePage(true);
+  const auto search = [&] {
+    std::vector<std::pair<std::string, std::string>> found;
+    FindData data;
+    const platform::SearchHandle handle = sim.FindFirst(tree.Path("Cookies") + "\\*.txt", &data);
+    if (handle == 0) return found;
+    do {
+      found.emplace_back(data.name, data.shortName);
+    } while (sim.FindNext(handle, &data));
+    sim.FindClose(handle);
+    return found;
+  };
+  // Letters beyond the Western European code page come back as one '?' each; é is within it.
+  // Two names that look alike then still have 8.3 names of their own.
+  using Found = std::vector<std::pair<std::string, std::string>>;
+  EXPECT_EQ(search(), (Found{{"a.txt", ""},
+                             {"Café.txt", "CAF_~1.TXT"},
+                             {"user@????[1].txt", "USER@_~1.TXT"},
+                             {"user@????[1].txt", "USER@_~2.TXT"}}));
+  std::string bytes;
+  EXPECT_TRUE(sim.ReadFilePrefix(tree.Path("Cookies\\USER@_~1.TXT"), 10, &bytes));
+  EXPECT_EQ(bytes, "test");
+  EXPECT_TRUE(sim.ReadFilePrefix(tree.Path("Cookies\\user@_~2.txt"), 10, &bytes));
+  EXPECT_EQ(bytes, "other");
+  // The lossy name names no file: it is a pattern, and the real calls refuse it.
+  EXPECT_FALSE(sim.FileExists(tree.Path("Cookies\\user@????[1].txt")));
+  EXPECT_FALSE(sim.ReadFilePrefix(tree.Path("Cookies\\user@????[1].txt"), 10, &bytes));
+
+  sim.SetShortNames(false);  // a volume that makes no 8.3 names
+  EXPECT_EQ(search(), (Found{{"a.txt", ""}, {"Café.txt", ""}, {"user@????[1].txt", ""}, {"user@????[1].txt", ""}}));
+  EXPECT_FALSE(sim.FileExists(tree.Path("Cookies\\USER@_~1.TXT")));
+}
+
+// The danger the program guards against, as the shell substitute holds it: a '?' in a path given
+// to the file operation is a wildcard, one letter each.
+TEST(SimShell, QuestionMarksInAPathTakeEveryFileTheyMatch) {
+  SimBackEnds sim;
+  for (const char* name : {"user@abcd[1].txt", "user@тест[1].txt", "user@wxyz[1].txt", "user@ab[1].txt"}) {
+    sim.tree.WriteFile(std::string("Cookies\\") + name, "x");
+  }
+  const std::string list = sim.tree.Path("Cookies\\user@????[1].txt") + std::string(2, '\0');
+  bool aborted = true;
+  sim.shell.FileOperation(0, platform::kFoDelete, list.c_str(), platform::kFofAllowUndo, &aborted);
+  EXPECT_EQ(sim.shell.RecycledNames(), (std::vector<std::string>{"user@abcd[1].txt", "user@wxyz[1].txt", "user@тест[1].txt"}));
+  EXPECT_TRUE(sim.tree.Exists("Cookies\\user@ab[1].txt"));
 }
 
 }  // namespace

@@ -83,13 +83,14 @@ FileTree::FileTree(Backend kind) : kind_(kind) {
 FileTree::~FileTree() { platform::SetFileSystem(previous_); }
 
 std::string FileTree::Path(const std::string& relative) const {
-  std::string top = kind_ == Backend::Sim ? std::string("C:") : fs::path(top_).make_preferred().string();
+  std::string top = kind_ == Backend::Sim ? std::string("C:") : platform::Utf8Text(fs::path(top_).make_preferred());
   return relative.empty() ? top : top + "\\" + relative;
 }
 
 fs::path FileTree::Host(const std::string& relative) const {
   if (sim_ != nullptr) return sim_->HostPath(Path(relative));
-  return relative.empty() ? top_ : top_ / WithSlashes(relative);
+  // The program's texts are UTF-8, whatever the C library's code page.
+  return relative.empty() ? top_ : top_ / platform::Utf8Path(WithSlashes(relative));
 }
 
 fs::path FileTree::Scratch(const std::string& name) const {

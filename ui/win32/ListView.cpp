@@ -3,6 +3,7 @@
 // the control's selection is copied back after every change the user makes.
 #include <windowsx.h>
 
+#include <algorithm>
 #include <string>
 
 #include "ui/win32/Gdi.h"
@@ -98,7 +99,14 @@ class TListViewPeer final : public TStandardPeer {
 
   void FillText(LVITEMA& item) const {
     if (!(item.mask & LVIF_TEXT) || item.pszText == nullptr || item.cchTextMax <= 0) return;
-    lstrcpynA(item.pszText, TextOf(item.iItem, item.iSubItem).c_str(), item.cchTextMax);
+    const std::string& text = TextOf(item.iItem, item.iSubItem);
+    // Texts are UTF-8: one cut short ends before the letter that does not fit, not inside it.
+    std::size_t length = std::min(text.size(), static_cast<std::size_t>(item.cchTextMax - 1));
+    if (length < text.size()) {
+      while (length > 0 && (static_cast<unsigned char>(text[length]) & 0xC0) == 0x80) --length;
+    }
+    text.copy(item.pszText, length);
+    item.pszText[length] = '\0';
   }
 
   // The state's rows and selection onto the control.
