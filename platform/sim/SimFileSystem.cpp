@@ -97,6 +97,13 @@ bool MatchesPattern(const std::string& pattern, const std::string& name) {
   return !shortName.empty() && MatchFrom(pattern.c_str(), shortName.c_str());
 }
 
+fs::path HostName(const std::string& utf8) { return fs::path(std::u8string(utf8.begin(), utf8.end())); }
+
+std::string ProgramName(const fs::path& host) {
+  const std::u8string name = host.u8string();
+  return std::string(name.begin(), name.end());
+}
+
 SimFileSystem::SimFileSystem(fs::path root) : root_(std::move(root)) {}
 SimFileSystem::~SimFileSystem() = default;
 
@@ -105,15 +112,15 @@ fs::path SimFileSystem::HostPath(const std::string& path) const {
   bool exact = true;  // while every name so far exists, later ones can be looked up
   for (const std::string& name : SplitProgramPath(path)) {
     if (name == "." || name == "..") {
-      host /= name;
+      host /= HostName(name);
       exact = false;
       continue;
     }
-    fs::path candidate = host / name;
+    fs::path candidate = host / HostName(name);
     std::error_code ec;
     if (exact && !fs::exists(candidate, ec) && fs::is_directory(host, ec)) {
       for (const auto& entry : fs::directory_iterator(host, ec)) {
-        if (EqualNoCase(entry.path().filename().string(), name)) {
+        if (EqualNoCase(ProgramName(entry.path().filename()), name)) {
           candidate = entry.path();
           break;
         }
@@ -126,7 +133,8 @@ fs::path SimFileSystem::HostPath(const std::string& path) const {
 }
 
 std::string SimFileSystem::Key(const fs::path& hostPath) {
-  std::string key = hostPath.lexically_normal().generic_string();
+  const std::u8string normal = hostPath.lexically_normal().generic_u8string();
+  std::string key(normal.begin(), normal.end());
   while (key.size() > 1 && key.back() == '/') key.pop_back();
   for (char& c : key) c = Fold(c);
   return key;
@@ -183,7 +191,7 @@ SearchHandle SimFileSystem::FindFirst(const std::string& pattern, FindData* data
   }
   std::vector<FindData> found;
   for (const auto& entry : fs::directory_iterator(folder, ec)) {
-    const std::string name = entry.path().filename().string();
+    const std::string name = ProgramName(entry.path().filename());
     if (MatchesPattern(last, name)) found.push_back({name, HostAttributes(entry.path())});
   }
   if (ec) return 0;

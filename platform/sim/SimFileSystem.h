@@ -63,6 +63,12 @@ class SimFileSystem final : public IFileSystem {
   SearchHandle nextHandle_ = 0x1000;
 };
 
+// The program's names are UTF-8, and so are the tree's on the host: a name goes into and comes out
+// of a host path as UTF-8 whatever narrow encoding the C++ library assumes (mingw's reads each byte
+// of a narrow path as one character, which garbles every name outside ASCII).
+std::filesystem::path HostName(const std::string& utf8);
+std::string ProgramName(const std::filesystem::path& host);
+
 // Wildcard matching of a search pattern's last name, as FindFirstFile does it: '*' any run of
 // characters, '?' any one character, letters without regard to case; "*.*" matches every name.
 // Windows also tries the entry's generated 8.3 name, so "*.lnk" finds "a.lnkx" (short name

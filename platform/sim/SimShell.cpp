@@ -57,7 +57,7 @@ std::vector<std::string> SimShell::RecycledNames() const {
   std::vector<std::string> names;
   std::error_code ec;
   for (const auto& entry : fs::directory_iterator(recycleBin_, ec)) {
-    std::string name = entry.path().filename().string();
+    std::string name = ProgramName(entry.path().filename());
     // Recycled copies of one name are told apart by a "#n" suffix.
     const std::size_t mark = name.rfind('#');
     if (mark != std::string::npos) name.erase(mark);
@@ -71,7 +71,7 @@ void SimShell::MoveToRecycleBin(const fs::path& host) {
   fs::path target = recycleBin_ / host.filename();
   std::error_code ec;
   for (int n = 1; fs::exists(target, ec); ++n) {
-    target = recycleBin_ / (host.filename().string() + "#" + std::to_string(n));
+    target = recycleBin_ / HostName(ProgramName(host.filename()) + "#" + std::to_string(n));
   }
   fs::rename(host, target, ec);
   if (ec) {

@@ -89,7 +89,7 @@ std::string FileTree::Path(const std::string& relative) const {
 
 fs::path FileTree::Host(const std::string& relative) const {
   if (sim_ != nullptr) return sim_->HostPath(Path(relative));
-  return relative.empty() ? top_ : top_ / WithSlashes(relative);
+  return relative.empty() ? top_ : top_ / platform::HostName(WithSlashes(relative));
 }
 
 fs::path FileTree::Scratch(const std::string& name) const {
