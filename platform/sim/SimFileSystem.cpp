@@ -148,7 +148,7 @@ fs::path SimFileSystem::HostPath(const std::string& path) const {
   bool exact = true;  // while every name so far exists, later ones can be looked up
   for (const std::string& name : SplitProgramPath(path)) {
     if (name == "." || name == "..") {
-      host /= name;
+      host /= Utf8Path(name);
       exact = false;
       continue;
     }

@@ -98,8 +98,9 @@ bool MatchesPattern(const std::string& pattern, const std::string& name);
 // name is a valid 8.3 name already. Letters outside ASCII become '_'. `tail` is the number after
 // the '~': a folder counts up past the ones its other entries took.
 std::string ShortName(const std::string& name, int tail = 1);
-// A program text (UTF-8) as a host path, and back: on Windows hosts the narrow std::filesystem
-// conversion would take the C library's code page instead.
+// A program text (UTF-8) as a host path, and back: a name goes into and comes out of a host path
+// as UTF-8 whatever narrow encoding the C++ library assumes (mingw's reads each byte of a narrow
+// path as one character, which garbles every name outside ASCII).
 std::filesystem::path Utf8Path(const std::string& text);
 std::string Utf8Text(const std::filesystem::path& path);
 // A UTF-8 name as the lossy code page gives it back: each letter above U+00FF as '?'.

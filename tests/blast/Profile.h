@@ -1,11 +1,13 @@
 // A large, seeded, randomised profile: every key and value the program may touch, look-alikes of
-// each beside them (one letter more or less, a suffix, a doubled blank), case variants of the
-// targets' own spelling, non-text values of every kind, and thousands of unrelated keys under both
-// roots. The seed makes a failing profile replayable.
+// each beside them (one letter more or less, a suffix, a doubled blank, a letter from another
+// script that looks the same), case variants of the targets' own spelling, non-text values of every
+// kind, names in Cyrillic, Chinese and accented Latin (UTF-8), and thousands of unrelated keys under
+// both roots and in the machine's 32-bit view. The seed makes a failing profile replayable.
 #pragma once
 
 #include <random>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/registry.h"
@@ -49,15 +51,28 @@ class ProfileGenerator {
   }
 
   // Names that look like `name` but are not it (the registry ignores case, so no case variants).
-  std::vector<std::string> LookAlikes(const std::string& name) {
+  // Each one is whole UTF-8: a name is never cut inside a character.
+  static std::vector<std::string> LookAlikes(const std::string& name) {
     std::vector<std::string> out;
     if (name.empty()) return out;
     out.push_back(name + "2");
     out.push_back(name + " ");
     out.push_back("x" + name);
-    if (name.size() > 1) out.push_back(name.substr(0, name.size() - 1));
+    std::size_t last = name.size() - 1;
+    while (last > 0 && (static_cast<unsigned char>(name[last]) & 0xC0) == 0x80) --last;
+    if (last > 0) out.push_back(name.substr(0, last));
     const auto blank = name.find(' ');
     if (blank != std::string::npos) out.push_back(name.substr(0, blank) + "  " + name.substr(blank + 1));
+    // Letters that look alike but are other characters: Cyrillic for Latin and back, an accent
+    // written as a separate combining mark, which the registry does not treat as the same name.
+    static const std::pair<const char*, const char*> homoglyphs[] = {
+        {"а", "a"}, {"е", "e"}, {"с", "c"}, {"о", "o"}, {"a", "а"}, {"e", "е"}, {"é", "e\u0301"}, {"启", "后"}};
+    for (const auto& [from, to] : homoglyphs) {
+      const auto at = name.find(from);
+      if (at == std::string::npos) continue;
+      out.push_back(name.substr(0, at) + to + name.substr(at + std::string(from).size()));
+      break;
+    }
     return out;
   }
 
@@ -72,12 +87,13 @@ class ProfileGenerator {
     return s;
   }
 
-  // Thousands of unrelated keys and values under both roots.
+  // Thousands of unrelated keys and values under both roots, a third of the machine's in its
+  // 32-bit view.
   void Noise(int keys) {
-    const platform::RegKey roots[] = {platform::kHkeyCurrentUser, platform::kHkeyLocalMachine};
     for (int i = 0; i < keys; ++i) {
-      const platform::RegKey root = roots[rng_() % 2];
-      std::string path = "Software\\" + Word() + "\\" + Word();
+      const unsigned where = rng_() % 6;
+      const platform::RegKey root = where < 3 ? platform::kHkeyCurrentUser : platform::kHkeyLocalMachine;
+      std::string path = std::string(where == 5 ? "Software\\Wow6432Node\\" : "Software\\") + Word() + "\\" + Word();
       if (rng_() % 3 == 0) path += "\\" + Word();
       const int values = static_cast<int>(rng_() % 4);
       if (values == 0) Key(root, path);
@@ -86,7 +102,8 @@ class ProfileGenerator {
   }
 
   std::string Word() {
-    static const char* syllables[] = {"ka", "lo", "mi", "Run", "nor", "Main", "qu", "zo", "Ex", "t", "Pol", "se"};
+    static const char* syllables[] = {"ka", "lo", "mi", "Run", "nor", "Main", "qu", "zo",
+                                      "Ex", "t", "Pol", "se", "Запуск", "启动项", "Café", "ё"};
     std::string w;
     const int n = 1 + static_cast<int>(rng_() % 3);
     for (int i = 0; i < n; ++i) w += syllables[rng_() % (sizeof syllables / sizeof *syllables)];

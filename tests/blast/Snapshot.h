@@ -111,8 +111,8 @@ inline std::map<std::string, std::uintmax_t> SnapFiles(const std::filesystem::pa
   std::error_code ec;
   for (auto it = std::filesystem::recursive_directory_iterator(root, ec);
        !ec && it != std::filesystem::recursive_directory_iterator(); it.increment(ec)) {
-    const auto rel = std::filesystem::relative(it->path(), root).generic_string();
-    files[rel] = it->is_regular_file() ? it->file_size() : static_cast<std::uintmax_t>(-1);
+    const std::u8string rel = std::filesystem::relative(it->path(), root).generic_u8string();
+    files[std::string(rel.begin(), rel.end())] = it->is_regular_file() ? it->file_size() : static_cast<std::uintmax_t>(-1);
   }
   return files;
 }

@@ -3,9 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <iterator>
 #include <map>
 #include <vector>
 
+#include "tests/support/RegistryOverride.h"
 #include "tests/support/ShellFixture.h"
 
 namespace nqtest {
@@ -110,6 +112,26 @@ TEST_P(FileSystemContract, ReadFilePrefixAndFileExists) {
   EXPECT_TRUE(fileSystem.FileExists(tree_.Path("COOKIES\\USER@SITE[1].TXT")));
   EXPECT_FALSE(fileSystem.FileExists(tree_.Path("Cookies\\folder")));
   EXPECT_FALSE(fileSystem.FileExists(tree_.Path("Cookies\\missing.txt")));
+}
+
+// Names are UTF-8 both ways: what the search yields is the name on disk, and it opens that file.
+TEST_P(FileSystemContract, NamesOutsideAsciiComeBackAsWritten) {
+#ifdef _WIN32
+  if (GetParam() == Backend::Win32 && ProcessCodePage() != 65001) {
+    GTEST_SKIP() << "the process code page is " << ProcessCodePage()
+                 << ", not UTF-8: the 8-bit calls cannot carry these names";
+  }
+#endif
+  const std::string names[] = {"Café.lnk", "Запуск.txt", "启动项.lnk", "user@тест[1].txt"};
+  for (const std::string& name : names) tree_.WriteFile("Recent\\" + name, name);
+  const auto found = Search(tree_.Path("Recent\\*"));
+  for (const std::string& name : names) {
+    EXPECT_EQ(found.count(name), 1u) << name;
+    std::string read;
+    EXPECT_TRUE(platform::FileSystem().ReadFilePrefix(tree_.Path("Recent\\" + name), 100, &read)) << name;
+    EXPECT_EQ(read, name);
+  }
+  EXPECT_EQ(found.size(), std::size(names) + 2) << "and \".\" and \"..\"";
 }
 
 INSTANTIATE_TEST_SUITE_P(Backends, FileSystemContract, ::testing::ValuesIn(BackendsToTest()), BackendName);

@@ -123,6 +123,8 @@ bool RunningUnderWine() {
   return ntdll != nullptr && GetProcAddress(ntdll, "wine_get_version") != nullptr;
 }
 
+unsigned ProcessCodePage() { return GetACP(); }
+
 RegistryOverride::RegistryOverride() {
   if (g_active) throw std::runtime_error("a registry redirection is already active");
   static int counter = 0;

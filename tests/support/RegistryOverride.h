@@ -45,6 +45,9 @@ class RegistryOverride {
 // True when running under Wine rather than Windows.
 bool RunningUnderWine();
 
+// The process's code page, in which the 8-bit calls carry names (65001: UTF-8).
+unsigned ProcessCodePage();
+
 }  // namespace nqtest
 
 #endif  // _WIN32
