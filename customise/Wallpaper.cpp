@@ -1,23 +1,17 @@
-// The toolbar wallpaper page: lists the pictures of the Bitmaps folder beside the program, previews
-// them behind the picture of the browser's bars, and sets or clears the one registry value the
-// browser takes its toolbar background from. The browser reads it only when it starts, which the
-// report tells the user.
-#include <string>
-#include <vector>
+// The toolbar wallpaper: the pictures of the Bitmaps folder beside the program, and the one
+// registry value the browser takes its toolbar background from. The browser reads it only when it
+// starts.
+#include "customise/Wallpaper.h"
 
-#include "app/MainForm.h"
 #include "platform/shell.h"
 #include "services/FileSearch.h"
 #include "services/MainFunc.h"
-#include "ui/Bitmap.h"
 
 namespace nq {
 namespace {
 
 constexpr const char* kToolbarKey = "\\Software\\Microsoft\\Internet Explorer\\Toolbar";
 constexpr const char* kWallpaperValue = "backbitmapIE5";
-constexpr const char* kCustomizedText =
-    "IE toolbar has been customized,please close all IE windows,and then restart IE to see your new toolbar.";
 constexpr const char* kPictureExtension = ".bmp";
 
 std::string BitmapsFolder() { return platform::Shell().ModuleFolder() + "Bitmaps"; }
@@ -74,54 +68,41 @@ std::string PicturePath(const std::string& row) {
   return path;
 }
 
-// Shows the picture in `path` in the preview. A missing file or one that is not a bitmap leaves
-// the preview as it was, without a word: the list may hold any file that ends in ".bmp".
-void Preview(ui::TImage& preview, const std::string& path) {
-  if (!platform::FileSystem().FileExists(path)) return;
-  if (auto picture = ui::LoadBitmapFile(path)) preview.SetPicture(std::move(picture));
-}
-
 }  // namespace
 
-void TMainForm::BmpListboxLoadExecute() {
-  ListBoxbmp.Clear();
-  std::vector<std::string> rows;
+TStrings WallpaperNames() {
+  TStrings rows;
   ForEachPictureFile([&](const platform::FindData& found) { rows.push_back(WithoutExtension(found.name)); });
-  ListBoxbmp.AddAll(rows);
+  return rows;
 }
 
-void TMainForm::BmpGetActExecute() {
-  // Creates the key when the account has none yet, so that "Apply" can write into it.
-  const std::string current = ReadStringValue(kHkeyCurrentUser, kToolbarKey, kWallpaperValue, true);
-  if (current.empty()) return;
-  Preview(coolbarBMP, current);
-  // The row is chosen by name alone, wherever the stored file lies and whether or not it exists.
-  const std::string name = WithoutExtension(FileNameOf(current));
-  const std::vector<std::string>& rows = ListBoxbmp.Items();
+std::string WallpaperPath(const std::string& row) { return PicturePath(row); }
+
+std::string CurrentWallpaper() {
+  // Creates the key when the account has none yet, so that setting a picture can write into it.
+  return ReadStringValue(kHkeyCurrentUser, kToolbarKey, kWallpaperValue, true);
+}
+
+int WallpaperRowOf(const TStrings& rows, const std::string& path) {
+  // By name alone, wherever the stored file lies and whether or not it exists.
+  const std::string name = WithoutExtension(FileNameOf(path));
   for (std::size_t i = 0; i < rows.size(); ++i) {
-    if (SameText(rows[i], name)) {
-      ListBoxbmp.SetItemIndex(static_cast<int>(i));
-      return;
-    }
+    if (SameText(rows[i], name)) return static_cast<int>(i);
   }
+  return -1;
 }
 
-void TMainForm::BmpListChangeExecute() {
-  const int row = ListBoxbmp.ItemIndex();
-  if (row < 0 || row >= ListBoxbmp.Count()) return;
-  Preview(coolbarBMP, PicturePath(ListBoxbmp.Items()[static_cast<std::size_t>(row)]));
+TOutcome SetWallpaper(const std::string& path, bool dryRun) {
+  TChangeRecorder recorder(dryRun);
+  if (!platform::FileSystem().FileExists(path)) return {};
+  const bool written = WriteStringValue(kHkeyCurrentUser, kToolbarKey, kWallpaperValue, path);
+  return {written, recorder.Take()};
 }
 
-void TMainForm::BmpSetActExecute() {
-  const int row = ListBoxbmp.ItemIndex();
-  if (row < 0 || row >= ListBoxbmp.Count()) return;
-  const std::string path = PicturePath(ListBoxbmp.Items()[static_cast<std::size_t>(row)]);
-  if (!platform::FileSystem().FileExists(path)) return;
-  if (WriteStringValue(kHkeyCurrentUser, kToolbarKey, kWallpaperValue, path)) Report(kCustomizedText);
-}
-
-void TMainForm::bmpCleanActExecute() {
-  if (DeleteNamedValue(kHkeyCurrentUser, kToolbarKey, kWallpaperValue)) Report(kCustomizedText);
+TOutcome ClearWallpaper(bool dryRun) {
+  TChangeRecorder recorder(dryRun);
+  const bool deleted = DeleteNamedValue(kHkeyCurrentUser, kToolbarKey, kWallpaperValue);
+  return {deleted, recorder.Take()};
 }
 
 }  // namespace nq

@@ -1,5 +1,7 @@
 #include "services/CleanHistory.h"
 
+#include "services/Changes.h"
+
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
@@ -60,13 +62,24 @@ std::string OleErrorText(platform::HResult code) {
 }
 
 bool ClearUrlHistory() {
+  if (DryRun()) {
+    RecordChange({TChange::TKind::History, 0, TRegView::Default, "", "", "any", "empty"});
+    return true;
+  }
   const platform::IUrlHistory::Outcome outcome = platform::UrlHistory().ClearHistory();
   if (!outcome.created) throw EOleSysError(OleErrorText(outcome.result), outcome.result);
   if (!outcome.hasInterface) throw EOleError("Interface not supported");
-  return outcome.result >= 0;
+  const bool cleared = outcome.result >= 0;
+  RecordChange({TChange::TKind::History, 0, TRegView::Default, "", "", "any", "empty", !cleared});
+  return cleared;
 }
 
 namespace {
+
+// Deletes one entry of the cache, and records it once it is gone; an entry in use stays.
+void DeleteEntry(platform::IUrlCache& cache, const char* url) {
+  if (DryRun() || cache.DeleteEntry(url)) RecordChange({TChange::TKind::CacheEntry, 0, TRegView::Default, url, "", "entry", kNone});
+}
 
 // Fetches the first entry into a buffer of exactly its size and deletes it; the walk handle, or 0
 // when there is no entry or the cache cannot be read.
@@ -78,7 +91,7 @@ platform::SearchHandle DeleteFirstEntry(platform::IUrlCache& cache) {
   }
   std::vector<std::uint8_t> entry(size);
   const platform::SearchHandle walk = cache.FindFirst(entry.data(), &size);
-  if (walk != 0) cache.DeleteEntry(platform::CacheEntrySourceUrlName(entry.data()));
+  if (walk != 0) DeleteEntry(cache, platform::CacheEntrySourceUrlName(entry.data()));
   return walk;
 }
 
@@ -98,7 +111,7 @@ void ClearUrlCache() {
     std::vector<std::uint8_t> entry(size);
     if (cache.FindNext(walk.Get(), entry.data(), &size)) {
       // An entry in use stays; the walk goes on either way.
-      cache.DeleteEntry(platform::CacheEntrySourceUrlName(entry.data()));
+      DeleteEntry(cache, platform::CacheEntrySourceUrlName(entry.data()));
     } else if (cache.LastError() != kErrorInsufficientBuffer) {
       break;
     }
@@ -112,30 +125,51 @@ void ShellDeleteFile(platform::WindowHandle owner, const std::string& path) {
   const std::size_t length = std::min(path.find('\0'), path.size());
   // The shell would take a '*' or '?' as a wildcard and delete every file it matches.
   if (platform::HasWildcard(path.substr(0, length))) return;
+  TChange change{TChange::TKind::File, 0, TRegView::Default, path.substr(0, length), "", "file", kNone};
+  if (DryRun()) {
+    RecordChange(std::move(change));
+    return;
+  }
   std::vector<char> list(path.size() + 2, '\0');
   path.copy(list.data(), length);
   bool aborted = false;
   platform::Shell().FileOperation(owner, platform::kFoDelete, list.data(), platform::kFofNoConfirmation, &aborted);
+  change.refused = platform::FileSystem().FileExists(change.path);
+  RecordChange(std::move(change));
 }
 
-void RecycleFiles(platform::WindowHandle owner, const std::string& files) {
+void RecycleFiles(platform::WindowHandle owner, const std::string& files, bool askFirst) {
   // The shell reads the list up to its two closing NULs: rebuilt here, the list always has them, so
   // the shell never reads past its end. A path with '*' or '?' is left out: the shell would take
   // it as a wildcard and recycle every file it matches.
   std::string list;
+  TChanges recycled;
   for (std::size_t start = 0; start < files.size() && files[start] != '\0';) {
     const std::size_t end = std::min(files.find('\0', start), files.size());
     const std::string path = files.substr(start, end - start);
-    if (!platform::HasWildcard(path)) list.append(path).push_back('\0');
+    if (!platform::HasWildcard(path)) {
+      list.append(path).push_back('\0');
+      recycled.push_back({TChange::TKind::File, 0, TRegView::Default, path, "", "file", "Recycle Bin"});
+    }
     start = end + 1;
   }
   if (list.empty()) return;  // no path: nothing to ask the shell
-  list.push_back('\0');
-  bool aborted = false;
-  platform::Shell().FileOperation(owner, platform::kFoDelete, list.data(), platform::kFofAllowUndo, &aborted);
+  if (!DryRun()) {
+    list.push_back('\0');
+    bool aborted = false;
+    const std::uint16_t flags = askFirst ? platform::kFofAllowUndo : platform::kFofAllowUndo | platform::kFofNoConfirmation;
+    platform::Shell().FileOperation(owner, platform::kFoDelete, list.data(), flags, &aborted);
+    // Told no, or failed: a file still there was not recycled.
+    for (TChange& change : recycled) change.refused = platform::FileSystem().FileExists(change.path);
+  }
+  for (TChange& change : recycled) RecordChange(std::move(change));
 }
 
 void EmptyRecycleBin() {
+  if (DryRun()) {
+    RecordChange({TChange::TKind::RecycleBin, 0, TRegView::Default, "", "", "any", "empty"});
+    return;
+  }
   platform::IShell& shell = platform::Shell();
   const LoadedLibrary library(shell, "Shell32.dll");
   if (library.Get() == 0) {
@@ -145,7 +179,9 @@ void EmptyRecycleBin() {
   void* entryPoint = shell.GetProcAddress(library.Get(), "SHEmptyRecycleBinA");
   if (entryPoint == nullptr) return;
   const auto emptyRecycleBin = reinterpret_cast<platform::EmptyRecycleBinProc>(entryPoint);
+  // Its result is no guide: Windows answers an error for bins that were empty already.
   emptyRecycleBin(platform::OwnerWindow(), "", kEmptyRecycleBinQuietly);
+  RecordChange({TChange::TKind::RecycleBin, 0, TRegView::Default, "", "", "any", "empty"});
 }
 
 void ClearRecentLinks() {

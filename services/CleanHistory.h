@@ -31,9 +31,9 @@ void ClearUrlCache();
 // Deletes one file for good, without a question. `path` is taken up to its first NUL; a path with
 // '*' or '?' names no one file and is not handed to the shell.
 void ShellDeleteFile(platform::WindowHandle owner, const std::string& path);
-// Sends a file list (paths each ended by a NUL, the list by one more) to the Recycle Bin; the
-// shell asks the user first. Paths with '*' or '?' are left out.
-void RecycleFiles(platform::WindowHandle owner, const std::string& files);
+// Sends a file list (paths each ended by a NUL, the list by one more) to the Recycle Bin; unless
+// told not to, the shell asks the user first. Paths with '*' or '?' are left out.
+void RecycleFiles(platform::WindowHandle owner, const std::string& files, bool askFirst = true);
 // Empties the recycle bins of all drives without confirmation, progress window or sound.
 void EmptyRecycleBin();
 // Deletes every .lnk file of the user's Recent folder for good. A "Recent" value that is not text
