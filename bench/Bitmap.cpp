@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "tests/wallpaper/BmpWriter.h"
+#include "ui/BmpWriter.h"
 #include "ui/Bitmap.h"
 
 namespace {
@@ -17,7 +17,7 @@ namespace {
 constexpr int kSide = 1024;
 
 std::string Picture(const std::string& kind) {
-  nqtest::BmpSpec b;
+  ui::BmpSpec b;
   b.width = kSide;
   b.height = kSide;
   std::string& p = b.pixels;
@@ -44,7 +44,7 @@ std::string Picture(const std::string& kind) {
     }
     p.append({0, 1});
   }
-  return nqtest::MakeBmp(b);
+  return ui::MakeBmp(b);
 }
 
 void Decode(benchmark::State& state, const std::string& file) {

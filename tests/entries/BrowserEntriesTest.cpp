@@ -1,6 +1,6 @@
 // The browser's context-menu entries (subkeys of the user's MenuExt) and toolbar buttons (subkeys
 // of the machine's Extensions, shown by their "ButtonText").
-#include "tests/entries/EntryPage.h"
+#include "tests/support/EntryPage.h"
 
 namespace nqtest {
 namespace {

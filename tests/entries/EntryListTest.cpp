@@ -1,6 +1,6 @@
 // The entry list page itself: its load and delete frames, Delete, Refresh, F5 and the detail
 // lines, shown on the startup list.
-#include "tests/entries/EntryPage.h"
+#include "tests/support/EntryPage.h"
 
 namespace nqtest {
 namespace {

@@ -2,7 +2,7 @@
 // one order and looked up (for the details and for Delete) in another.
 #include <algorithm>
 
-#include "tests/entries/EntryPage.h"
+#include "tests/support/EntryPage.h"
 
 namespace nqtest {
 namespace {

@@ -1,6 +1,6 @@
 // The typed address list: the data of the TypedURLs values, deleted by data, and cleared all at
 // once by "Clean TypedURLS".
-#include "tests/entries/EntryPage.h"
+#include "tests/support/EntryPage.h"
 
 namespace nqtest {
 namespace {

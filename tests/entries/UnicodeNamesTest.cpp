@@ -1,6 +1,6 @@
 // Entries and addresses named beyond ASCII, in UTF-8, the process code page: each is listed by its
 // own name and deleted alone, on the substitute and, under Wine, on the real registry.
-#include "tests/entries/EntryPage.h"
+#include "tests/support/EntryPage.h"
 
 #ifdef _WIN32
 #include <windows.h>

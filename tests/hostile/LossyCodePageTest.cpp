@@ -11,7 +11,7 @@
 #include "services/CleanHistory.h"
 #include "services/MainFunc.h"
 #include "tests/support/ShellFixture.h"
-#include "tests/wallpaper/BmpWriter.h"
+#include "ui/BmpWriter.h"
 #include "ui/headless/ScriptedDialogs.h"
 
 namespace nqtest {
@@ -114,8 +114,8 @@ TEST_F(LossyCodePage, WallpaperPictureIsReachedByItsShortNameOrNotAtAll) {
     SCOPED_TRACE(shortNames ? "with 8.3 names" : "without 8.3 names");
     tree_.Sim()->SetShortNames(shortNames);
     nq::DeleteNamedValue(nq::kHkeyCurrentUser, "\\Software\\Microsoft\\Internet Explorer\\Toolbar", "backbitmapIE5");
-    tree_.WriteFile("Program\\Bitmaps\\Небо.bmp", SolidBmp(2, 2, 0x3366CC));
-    tree_.WriteFile("Program\\Bitmaps\\Sky.bmp", SolidBmp(2, 2, 0xFFD700));
+    tree_.WriteFile("Program\\Bitmaps\\Небо.bmp", ui::SolidBmp(2, 2, 0x3366CC));
+    tree_.WriteFile("Program\\Bitmaps\\Sky.bmp", ui::SolidBmp(2, 2, 0xFFD700));
     nq::TMainForm form;
     form.fcBar.ClickItem(nq::TMainForm::secSetup, 0);
     ASSERT_EQ(form.ListBoxbmp.Items(), (Strings{"????", "Sky"}));

@@ -8,14 +8,14 @@
 #include <random>
 
 #include "tests/support/Registry.h"
-#include "tests/wallpaper/BmpWriter.h"
+#include "ui/BmpWriter.h"
 #include "ui/Bitmap.h"
 
 namespace {
 
-using nqtest::BmpSpec;
-using nqtest::MakeBmp;
-using nqtest::Rows24;
+using ui::BmpSpec;
+using ui::MakeBmp;
+using ui::Rows24;
 
 constexpr std::uint32_t kRed = 0xFF0000, kGreen = 0x00FF00, kBlue = 0x0000FF, kWhite = 0xFFFFFF, kBlack = 0;
 

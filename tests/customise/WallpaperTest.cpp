@@ -14,7 +14,7 @@
 #include "services/MainFunc.h"
 #include "tests/support/Registry.h"
 #include "tests/support/ShellFixture.h"
-#include "tests/wallpaper/BmpWriter.h"
+#include "ui/BmpWriter.h"
 #include "ui/headless/ScriptedDialogs.h"
 
 namespace {
@@ -118,7 +118,7 @@ class WallpaperPage : public nqtest::SimRegistryTest, public ::testing::WithPara
     return b;
   }
   void Picture(const std::string& relative, std::uint32_t color) {
-    tree_->WriteFile(relative, nqtest::SolidBmp(3, 2, color));
+    tree_->WriteFile(relative, ui::SolidBmp(3, 2, color));
   }
   std::string Path(const std::string& relative) const { return tree_->Path(relative); }
 

@@ -1,12 +1,12 @@
-// Builds small .bmp files byte by byte for the tests, so each test shows exactly the header fields
-// and pixel bytes it is about.
+// Builds .bmp files byte by byte, header field by header field, so that a test or a benchmark can
+// make exactly the picture it is about, damaged ones included.
 #pragma once
 
 #include <cstdint>
 #include <string>
 #include <vector>
 
-namespace nqtest {
+namespace ui {
 
 struct BmpSpec {
   std::uint32_t headerSize = 40;  // 12 core, 40 info, 52/56 v2/v3, 64 OS/2 2.x, 108 v4, 124 v5
@@ -96,4 +96,4 @@ inline std::string SolidBmp(int width, int height, std::uint32_t color) {
   return MakeBmp(b);
 }
 
-}  // namespace nqtest
+}  // namespace ui
