@@ -22,10 +22,14 @@ TChangeRecorder::TChangeRecorder(bool dryRun)
   g_recorder = this;
 }
 
+TChangeRecorder::TChangeRecorder(bool dryRun, TIsolated) : outer_(g_recorder), dryRun_(dryRun), isolated_(true) {
+  g_recorder = this;
+}
+
 TChangeRecorder::~TChangeRecorder() { g_recorder = outer_; }
 
 void TChangeRecorder::Add(TChange change) {
-  if (outer_ != nullptr) outer_->Add(change);
+  if (outer_ != nullptr && !isolated_) outer_->Add(change);
   changes_.push_back(std::move(change));
 }
 

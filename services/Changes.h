@@ -50,6 +50,9 @@ inline constexpr const char* kNone = "-";
 class TChangeRecorder {
  public:
   explicit TChangeRecorder(bool dryRun = false);
+  // A recorder of its own: what it records stays with it, not with the ones around it.
+  struct TIsolated {};
+  TChangeRecorder(bool dryRun, TIsolated);
   ~TChangeRecorder();
   TChangeRecorder(const TChangeRecorder&) = delete;
   TChangeRecorder& operator=(const TChangeRecorder&) = delete;
@@ -62,6 +65,7 @@ class TChangeRecorder {
  private:
   TChangeRecorder* outer_;
   bool dryRun_;
+  bool isolated_ = false;
   TChanges changes_;
 };
 

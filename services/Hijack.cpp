@@ -25,25 +25,31 @@ bool NamesHijacker(std::string data) {
 }  // namespace
 
 bool DeleteHijackValues(RegKey root, const std::string& key, TRegView view) {
-  TRegistry reg(view);
-  reg.SetRootKey(root);
-  if (!reg.OpenKey(key, false)) return false;
   // The names are taken once: deleting by index while enumerating would skip the value after
   // each one deleted.
-  TStrings names;
-  reg.GetValueNames(names);
-  bool result = false;
-  for (const std::string& name : names) {
-    if (!reg.ValueExists(name)) continue;  // gone since the names were taken
-    std::string data;
-    try {
-      data = reg.ReadString(name);
-    } catch (const ERegistryException&) {
-      continue;  // numbers and binary data are no command line: left alone
+  const auto clean = [](TRegistry& reg) {
+    TStrings names;
+    reg.GetValueNames(names);
+    bool result = false;
+    for (const std::string& name : names) {
+      if (!reg.ValueExists(name)) continue;  // gone since the names were taken
+      std::string data;
+      try {
+        data = reg.ReadString(name);
+      } catch (const ERegistryException&) {
+        continue;  // numbers and binary data are no command line: left alone
+      }
+      if (NamesHijacker(data)) result = reg.DeleteValue(name);
     }
-    if (NamesHijacker(data)) result = reg.DeleteValue(name);
+    return result;
+  };
+  TRegistry reg(view);
+  reg.SetRootKey(root);
+  if (!reg.OpenKey(key, false)) {
+    RecordRefusal(reg, root, key, view, clean);
+    return false;
   }
-  return result;
+  return clean(reg);
 }
 
 }  // namespace nq

@@ -1,5 +1,7 @@
 #include "services/MainFunc.h"
 
+#include "services/Changes.h"
+
 namespace nq {
 namespace {
 
@@ -14,6 +16,29 @@ void ReplaceNamesByText(TRegistry& reg, TStrings& list) {
     }
   }
 }
+
+}  // namespace
+
+void RecordRefusal(const TRegistry& denied, RegKey root, const std::string& key, TRegView view,
+                   const std::function<void(TRegistry& reader)>& would) {
+  if (denied.LastOpenError() != platform::kErrorAccessDenied || ChangeRecorder() == nullptr) return;
+  TChanges refused;
+  {
+    // The routine's own steps, on a dry run of their own through a key opened for reading.
+    TChangeRecorder probe(true, TChangeRecorder::TIsolated{});
+    TRegistry reader(view);
+    reader.SetRootKey(root);
+    reader.SetReadOnly(true);
+    if (reader.OpenKey(key, false)) would(reader);
+    refused = probe.Take();
+  }
+  for (TChange& change : refused) {
+    change.refused = true;
+    RecordChange(std::move(change));
+  }
+}
+
+namespace {
 
 bool DeleteAllValues(RegKey root, const std::string& key) {
   TRegistry reg;
@@ -72,7 +97,12 @@ std::string ReadStringValue(RegKey root, const std::string& key, const std::stri
 bool DeleteNamedValue(RegKey root, const std::string& key, const std::string& name, TRegView view) {
   TRegistry reg(view);
   reg.SetRootKey(root);
-  if (!reg.OpenKey(key, false)) return false;
+  if (!reg.OpenKey(key, false)) {
+    RecordRefusal(reg, root, key, view, [&](TRegistry& reader) {
+      if (reader.ValueExists(name)) reader.DeleteValue(name);
+    });
+    return false;
+  }
   return reg.ValueExists(name) && reg.DeleteValue(name);
 }
 
@@ -98,7 +128,10 @@ bool ClearTypedUrls() {
 bool DeleteRegistryKey(RegKey root, const std::string& key, TRegView view) {
   TRegistry reg(view);
   reg.SetRootKey(root);
-  if (!reg.OpenKey(key, false)) return false;
+  if (!reg.OpenKey(key, false)) {
+    RecordRefusal(reg, root, key, view, [&](TRegistry& reader) { reader.DeleteKey(key); });
+    return false;
+  }
   return reg.DeleteKey(key);
 }
 
@@ -108,7 +141,28 @@ bool DeleteExtensionByButtonText(RegKey root, const std::string& key, const std:
   // every such subkey. Callers always pass a button's non-empty text.
   if (text.empty()) return result;
   TStrings subkeys;
-  if (!ListSubkeys(root, key, subkeys, view) || subkeys.empty()) return result;
+  if (!ListSubkeys(root, key, subkeys, view)) {
+    TRegistry reg(view);
+    reg.SetRootKey(root);
+    reg.OpenKey(key, false);
+    RecordRefusal(reg, root, key, view, [&](TRegistry& reader) {
+      reader.GetKeyNames(subkeys);
+      for (const std::string& subkey : subkeys) {
+        const std::string path = key + "\\" + subkey;
+        TRegistry button(view);
+        button.SetRootKey(root);
+        button.SetReadOnly(true);
+        if (!button.OpenKey(path, false) || !button.ValueExists("ButtonText")) continue;
+        try {
+          if (button.ReadString("ButtonText") == text) reader.DeleteKey(path);
+        } catch (const ERegistryException&) {
+          // No text: no button.
+        }
+      }
+    });
+    return result;
+  }
+  if (subkeys.empty()) return result;
   TRegistry reg(view);
   reg.SetRootKey(root);
   for (const std::string& subkey : subkeys) {
@@ -123,7 +177,10 @@ bool WriteStringValue(RegKey root, const std::string& key, const std::string& na
   bool result = true;
   TRegistry reg(view);
   reg.SetRootKey(root);
-  if (!reg.OpenKey(key, false)) return false;
+  if (!reg.OpenKey(key, false)) {
+    RecordRefusal(reg, root, key, view, [&](TRegistry& reader) { reader.WriteString(name, value); });
+    return false;
+  }
   try {
     reg.WriteString(name, value);
   } catch (const ERegistryException&) {

@@ -5,6 +5,7 @@
 // empty text and leaves the caller's list as it was.
 #pragma once
 
+#include <functional>
 #include <string>
 
 #include "services/Registry.h"
@@ -38,6 +39,13 @@ bool DeleteUserKey(const std::string& key);
 // A folder of the current user's "Shell Folders" key; raises ERegistryException when the value
 // is not text.
 std::string GetShellFolder(const std::string& name);
+
+// For a routine whose TRegistry `denied` could not open `key` because the caller may only read it (a
+// machine key for a standard user): runs `would`, the routine's own steps, as a dry run on the key
+// opened for reading, and records what they would have changed as refused. Only while someone
+// records changes.
+void RecordRefusal(const TRegistry& denied, RegKey root, const std::string& key, TRegView view,
+                   const std::function<void(TRegistry& reader)>& would);
 
 // Deletes the values of `key` whose data names a script, an HTML application or the registry
 // editor (the hijack cleaner).

@@ -113,17 +113,21 @@ bool TRegistry::OpenKey(const std::string& key, bool canCreate) {
     const TChange made{TChange::TKind::Key, root_, view_, path, "", kNone, ""};
     if (DryRun()) {
       RecordChange(made);
+      lastOpenError_ = error;
       return false;
     }
     error = Registry().CreateKeyEx(base, rest.c_str(), Access(), &opened);
     if (error == platform::kErrorSuccess) RecordChange(made);
   }
+  lastOpenError_ = error;
   if (error != platform::kErrorSuccess) return false;
   CloseKey();
   current_ = opened;
   path_ = std::move(path);
   return true;
 }
+
+std::string TRegistry::DataText(const std::string& name) { return current_ == 0 ? kNone : ValueText(current_, name); }
 
 bool TRegistry::ValueExists(const std::string& name) {
   std::uint32_t type = 0;

@@ -68,7 +68,16 @@ class TRegistry {
   bool OpenKey(const std::string& key, bool canCreate);
   void CloseKey();
 
+  // Opens keys for reading only from now on, so that a key the caller may not change still opens;
+  // for saying what a refused change would have been. Nothing may be changed through it.
+  void SetReadOnly(bool readOnly) { readOnly_ = readOnly; }
+  // Why the last OpenKey failed: the platform's error code (kErrorAccessDenied for a key the caller
+  // may only read), kErrorSuccess after one that opened.
+  long LastOpenError() const { return lastOpenError_; }
+
   bool ValueExists(const std::string& name);
+  // The value's data as REGEDIT4 writes it ("text", dword:...); "-" when there is no such value.
+  std::string DataText(const std::string& name);
   // The value's text up to its first NUL; empty for a missing or zero-length value. Raises for a
   // value that is not REG_SZ or REG_EXPAND_SZ, or whose data cannot be read.
   std::string ReadString(const std::string& name);
@@ -90,9 +99,13 @@ class TRegistry {
   void GetNames(TStrings& list, bool keys);
 
   // Every right the object asks for: all access, in its view.
-  std::uint32_t Access() const { return platform::kKeyAllAccess | static_cast<std::uint32_t>(view_); }
+  std::uint32_t Access() const {
+    return (readOnly_ ? platform::kKeyRead : platform::kKeyAllAccess) | static_cast<std::uint32_t>(view_);
+  }
 
   TRegView view_ = TRegView::Default;
+  bool readOnly_ = false;
+  long lastOpenError_ = 0;
   RegKey root_ = platform::kHkeyCurrentUser;
   RegKey current_ = 0;
   std::string path_;

@@ -180,6 +180,26 @@ TEST_P(RepairTest, StandardUserRepairsOwnSettingsOnly) {
   ExpectRoot(kHkeyLocalMachine, *hijacked);
 }
 
+// For a standard user every change the repair would make on the machine is refused, and reported as
+// refused: exactly the machine's part of what an administrator's run would change.
+TEST_P(RepairTest, StandardUsersRefusedChangesAreTheMachinesPart) {
+  nqtest::LoadFixture(reg(), "hijacked-profile.reg");
+  nq::TChanges machine;
+  for (nq::TChange change : nq::RepairBrowserSettings(true, true)) {
+    if (change.root != kHkeyLocalMachine) continue;
+    change.refused = true;
+    machine.push_back(change);
+  }
+  ASSERT_FALSE(machine.empty());
+  if (const std::string why = backend().SetReadOnly(kHkeyLocalMachine); !why.empty()) GTEST_SKIP() << why;
+
+  nq::TChanges refused, done;
+  for (const nq::TChange& change : nq::RepairBrowserSettings(true)) (change.refused ? refused : done).push_back(change);
+  EXPECT_EQ(refused, machine);
+  EXPECT_TRUE(std::none_of(done.begin(), done.end(), [](const nq::TChange& c) { return c.root == kHkeyLocalMachine; }));
+  EXPECT_FALSE(done.empty()) << "the user's own settings are repaired";
+}
+
 // Registries on which the repair, cleaner included, has nothing to do: afterwards they hold exactly
 // what they held before, and the report is shown all the same.
 TEST_P(RepairTest, LeavesAloneWhatIsNotItsBusiness) {
