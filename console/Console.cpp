@@ -1,0 +1,322 @@
+#include "console/Console.h"
+
+#include <algorithm>
+#include <stdexcept>
+
+#include "entries/Entries.h"
+#include "privacy/Cookies.h"
+#include "privacy/TraceCleaner.h"
+#include "repair/Repair.h"
+
+#ifndef NQ_VERSION
+#define NQ_VERSION "1.4"
+#endif
+
+namespace nq::console {
+namespace {
+
+// A command line that makes no sense: one line saying why, then the usage.
+class EUsage : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+// The lists, by the words the command line names them with: the plural for "list", the singular
+// for "delete" and for the kind column of the output. Cookies are files, not registry entries.
+struct TKindWords {
+  const char* list;
+  const char* one;
+  TListKind kind;  // lkNone for cookies
+};
+
+constexpr TKindWords kKinds[] = {
+    {"startup", "startup", lkStartup},
+    {"context-menu", "context-menu", lkContextMenu},
+    {"toolbar", "toolbar", lkToolbarButton},
+    {"typed-urls", "typed-url", lkTypedAddress},
+    {"cookies", "cookie", lkNone},
+};
+
+const TKindWords* KindByList(const std::string& word) {
+  for (const TKindWords& k : kKinds) {
+    if (word == k.list) return &k;
+  }
+  return nullptr;
+}
+
+const TKindWords* KindByOne(const std::string& word) {
+  for (const TKindWords& k : kKinds) {
+    if (word == k.one) return &k;
+  }
+  return nullptr;
+}
+
+// A text in one tab-separated field: control characters (a tab, a line end) as \xNN, so that every
+// entry stays on one line and every field between its tabs. Backslashes stay as they are: paths
+// read as paths.
+std::string Field(const std::string& text) {
+  static const char kHex[] = "0123456789ABCDEF";
+  std::string out;
+  out.reserve(text.size());
+  for (const char c : text) {
+    const auto u = static_cast<unsigned char>(c);
+    if (u < 0x20 || u == 0x7F) {
+      out += "\\x";
+      out += kHex[u >> 4];
+      out += kHex[u & 15];
+    } else {
+      out += c;
+    }
+  }
+  return out;
+}
+
+// A JSON string, UTF-8 passed through.
+std::string Json(const std::string& text) {
+  static const char kHex[] = "0123456789abcdef";
+  std::string out = "\"";
+  for (const char c : text) {
+    const auto u = static_cast<unsigned char>(c);
+    if (c == '"' || c == '\\') {
+      out += '\\';
+      out += c;
+    } else if (c == '\n') {
+      out += "\\n";
+    } else if (c == '\r') {
+      out += "\\r";
+    } else if (c == '\t') {
+      out += "\\t";
+    } else if (u < 0x20) {
+      out += "\\u00";
+      out += kHex[u >> 4];
+      out += kHex[u & 15];
+    } else {
+      out += c;
+    }
+  }
+  return out + "\"";
+}
+
+struct TEntry {
+  const char* kind;
+  std::string name;
+  std::string detail;
+};
+
+// What the window's list of that kind shows, in its order, with what its detail line shows.
+void AppendEntries(const TKindWords& words, std::vector<TEntry>& entries) {
+  if (words.kind == lkNone) {
+    for (TCookieFile& file : ListCookieFiles(CookieFolder())) {
+      entries.push_back({words.one, std::move(file.name), std::move(file.site)});
+    }
+    return;
+  }
+  for (std::string& name : ListEntries(words.kind)) {
+    std::string detail = EntryDetail(words.kind, name);
+    entries.push_back({words.one, std::move(name), std::move(detail)});
+  }
+}
+
+const char* KindWord(TChange::TKind kind) {
+  switch (kind) {
+    case TChange::TKind::Key: return "key";
+    case TChange::TKind::Value: return "value";
+    case TChange::TKind::File: return "file";
+    case TChange::TKind::CacheEntry: return "cache-entry";
+    case TChange::TKind::RecycleBin: return "recycle-bin";
+    case TChange::TKind::History: return "history";
+  }
+  return "?";
+}
+
+// One change a line: what, where, the value's name, before, after ("-" for none).
+void PrintChange(std::ostream& out, const TChange& change) {
+  out << KindWord(change.kind) << '\t' << Field(ChangeWhere(change)) << '\t' << Field(change.name) << '\t'
+      << Field(change.before) << '\t' << Field(change.after) << '\n';
+}
+
+// The changes that took effect (or would) on `out`, those refused on `err`.
+int Report(const TChanges& changes, std::ostream& out, std::ostream& err) {
+  bool refused = false;
+  for (const TChange& change : changes) {
+    if (change.refused) {
+      err << "refused\t";
+      PrintChange(err, change);
+      refused = true;
+    } else {
+      PrintChange(out, change);
+    }
+  }
+  return refused ? kExitRefused : kExitDone;
+}
+
+struct TOptions {
+  std::vector<std::string> words;  // the command and its operands
+  bool dryRun = false;
+  bool keepStartup = false;
+  bool json = false;
+};
+
+TOptions Parse(const std::vector<std::string>& args) {
+  TOptions options;
+  for (const std::string& arg : args) {
+    if (arg == "--dry-run") {
+      options.dryRun = true;
+    } else if (arg == "--keep-startup") {
+      options.keepStartup = true;
+    } else if (arg == "--json") {
+      options.json = true;
+    } else if (arg.size() > 1 && arg[0] == '-' && arg != "--help" && arg != "--version") {
+      throw EUsage("unknown option " + arg);
+    } else {
+      options.words.push_back(arg);
+    }
+  }
+  if (options.words.empty()) throw EUsage("no command given");
+  const std::string& command = options.words.front();
+  if (options.json && command != "list") throw EUsage("--json goes with list only");
+  if (options.keepStartup && command != "repair") throw EUsage("--keep-startup goes with repair only");
+  if (options.dryRun && (command == "list" || command == "--help" || command == "--version")) {
+    throw EUsage("--dry-run goes with a command that changes something");
+  }
+  return options;
+}
+
+void ExpectOperands(const TOptions& options, std::size_t count) {
+  if (options.words.size() - 1 != count) {
+    throw EUsage(options.words.front() + ": " + (count == 0 ? "takes no operand" : "takes one operand"));
+  }
+}
+
+int List(const TOptions& options, std::ostream& out) {
+  ExpectOperands(options, 1);
+  const std::string& which = options.words[1];
+  std::vector<TEntry> entries;
+  if (which == "all") {
+    for (const TKindWords& words : kKinds) AppendEntries(words, entries);
+  } else if (const TKindWords* words = KindByList(which)) {
+    AppendEntries(*words, entries);
+  } else {
+    throw EUsage("list: unknown list " + which);
+  }
+  if (options.json) {
+    out << '[';
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+      out << (i ? ",\n " : "\n ") << "{\"kind\": " << Json(entries[i].kind) << ", \"name\": " << Json(entries[i].name)
+          << ", \"detail\": " << Json(entries[i].detail) << '}';
+    }
+    out << (entries.empty() ? "]\n" : "\n]\n");
+  } else {
+    for (const TEntry& e : entries) out << e.kind << '\t' << Field(e.name) << '\t' << Field(e.detail) << '\n';
+  }
+  return kExitDone;
+}
+
+TChanges DeleteCookies(const std::vector<std::string>& names, bool dryRun) {
+  const std::string folder = CookieFolder();
+  const std::vector<TCookieFile> files = ListCookieFiles(folder);
+  std::vector<TCookieFile> chosen;
+  for (const std::string& name : names) {
+    const auto file = std::find_if(files.begin(), files.end(), [&](const TCookieFile& f) { return f.name == name; });
+    if (file == files.end()) throw EUsage("delete: no cookie file named " + name);
+    chosen.push_back(*file);
+  }
+  // As the window does, but without the shell's question: a script has nobody to answer it.
+  return RecycleCookieFiles(folder, chosen, false, dryRun).changes;
+}
+
+TChanges DeleteEntries(TListKind kind, const char* word, const std::vector<std::string>& names, bool dryRun) {
+  // Every name is checked before anything goes: a mistyped one changes nothing at all. A name
+  // given twice must be listed twice, as two Deletes in the window need two entries.
+  TStrings entries = ListEntries(kind);
+  for (const std::string& name : names) {
+    const auto found = std::find(entries.begin(), entries.end(), name);
+    if (found == entries.end()) throw EUsage(std::string("delete: no ") + word + " entry named " + name);
+    entries.erase(found);
+  }
+  TChanges changes;
+  for (const std::string& name : names) {
+    TOutcome outcome = DeleteEntry(kind, name, dryRun);
+    changes.insert(changes.end(), outcome.changes.begin(), outcome.changes.end());
+  }
+  return changes;
+}
+
+int Delete(const TOptions& options, std::ostream& out, std::ostream& err) {
+  if (options.words.size() < 2) throw EUsage("delete: which list?");
+  const TKindWords* words = KindByOne(options.words[1]);
+  if (words == nullptr) throw EUsage("delete: unknown list " + options.words[1]);
+  const std::vector<std::string> names(options.words.begin() + 2, options.words.end());
+  if (names.empty()) throw EUsage("delete: no NAME given");
+  const TChanges changes = words->kind == lkNone ? DeleteCookies(names, options.dryRun)
+                                                 : DeleteEntries(words->kind, words->one, names, options.dryRun);
+  return Report(changes, out, err);
+}
+
+int Dispatch(const TOptions& options, std::ostream& out, std::ostream& err) {
+  const std::string& command = options.words.front();
+  if (command == "--help") {
+    ExpectOperands(options, 0);
+    out << Usage();
+    return kExitDone;
+  }
+  if (command == "--version") {
+    ExpectOperands(options, 0);
+    out << "norvanec " << NQ_VERSION << '\n';
+    return kExitDone;
+  }
+  if (command == "list") return List(options, out);
+  if (command == "delete") return Delete(options, out, err);
+  if (command == "repair") {
+    ExpectOperands(options, 0);
+    return Report(RepairBrowserSettings(!options.keepStartup, options.dryRun), out, err);
+  }
+  if (command == "erase-tracks") {
+    ExpectOperands(options, 0);
+    return Report(EraseTracks(options.dryRun).changes, out, err);
+  }
+  if (command == "clean-typed-urls") {
+    ExpectOperands(options, 0);
+    return Report(ClearTypedAddresses(options.dryRun).changes, out, err);
+  }
+  throw EUsage("unknown command " + command);
+}
+
+}  // namespace
+
+std::string Usage() {
+  return "usage: norvanec list startup|context-menu|toolbar|typed-urls|cookies|all [--json]\n"
+         "       norvanec repair [--keep-startup] [--dry-run]\n"
+         "       norvanec erase-tracks [--dry-run]\n"
+         "       norvanec clean-typed-urls [--dry-run]\n"
+         "       norvanec delete startup|context-menu|toolbar|typed-url|cookie NAME... [--dry-run]\n"
+         "       norvanec --help | --version\n"
+         "list prints one entry a line: kind, name and detail, separated by tabs (control characters\n"
+         "in a text as \\xNN); --json prints them as one JSON array. The other commands\n"
+         "print one change a line: what (key, value, file, ...), where, the value's name, the data\n"
+         "before and after, '-' for none; with --dry-run nothing changes and they print what would.\n"
+         "Changes the system refused go to stderr. Exit codes: 0 done, 1 some changes refused,\n"
+         "2 bad usage, 3 an unexpected error.\n";
+}
+
+int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+  try {
+    const int code = Dispatch(Parse(args), out, err);
+    out.flush();
+    return code;
+  } catch (const EUsage& e) {
+    err << "norvanec: " << e.what() << '\n' << Usage();
+    return kExitUsage;
+  } catch (const std::exception& e) {
+    // One line, whatever the text: the platform's messages may end in a line break.
+    std::string message = e.what();
+    while (!message.empty() && (message.back() == '\n' || message.back() == '\r' || message.back() == '.')) {
+      message.pop_back();
+    }
+    std::replace_if(message.begin(), message.end(), [](char c) { return c == '\n' || c == '\r'; }, ' ');
+    err << "norvanec: " << message << '\n';
+    return kExitError;
+  }
+}
+
+}  // namespace nq::console

@@ -1,0 +1,347 @@
+// norvanec on each registry back end (the substitute; under Windows and Wine also the real registry,
+// redirected), with the other substitutes for files, shell, cache and history: what it prints, what
+// it changes, and its exit codes.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "app/MainForm.h"
+#include "console/Console.h"
+#include "platform/RegFile.h"
+#include "services/Registry.h"
+#include "tests/support/ChangeSet.h"
+#include "tests/support/Registry.h"
+#include "tests/support/RegistryBackends.h"
+#include "tests/support/ShellFixture.h"
+#include "ui/headless/ScriptedDialogs.h"
+
+namespace nqtest {
+namespace {
+
+using platform::kHkeyCurrentUser;
+using platform::kHkeyLocalMachine;
+using Lines = std::vector<std::string>;
+
+constexpr const char* kShellFolders = "\\Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
+
+struct Result {
+  int code;
+  std::string out;
+  std::string err;
+};
+
+Lines SplitLines(const std::string& text) {
+  Lines lines;
+  std::istringstream in(text);
+  for (std::string line; std::getline(in, line);) lines.push_back(line);
+  return lines;
+}
+
+Lines SplitFields(const std::string& line) {
+  Lines fields(1);
+  for (const char c : line) {
+    if (c == '\t') {
+      fields.emplace_back();
+    } else {
+      fields.back() += c;
+    }
+  }
+  return fields;
+}
+
+// The registry changes a run printed, read back into the journal's form.
+nq::TChanges ParseChanges(const std::string& text) {
+  nq::TChanges changes;
+  for (const std::string& line : SplitLines(text)) {
+    Lines f = SplitFields(line);
+    if (f.size() != 5 || (f[0] != "key" && f[0] != "value")) continue;
+    nq::TChange c;
+    c.kind = f[0] == "key" ? nq::TChange::TKind::Key : nq::TChange::TKind::Value;
+    std::string where = f[1];
+    const std::string suffix = " [32-bit]";
+    if (where.size() > suffix.size() && where.compare(where.size() - suffix.size(), suffix.size(), suffix) == 0) {
+      c.view = nq::TRegView::Key32;
+      where.resize(where.size() - suffix.size());
+    }
+    const std::size_t slash = where.find('\\');
+    const std::string root = where.substr(0, slash);
+    c.root = root == "HKEY_CURRENT_USER" ? kHkeyCurrentUser : root == "HKEY_LOCAL_MACHINE" ? kHkeyLocalMachine
+                                                                                             : platform::kHkeyClassesRoot;
+    c.path = slash == std::string::npos ? std::string() : where.substr(slash + 1);
+    c.name = f[2];
+    c.before = f[3];
+    c.after = f[4];
+    changes.push_back(c);
+  }
+  return changes;
+}
+
+class ConsoleTest : public RegistryBackendTest {
+ protected:
+  void SetUp() override {
+    RegistryBackendTest::SetUp();
+    previousDialogs_ = ui::SetDialogs(&dialogs_);
+  }
+  void TearDown() override {
+    ui::SetDialogs(previousDialogs_);
+    RegistryBackendTest::TearDown();
+  }
+
+  Result Run(const Lines& args) {
+    std::ostringstream out, err;
+    const int code = nq::console::Run(args, out, err);
+    return {code, out.str(), err.str()};
+  }
+  std::string Registry() {
+    return platform::DumpRegText(reg(), kHkeyCurrentUser, "", platform::RegValueOrder::kByName) +
+           platform::DumpRegText(reg(), kHkeyLocalMachine, "", platform::RegValueOrder::kByName);
+  }
+  void PointCookiesAt(const std::string& relative) {
+    tree_.MakeFolder(relative);
+    nq::TRegistry reg;
+    ASSERT_TRUE(reg.OpenKey(kShellFolders, true));
+    reg.WriteString("Cookies", tree_.Path(relative));
+  }
+  void WriteCookie(const std::string& name, const std::string& site) {
+    tree_.WriteFile("Cookies\\" + name, "id\n42\n" + site + "\n1536\n");
+  }
+
+  SimBackEnds sim_;
+  FileTree& tree_ = sim_.tree;
+  ui::ScriptedDialogs dialogs_;
+
+ private:
+  ui::IDialogs* previousDialogs_ = nullptr;
+};
+
+// The preview and the real run are one computation: a dry run changes nothing, prints what the run
+// then prints, and that is exactly the difference between the registry before and after.
+TEST_P(ConsoleTest, RepairDryRunPrintsWhatTheRunDoes) {
+  LoadFixture(reg(), "hijacked-profile.reg");
+  const std::string before = Registry();
+  const Result preview = Run({"repair", "--dry-run"});
+  EXPECT_EQ(preview.code, nq::console::kExitDone) << preview.err;
+  EXPECT_EQ(Registry(), before);
+  EXPECT_NE(preview.out.find("value\tHKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows\\CurrentVersion\\Run [32-bit]"
+                             "\tHelper32\t\"wscript.exe C:\\\\ProgramData\\\\Portal\\\\helper.vbs\"\t-\n"),
+            std::string::npos)
+      << preview.out;
+
+  const Result run = Run({"repair"});
+  EXPECT_EQ(run.code, nq::console::kExitDone) << run.err;
+  EXPECT_EQ(run.out, preview.out);
+  EXPECT_EQ(run.err, "");
+  std::string mismatch;
+  EXPECT_EQ(ApplyChanges(FactsOfDump(before), ParseChanges(run.out), &mismatch), FactsOfDump(Registry()));
+  EXPECT_EQ(mismatch, "");
+  EXPECT_EQ(Run({"repair"}).out, "") << "nothing left to do";
+}
+
+TEST_P(ConsoleTest, KeepStartupLeavesTheStartupKeys) {
+  LoadFixture(reg(), "hijacked-profile.reg");
+  const Result run = Run({"repair", "--keep-startup"});
+  EXPECT_EQ(run.code, nq::console::kExitDone);
+  EXPECT_EQ(run.out.find("\\Run"), std::string::npos) << run.out;
+  EXPECT_NE(run.out.find("SearchAssistant"), std::string::npos);
+}
+
+// "list all" shows what the window's lists show for the same profile, in the same order, with what
+// their detail lines show: the 32-bit view's entries and names beyond ASCII among them.
+TEST_P(ConsoleTest, ListAllShowsWhatTheWindowShows) {
+  LoadFixture(reg(), "hijacked-profile.reg");
+  LoadReg(reg(),
+          "[HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\Run]\n"
+          "\"Обновление\"=\"C:\\\\Программы\\\\update.exe\"\n"
+          "[HKEY_CURRENT_USER\\Software\\Microsoft\\Internet Explorer\\TypedURLs]\n"
+          "\"url9\"=\"http://президент.рф/\"\n");
+  PointCookiesAt("Cookies");
+  WriteCookie("user@тест[1].txt", "тест.example/");
+  WriteCookie("user@abcd[1].txt", "abcd.example/");
+
+  nq::TMainForm form;
+  Lines expected;
+  const struct {
+    const char* kind;
+    int section, item;
+  } lists[] = {{"startup", nq::TMainForm::secNorvane, 1},
+               {"context-menu", nq::TMainForm::secNorvane, 2},
+               {"toolbar", nq::TMainForm::secNorvane, 3},
+               {"typed-url", nq::TMainForm::secPrivacy, 1}};
+  for (const auto& list : lists) {
+    form.fcBar.ClickItem(list.section, list.item);
+    for (int i = 0; i < form.Listbox.Count(); ++i) {
+      form.Listbox.UserSelect(i);
+      // The detail line of a typed address stays empty.
+      expected.push_back(std::string(list.kind) + "\t" + form.Listbox.Items()[i] + "\t" + form.lblDate.Caption());
+    }
+  }
+  form.fcBar.ClickItem(nq::TMainForm::secPrivacy, 2);
+  for (const ui::TListItem& row : form.ListView.Items) {
+    expected.push_back("cookie\t" + row.Caption + "\t" + row.SubItems.at(0));
+  }
+
+  const Result list = Run({"list", "all"});
+  EXPECT_EQ(list.code, nq::console::kExitDone) << list.err;
+  EXPECT_EQ(SplitLines(list.out), expected);
+  for (const char* shown : {"startup\tHelper32\twscript.exe C:\\ProgramData\\Portal\\helper.vbs",
+                            "startup\tОбновление\tC:\\Программы\\update.exe",
+                            "toolbar\tPortal Search\tC:\\Program Files (x86)\\Portal\\portal.exe",
+                            "typed-url\thttp://президент.рф/\t", "cookie\tuser@тест[1].txt\tтест.example/"}) {
+    EXPECT_NE(list.out.find(std::string(shown) + "\n"), std::string::npos) << shown;
+  }
+}
+
+TEST_P(ConsoleTest, ListAsJson) {
+  LoadReg(reg(),
+          "[HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\Run]\n"
+          "\"a \\\"quoted\\\" name\"=\"C:\\\\x.exe\tnext\"\n"
+          "\"Запуск\"=\"y.exe\"\n");
+  const Result list = Run({"list", "startup", "--json"});
+  EXPECT_EQ(list.code, nq::console::kExitDone);
+  const std::string quoted = "{\"kind\": \"startup\", \"name\": \"a \\\"quoted\\\" name\", \"detail\": \"C:\\\\x.exe\\tnext\"}";
+  const std::string cyrillic = "{\"kind\": \"startup\", \"name\": \"Запуск\", \"detail\": \"y.exe\"}";
+  // Wine lists values by name, Windows and the substitute in creation order.
+  EXPECT_TRUE(list.out == "[\n " + quoted + ",\n " + cyrillic + "\n]\n" ||
+              list.out == "[\n " + cyrillic + ",\n " + quoted + "\n]\n")
+      << list.out;
+  EXPECT_EQ(Run({"list", "context-menu", "--json"}).out, "[]\n");
+}
+
+TEST_P(ConsoleTest, DeleteByNameAndDryRun) {
+  LoadReg(reg(),
+          "[HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\Run]\n"
+          "\"Запуск\"=\"cu.exe\"\n"
+          "\"Keep\"=\"keep.exe\"\n"
+          "[HKEY_LOCAL_MACHINE\\Software\\Wow6432Node\\Microsoft\\Windows\\CurrentVersion\\Run]\n"
+          "\"Запуск\"=\"lm32.exe\"\n");
+  const std::string before = Registry();
+  const Result preview = Run({"delete", "startup", "Запуск", "--dry-run"});
+  EXPECT_EQ(preview.code, nq::console::kExitDone);
+  EXPECT_EQ(Registry(), before);
+  const std::string first =
+      "value\tHKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\Run\tЗапуск\t\"cu.exe\"\t-\n";
+  EXPECT_EQ(preview.out, first);
+
+  // The name twice: the first key in lookup order that holds it, then the next, as two Deletes.
+  const Result run = Run({"delete", "startup", "Запуск", "Запуск"});
+  EXPECT_EQ(run.code, nq::console::kExitDone) << run.err;
+  EXPECT_EQ(run.out, first +
+                         "value\tHKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows\\CurrentVersion\\Run [32-bit]"
+                         "\tЗапуск\t\"lm32.exe\"\t-\n");
+  EXPECT_EQ(Run({"list", "startup"}).out, "startup\tKeep\tkeep.exe\n");
+}
+
+// A cookie goes to the Recycle Bin as in the window, but without the shell's question; a name the
+// code page cannot carry is previewed and deleted whole.
+TEST_P(ConsoleTest, DeleteCookie) {
+  PointCookiesAt("Cookies");
+  WriteCookie("user@тест[1].txt", "тест.example/");
+  WriteCookie("user@abcd[1].txt", "abcd.example/");
+  const Result preview = Run({"delete", "cookie", "user@тест[1].txt", "--dry-run"});
+  EXPECT_EQ(preview.code, nq::console::kExitDone) << preview.err;
+  EXPECT_EQ(preview.out, "file\t" + tree_.Path("Cookies\\user@тест[1].txt") + "\t\tfile\tRecycle Bin\n");
+  EXPECT_TRUE(tree_.Exists("Cookies\\user@тест[1].txt"));
+  EXPECT_TRUE(sim_.shell.fileOperations.empty());
+
+  const Result run = Run({"delete", "cookie", "user@тест[1].txt"});
+  EXPECT_EQ(run.code, nq::console::kExitDone) << run.err;
+  EXPECT_EQ(run.out, preview.out);
+  EXPECT_FALSE(tree_.Exists("Cookies\\user@тест[1].txt"));
+  EXPECT_TRUE(tree_.Exists("Cookies\\user@abcd[1].txt"));
+  ASSERT_EQ(sim_.shell.fileOperations.size(), 1u);
+  EXPECT_EQ(sim_.shell.fileOperations[0].flags, platform::kFofAllowUndo | platform::kFofNoConfirmation);
+  EXPECT_EQ(sim_.shell.recycleConfirmations, 0);
+}
+
+TEST_P(ConsoleTest, EraseTracksDryRunChangesNothing) {
+  LoadFixture(reg(), "trace-profile.reg");
+  tree_.WriteFile("Recent\\Letter.doc.lnk", "L");
+  nq::TRegistry folders;
+  ASSERT_TRUE(folders.OpenKey(kShellFolders, true));
+  folders.WriteString("Recent", tree_.Path("Recent"));
+  const std::string before = Registry();
+  const Result preview = Run({"erase-tracks", "--dry-run"});
+  EXPECT_EQ(preview.code, nq::console::kExitDone) << preview.err;
+  EXPECT_EQ(Registry(), before);
+  EXPECT_TRUE(tree_.Exists("Recent\\Letter.doc.lnk"));
+  EXPECT_TRUE(sim_.shell.fileOperations.empty());
+  EXPECT_EQ(sim_.history.Clears(), 0);
+  EXPECT_TRUE(sim_.shell.recycleBinEmptied.empty());
+  EXPECT_NE(preview.out.find("file\t" + tree_.Path("Recent\\Letter.doc.lnk") + "\t\tfile\t-\n"), std::string::npos);
+  EXPECT_NE(preview.out.find("history\tURL history\t\tany\tempty\n"), std::string::npos);
+}
+
+TEST_P(ConsoleTest, BadCommandLinesChangeNothing) {
+  LoadReg(reg(), "[HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\Run]\n\"Real\"=\"real.exe\"\n");
+  const std::string before = Registry();
+  const Lines bad[] = {
+      {},
+      {"frobnicate"},
+      {"list"},
+      {"list", "everything"},
+      {"list", "all", "extra"},
+      {"list", "all", "--dry-run"},
+      {"delete"},
+      {"delete", "startup"},
+      {"delete", "nothing", "x"},
+      {"delete", "startup", "NoSuchEntry"},
+      {"delete", "startup", "Real", "NoSuchEntry"},
+      {"delete", "startup", "Real", "Real"},
+      {"delete", "cookie", "none.txt"},
+      {"repair", "--json"},
+      {"repair", "--frobnicate"},
+      {"erase-tracks", "now"},
+      {"list", "startup", "--keep-startup"},
+  };
+  for (const Lines& args : bad) {
+    std::string line;
+    for (const std::string& a : args) line += a + " ";
+    SCOPED_TRACE(line);
+    const Result r = Run(args);
+    EXPECT_EQ(r.code, nq::console::kExitUsage);
+    EXPECT_EQ(r.out, "");
+    const Lines err = SplitLines(r.err);
+    ASSERT_FALSE(err.empty());
+    EXPECT_EQ(err[0].rfind("norvanec: ", 0), 0u);
+    EXPECT_EQ(r.err.substr(err[0].size() + 1), nq::console::Usage()) << "one line, then the usage";
+    EXPECT_EQ(Registry(), before);
+  }
+}
+
+TEST_P(ConsoleTest, HelpAndVersion) {
+  EXPECT_EQ(Run({"--version"}).out, "norvanec 1.4\n");
+  const Result help = Run({"--help"});
+  EXPECT_EQ(help.code, nq::console::kExitDone);
+  EXPECT_EQ(help.out, nq::console::Usage());
+}
+
+// A standard user: the machine's changes are refused and said so on stderr, the user's own are made.
+TEST_P(ConsoleTest, RefusedChangesGiveExitCodeOne) {
+  LoadFixture(reg(), "hijacked-profile.reg");
+  if (const std::string why = backend().SetReadOnly(kHkeyLocalMachine); !why.empty()) GTEST_SKIP() << why;
+  const Result run = Run({"repair"});
+  EXPECT_EQ(run.code, nq::console::kExitRefused);
+  EXPECT_NE(run.err.find("refused\tvalue\tHKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows\\CurrentVersion\\Run [32-bit]"
+                         "\tHelper32\t"),
+            std::string::npos)
+      << run.err;
+  EXPECT_EQ(run.out.find("HKEY_LOCAL_MACHINE"), std::string::npos);
+  EXPECT_NE(run.out.find("HKEY_CURRENT_USER"), std::string::npos);
+  EXPECT_EQ(Run({"repair", "--dry-run"}).code, nq::console::kExitRefused) << "the preview knows it too";
+}
+
+TEST_P(ConsoleTest, UnexpectedErrorGivesExitCodeThree) {
+  LoadReg(reg(), std::string("[HKEY_CURRENT_USER") + kShellFolders + "]\n\"Cookies\"=dword:00000001\n");
+  const Result r = Run({"list", "cookies"});
+  EXPECT_EQ(r.code, nq::console::kExitError);
+  EXPECT_EQ(r.out, "");
+  EXPECT_EQ(r.err, "norvanec: Invalid data type for 'Cookies'\n");
+}
+
+INSTANTIATE_TEST_SUITE_P(Backends, ConsoleTest, ::testing::ValuesIn(RegistryBackends()), BackendName);
+
+}  // namespace
+}  // namespace nqtest
