@@ -9,8 +9,10 @@
 #include <cstdlib>
 #include <functional>
 #include <set>
+#include <sstream>
 
 #include "app/MainForm.h"
+#include "console/Console.h"
 #include "services/MainFunc.h"
 #include "tests/blast/Profile.h"
 #include "tests/blast/Snapshot.h"
@@ -333,6 +335,51 @@ class BlastRadius : public FileTreeTest, public ::testing::WithParamInterface<un
     }
   }
 
+  // Exactly what deleting the entry `text` of the list at navigation item (section, item) changes,
+  // read off the registry before.
+  std::set<std::string> ExpectedDeletion(int section, int item, const std::string& text, const RegistrySnapshot& b) {
+    std::set<std::string> out;
+    auto add = [&](Change::Kind k, const std::string& key, const std::string& value) {
+      out.insert(FoldName(Change{k, key, value}.Describe()));
+    };
+    if (item == 1 && section == 0) {
+      // The value of that name in the first startup key, in lookup order, that holds it.
+      for (const std::string& key : kStartupLookup) {
+        if (const ValueSnap* v = Value(b, key, text)) {
+          add(Change::ValueRemoved, b.at(FoldName(key)).path, v->name);
+          break;
+        }
+      }
+    } else if (item == 2) {
+      for (const auto& [folded, key] : b) {
+        if (Under(key.path, "HKCU\\" + kIe + "\\MenuExt\\" + text)) add(Change::KeyRemoved, key.path, "");
+      }
+    } else if (item == 3) {
+      // Every button key, in either view, whose text is exactly the entry's, with everything below it.
+      for (const auto& [folded, key] : b) {
+        for (const std::string& extensions : {kExtensions64, kExtensions32}) {
+          if (!Under(key.path, extensions) || key.path.size() == extensions.size() ||
+              key.path.find('\\', extensions.size() + 1) != std::string::npos) {
+            continue;
+          }
+          const ValueSnap* bt = Value(b, key.path, "ButtonText");
+          if (!bt || ShownText(*bt) != text) continue;
+          for (const auto& [f, below] : b) {
+            if (Under(below.path, key.path)) add(Change::KeyRemoved, below.path, "");
+          }
+        }
+      }
+    } else {
+      auto typed = b.find(FoldName("HKCU\\" + kIe + "\\TypedURLs"));
+      if (typed != b.end()) {
+        for (const auto& [folded, v] : typed->second.values) {
+          if (ShownText(v) == text) add(Change::ValueRemoved, typed->second.path, v.name);
+        }
+      }
+    }
+    return out;
+  }
+
   std::unique_ptr<nq::TMainForm> form_;
   ui::ScriptedDialogs dialogs_;
   ui::IDialogs* previousDialogs_ = nullptr;
@@ -412,49 +459,6 @@ TEST_P(BlastRadius, EachListDeletesOnlyTheSelectedEntry) {
     SCOPED_TRACE(kind.name);
     form_->fcBar.ClickItem(kind.section, kind.item);
     ASSERT_FALSE(form_->Listbox.Items().empty());
-    // Exactly what deleting the entry `text` changes, read off the registry before.
-    auto expect = [&](const std::string& text, const RegistrySnapshot& b) {
-      std::set<std::string> out;
-      auto add = [&](Change::Kind k, const std::string& key, const std::string& value) {
-        out.insert(FoldName(Change{k, key, value}.Describe()));
-      };
-      if (kind.item == 1 && kind.section == 0) {
-        // The value of that name in the first startup key, in lookup order, that holds it.
-        for (const std::string& key : kStartupLookup) {
-          if (const ValueSnap* v = Value(b, key, text)) {
-            add(Change::ValueRemoved, b.at(FoldName(key)).path, v->name);
-            break;
-          }
-        }
-      } else if (kind.item == 2) {
-        for (const auto& [folded, key] : b) {
-          if (Under(key.path, "HKCU\\" + kIe + "\\MenuExt\\" + text)) add(Change::KeyRemoved, key.path, "");
-        }
-      } else if (kind.item == 3) {
-        // Every button key, in either view, whose text is exactly the entry's, with everything below it.
-        for (const auto& [folded, key] : b) {
-          for (const std::string& extensions : {kExtensions64, kExtensions32}) {
-            if (!Under(key.path, extensions) || key.path.size() == extensions.size() ||
-                key.path.find('\\', extensions.size() + 1) != std::string::npos) {
-              continue;
-            }
-            const ValueSnap* bt = Value(b, key.path, "ButtonText");
-            if (!bt || ShownText(*bt) != text) continue;
-            for (const auto& [f, below] : b) {
-              if (Under(below.path, key.path)) add(Change::KeyRemoved, below.path, "");
-            }
-          }
-        }
-      } else {
-        auto typed = b.find(FoldName("HKCU\\" + kIe + "\\TypedURLs"));
-        if (typed != b.end()) {
-          for (const auto& [folded, v] : typed->second.values) {
-            if (ShownText(v) == text) add(Change::ValueRemoved, typed->second.path, v.name);
-          }
-        }
-      }
-      return out;
-    };
     // The named entry first, then every entry once, top to bottom, until the list is empty.
     for (int round = 0; round < 40 && form_->Listbox.Count() > 0; ++round) {
       const auto& items = form_->Listbox.Items();
@@ -469,7 +473,7 @@ TEST_P(BlastRadius, EachListDeletesOnlyTheSelectedEntry) {
       std::set<std::string> expected;
       const auto changes = Run([&] { form_->FlatSpeedButton1.Click(); }, [&](const Change& c, const RegistrySnapshot&) {
         return expected.count(FoldName(c.Describe())) == 1;
-      }, [&] { expected = expect(text, before_); });
+      }, [&] { expected = ExpectedDeletion(kind.section, kind.item, text, before_); });
       EXPECT_FALSE(expected.empty()) << "seed " << seed_ << ": listed, but not in the registry: " << text;
       EXPECT_EQ(changes.size(), expected.size()) << "seed " << seed_ << ": not all of " << text << " went";
       ExpectFilesUnchanged();
@@ -543,6 +547,85 @@ TEST_P(BlastRadius, WallpaperTouchesOnlyItsValue) {
   }
   EXPECT_EQ(Value(after_, toolbar, "backbitmapIE5"), nullptr);
   EXPECT_NE(Value(after_, toolbar, "backbitmapIE"), nullptr);
+}
+
+// ---- the console companion: each command changes exactly what its button changes
+
+int Console(const std::vector<std::string>& args) {
+  std::ostringstream out, err;
+  return nq::console::Run(args, out, err);
+}
+
+TEST_P(BlastRadius, ConsoleRepairChangesOnlyItsTargets) {
+  Run([&] { EXPECT_EQ(Console({"repair", "--dry-run"}), 0); }, [](const Change&, const RegistrySnapshot&) { return false; });
+  ExpectFilesUnchanged();
+  for (bool cleaner : {false, true}) {
+    SCOPED_TRACE(cleaner ? "with the cleaner" : "--keep-startup");
+    Run([&] { EXPECT_EQ(Console(cleaner ? std::vector<std::string>{"repair"} : std::vector<std::string>{"repair", "--keep-startup"}), 0); },
+        [&](const Change& c, const RegistrySnapshot&) { return RepairAllowed(c, cleaner); });
+    ExpectFilesUnchanged();
+    for (const Target& t : kRepairKeys) EXPECT_FALSE(KeyExists(after_, t.key)) << t.key;
+  }
+}
+
+TEST_P(BlastRadius, ConsoleDeleteChangesOnlyItsTargets) {
+  struct Case {
+    const char* kind;
+    int section, item;
+    std::string name;
+  };
+  const Case cases[] = {{"startup", 0, 1, kCyrillicStartup},
+                        {"context-menu", 0, 2, kCyrillicMenuItem},
+                        {"toolbar", 0, 3, kChineseButton},
+                        {"typed-url", 1, 1, kCyrillicAddress}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.kind);
+    Run([&] { EXPECT_EQ(Console({"delete", c.kind, c.name, "--dry-run"}), 0); },
+        [](const Change&, const RegistrySnapshot&) { return false; });
+    std::set<std::string> expected;
+    const auto changes = Run([&] { EXPECT_EQ(Console({"delete", c.kind, c.name}), 0); },
+                             [&](const Change& change, const RegistrySnapshot&) {
+                               return expected.count(FoldName(change.Describe())) == 1;
+                             },
+                             [&] { expected = ExpectedDeletion(c.section, c.item, c.name, before_); });
+    EXPECT_FALSE(expected.empty()) << "seed " << seed_ << ": " << c.name << " is not in the registry";
+    EXPECT_EQ(changes.size(), expected.size()) << "seed " << seed_;
+    ExpectFilesUnchanged();
+  }
+}
+
+TEST_P(BlastRadius, ConsoleCleanTypedUrlsAndEraseTracksChangeOnlyTheirTargets) {
+  Run([&] { EXPECT_EQ(Console({"clean-typed-urls"}), 0); }, [&](const Change& c, const RegistrySnapshot&) {
+    return c.kind == Change::ValueRemoved && SameKey(c.key, "HKCU\\" + kIe + "\\TypedURLs");
+  });
+  ExpectFilesUnchanged();
+  Run([&] { EXPECT_EQ(Console({"erase-tracks", "--dry-run"}), 0); }, [](const Change&, const RegistrySnapshot&) { return false; });
+  ExpectFilesUnchanged();
+  Run([&] { EXPECT_EQ(Console({"erase-tracks"}), 0); }, [&](const Change& c, const RegistrySnapshot&) {
+    if ((c.kind == Change::KeyRemoved || c.kind == Change::ValueRemoved) && Under(c.key, "HKCU\\" + kExplorer + "\\RecentDocs")) {
+      return true;
+    }
+    return c.kind == Change::ValueRemoved &&
+           (SameKey(c.key, "HKCU\\" + kExplorer + "\\RunMRU") || SameKey(c.key, "HKCU\\" + kExplorer + "\\ComDlg32\\OpenSaveMRU"));
+  });
+  for (const auto& [file, size] : filesBefore_) {
+    const std::string folded = FoldName(file);
+    const bool link = folded.rfind("RECENT/", 0) == 0 && folded.size() > 4 && folded.substr(folded.size() - 4) == ".LNK" &&
+                      size != static_cast<std::uintmax_t>(-1);
+    EXPECT_EQ(filesAfter_.count(file) == 0, link) << file;
+  }
+}
+
+TEST_P(BlastRadius, ConsoleCookieDeleteRecyclesOnlyThatFile) {
+  Run([&] { EXPECT_EQ(Console({"delete", "cookie", kCyrillicCookie, "--dry-run"}), 0); },
+      [](const Change&, const RegistrySnapshot&) { return false; });
+  ExpectFilesUnchanged();
+  Run([&] { EXPECT_EQ(Console({"delete", "cookie", kCyrillicCookie}), 0); },
+      [](const Change&, const RegistrySnapshot&) { return false; });
+  for (const auto& [file, size] : filesBefore_) {
+    EXPECT_EQ(filesAfter_.count(file) == 0, file == "Cookies/" + kCyrillicCookie) << file;
+  }
+  EXPECT_EQ(shell_.RecycledNames().size(), 1u);
 }
 
 INSTANTIATE_TEST_SUITE_P(Seeds, BlastRadius, ::testing::Values(1u, 2u, 3u));
