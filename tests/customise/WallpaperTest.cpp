@@ -52,16 +52,9 @@ class FolderShell final : public platform::IShell {
 
 // A file system that tells capitals from small letters when a file is opened by name, while its
 // directory search lists names as they are on disk (as Windows does in a case-sensitive folder).
-class CaseSensitiveFiles final : public platform::IFileSystem {
+class CaseSensitiveFiles final : public nqtest::ForwardingFileSystem {
  public:
-  explicit CaseSensitiveFiles(platform::IFileSystem& inner) : inner_(inner) {}
-  platform::SearchHandle FindFirst(const std::string& pattern, platform::FindData* data) override {
-    return inner_.FindFirst(pattern, data);
-  }
-  bool FindNext(platform::SearchHandle search, platform::FindData* data) override {
-    return inner_.FindNext(search, data);
-  }
-  void FindClose(platform::SearchHandle search) override { inner_.FindClose(search); }
+  using nqtest::ForwardingFileSystem::ForwardingFileSystem;
   bool ReadFilePrefix(const std::string& path, std::size_t maxBytes, std::string* bytes) override {
     return ExactName(path) && inner_.ReadFilePrefix(path, maxBytes, bytes);
   }
@@ -77,7 +70,6 @@ class CaseSensitiveFiles final : public platform::IFileSystem {
     return path.size() >= found.name.size() &&
            path.compare(path.size() - found.name.size(), found.name.size(), found.name) == 0;
   }
-  platform::IFileSystem& inner_;
 };
 
 std::vector<Backend> Backends() {

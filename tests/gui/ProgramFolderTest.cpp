@@ -22,6 +22,7 @@
 #include "platform/sim/SimRegistry.h"
 #include "platform/win32/Win32FileSystem.h"
 #include "platform/win32/Win32Shell.h"
+#include "tests/support/Installed.h"
 #include "tests/support/ShellFixture.h"
 #include "ui/headless/ScriptedDialogs.h"
 
@@ -51,19 +52,6 @@ class RecordingShell final : public platform::IShell {
 
  private:
   platform::Win32Shell real_;
-};
-
-template <typename Interface>
-class Installed {
- public:
-  Installed(Interface* backEnd, Interface* (*set)(Interface*)) : set_(set), previous_(set(backEnd)) {}
-  ~Installed() { set_(previous_); }
-  Installed(const Installed&) = delete;
-  Installed& operator=(const Installed&) = delete;
-
- private:
-  Interface* (*set_)(Interface*);
-  Interface* previous_;
 };
 
 fs::path OwnExecutable() {
@@ -121,13 +109,13 @@ TEST(ProgramFolder, FromInsideFindsHelpAndBitmaps) {
   if (std::getenv(kInsideVariable) == nullptr) GTEST_SKIP() << "runs in the copy the test above places";
   EXPECT_EQ(GetACP(), static_cast<UINT>(CP_UTF8));
   platform::SimRegistry registry;
-  Installed<platform::IRegistry> installedRegistry(&registry, &platform::SetRegistry);
+  Installed<platform::IRegistry> installedRegistry(registry);
   platform::Win32FileSystem files;
-  Installed<platform::IFileSystem> installedFiles(&files, &platform::SetFileSystem);
+  Installed<platform::IFileSystem> installedFiles(files);
   RecordingShell shell;
-  Installed<platform::IShell> installedShell(&shell, &platform::SetShell);
+  Installed<platform::IShell> installedShell(shell);
   ui::ScriptedDialogs dialogs;
-  Installed<ui::IDialogs> installedDialogs(&dialogs, &ui::SetDialogs);
+  Installed<ui::IDialogs> installedDialogs(dialogs);
 
   const std::string folder = "C:\\Программы\\Норване\\";
   EXPECT_EQ(shell.ModuleFolder(), folder);

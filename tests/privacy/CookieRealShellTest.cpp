@@ -15,6 +15,7 @@
 
 #include "app/MainForm.h"
 #include "services/Registry.h"
+#include "tests/support/Installed.h"
 #include "tests/support/ShellFixture.h"
 #include "ui/headless/ScriptedDialogs.h"
 
@@ -86,19 +87,6 @@ class ShellQuestionAnswerer {
   std::thread thread_;
 };
 
-template <typename Interface>
-class Installed {
- public:
-  Installed(Interface* backEnd, Interface* (*set)(Interface*)) : set_(set), previous_(set(backEnd)) {}
-  ~Installed() { set_(previous_); }
-  Installed(const Installed&) = delete;
-  Installed& operator=(const Installed&) = delete;
-
- private:
-  Interface* (*set_)(Interface*);
-  Interface* previous_;
-};
-
 std::set<std::string> NamesOf(const nq::TMainForm& form) {
   std::set<std::string> names;
   for (const ui::TListItem& row : form.ListView.Items) names.insert(row.Caption);
@@ -112,12 +100,12 @@ TEST(CookiePageOnTheRealShell, DeleteGoesAsFarAsTheUserLetsTheShellGo) {
 #ifdef _WIN32
   RegistryOverride override;  // first in, last out: nothing reaches the registry unredirected
   platform::Win32Registry registry;
-  Installed<platform::IRegistry> installedRegistry(&registry, &platform::SetRegistry);
+  Installed<platform::IRegistry> installedRegistry(registry);
   FileTree tree(Backend::Win32);
   platform::Win32Shell shell;
-  Installed<platform::IShell> installedShell(&shell, &platform::SetShell);
+  Installed<platform::IShell> installedShell(shell);
   ui::ScriptedDialogs dialogs;
-  Installed<ui::IDialogs> installedDialogs(&dialogs, &ui::SetDialogs);
+  Installed<ui::IDialogs> installedDialogs(dialogs);
 
   struct Case {
     const char* what;
@@ -169,12 +157,12 @@ TEST(CookiePageOnTheRealShell, NameBeyondAsciiIsListedWholeAndDeletedAlone) {
 #ifdef _WIN32
   RegistryOverride override;
   platform::Win32Registry registry;
-  Installed<platform::IRegistry> installedRegistry(&registry, &platform::SetRegistry);
+  Installed<platform::IRegistry> installedRegistry(registry);
   FileTree tree(Backend::Win32);
   platform::Win32Shell shell;
-  Installed<platform::IShell> installedShell(&shell, &platform::SetShell);
+  Installed<platform::IShell> installedShell(shell);
   ui::ScriptedDialogs dialogs;
-  Installed<ui::IDialogs> installedDialogs(&dialogs, &ui::SetDialogs);
+  Installed<ui::IDialogs> installedDialogs(dialogs);
 
   const std::string cyrillic = "user@тест[1].txt";
   for (const std::string& name : std::vector<std::string>{"user@abcd[1].txt", cyrillic, "user@wxyz[1].txt"}) {

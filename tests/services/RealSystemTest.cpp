@@ -6,6 +6,7 @@
 #include <string>
 
 #include "services/CleanHistory.h"
+#include "tests/support/Installed.h"
 #include "tests/support/ShellFixture.h"
 
 #ifdef _WIN32
@@ -19,18 +20,6 @@ namespace {
 namespace fs = std::filesystem;
 
 #ifdef _WIN32
-// Puts a back end in place for the scope of a test.
-template <typename Interface>
-class Installed {
- public:
-  Installed(Interface* backEnd, Interface* (*set)(Interface*)) : set_(set), previous_(set(backEnd)) {}
-  ~Installed() { set_(previous_); }
-
- private:
-  Interface* (*set_)(Interface*);
-  Interface* previous_;
-};
-
 int CountEntries(platform::IUrlCache& cache) {
   int count = 0;
   std::uint32_t size = 0;
@@ -54,7 +43,7 @@ TEST(RealUrlCache, ClearUrlCacheEmptiesAFilledCache) {
   NQ_SKIP_OUTSIDE_THROWAWAY_PREFIX();
 #ifdef _WIN32
   platform::Win32UrlCache cache;
-  Installed<platform::IUrlCache> installed(&cache, &platform::SetUrlCache);
+  Installed<platform::IUrlCache> installed(cache);
   for (int i = 0; i < 4; ++i) {
     ASSERT_TRUE(platform::Win32UrlCache::Store("http://nqtest.example/page" + std::to_string(i) + ".htm",
                                                std::string(100 + 900 * i, 'x')));
@@ -74,7 +63,7 @@ TEST(RealRecycleBin, EmptyRecycleBinEmptiesIt) {
   NQ_SKIP_OUTSIDE_THROWAWAY_PREFIX();
 #ifdef _WIN32
   platform::Win32Shell shell;
-  Installed<platform::IShell> installed(&shell, &platform::SetShell);
+  Installed<platform::IShell> installed(shell);
   FileTree tree(Backend::Win32);
   tree.WriteFile("recycled-by-test.txt", "x");
   const std::string list = tree.Path("recycled-by-test.txt") + std::string(2, '\0');

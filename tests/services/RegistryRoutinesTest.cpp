@@ -6,6 +6,7 @@
 
 #include "platform/RegFile.h"
 #include "services/MainFunc.h"
+#include "tests/support/Installed.h"
 #include "tests/support/RegistryBackends.h"
 
 namespace {
@@ -14,18 +15,8 @@ using namespace nq;
 using platform::DumpRegText;
 using platform::RegValueOrder;
 using nqtest::ForwardingRegistry;
+using nqtest::Installed;
 using nqtest::RegistryBackendTest;
-
-class Installed {
- public:
-  explicit Installed(platform::IRegistry& registry) : previous_(platform::SetRegistry(&registry)) {}
-  ~Installed() { platform::SetRegistry(previous_); }
-  Installed(const Installed&) = delete;
-  Installed& operator=(const Installed&) = delete;
-
- private:
-  platform::IRegistry* previous_;
-};
 
 class RegistryRoutines : public RegistryBackendTest {
  protected:

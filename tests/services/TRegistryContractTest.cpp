@@ -8,6 +8,7 @@
 
 #include "platform/RegFile.h"
 #include "services/Registry.h"
+#include "tests/support/Installed.h"
 #include "tests/support/RegistryBackends.h"
 
 namespace {
@@ -17,19 +18,8 @@ using nq::ERegistryException;
 using nq::TRegistry;
 using nq::TStrings;
 using nqtest::ForwardingRegistry;
+using nqtest::Installed;
 using nqtest::RegistryBackendTest;
-
-// Installs a wrapper as the registry for one scope.
-class Installed {
- public:
-  explicit Installed(IRegistry& registry) : previous_(SetRegistry(&registry)) {}
-  ~Installed() { SetRegistry(previous_); }
-  Installed(const Installed&) = delete;
-  Installed& operator=(const Installed&) = delete;
-
- private:
-  IRegistry* previous_;
-};
 
 using TRegistryContract = RegistryBackendTest;
 

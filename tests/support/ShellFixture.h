@@ -110,7 +110,7 @@ class ForwardingFileSystem : public platform::IFileSystem {
   }
   bool FileExists(const std::string& path) override { return inner_.FileExists(path); }
 
- private:
+ protected:
   platform::IFileSystem& inner_;
 };
 
