@@ -171,15 +171,15 @@ TEST_P(ConsoleTest, ListAllShowsWhatTheWindowShows) {
                {"toolbar", nq::TMainForm::secNorvane, 3},
                {"typed-url", nq::TMainForm::secPrivacy, 1}};
   for (const auto& list : lists) {
-    form.fcBar.ClickItem(list.section, list.item);
-    for (int i = 0; i < form.Listbox.Count(); ++i) {
-      form.Listbox.UserSelect(i);
+    form.NavBar.ClickItem(list.section, list.item);
+    for (int i = 0; i < form.EntryListBox.Count(); ++i) {
+      form.EntryListBox.UserSelect(i);
       // The detail line of a typed address stays empty.
-      expected.push_back(std::string(list.kind) + "\t" + form.Listbox.Items()[i] + "\t" + form.lblDate.Caption());
+      expected.push_back(std::string(list.kind) + "\t" + form.EntryListBox.Items()[i] + "\t" + form.DateValueLabel.Caption());
     }
   }
-  form.fcBar.ClickItem(nq::TMainForm::secPrivacy, 2);
-  for (const ui::TListItem& row : form.ListView.Items) {
+  form.NavBar.ClickItem(nq::TMainForm::secPrivacy, 2);
+  for (const ui::TListItem& row : form.CookieListView.Items) {
     expected.push_back("cookie\t" + row.Caption + "\t" + row.SubItems.at(0));
   }
 
