@@ -345,8 +345,9 @@ class BlastRadius : public FileTreeTest, public ::testing::WithParamInterface<un
 TEST_P(BlastRadius, RepairWithAndWithoutTheCleaner) {
   for (bool cleaner : {false, true}) {
     SCOPED_TRACE(cleaner ? "cleaner ticked" : "cleaner unticked");
-    form_->chkDelAuto.SetChecked(cleaner);
-    Run([&] { form_->FlatSpeedButton4.Click(); }, [&](const Change& c, const RegistrySnapshot&) { return RepairAllowed(c, cleaner); });
+    form_->AutoCleanCheckBox.SetChecked(cleaner);
+    Run([&] { form_->RepairButton.Click(); },
+        [&](const Change& c, const RegistrySnapshot&) { return RepairAllowed(c, cleaner); });
     ExpectFilesUnchanged();
     for (const Target& t : kRepairKeys) EXPECT_FALSE(KeyExists(after_, t.key)) << t.key;
     for (const Target& t : kRepairDeletedValues) EXPECT_EQ(Value(after_, t.key, t.value), nullptr) << t.key << " " << t.value;
@@ -410,8 +411,8 @@ TEST_P(BlastRadius, EachListDeletesOnlyTheSelectedEntry) {
   chainSnapshots_ = true;
   for (const Case& kind : cases) {
     SCOPED_TRACE(kind.name);
-    form_->fcBar.ClickItem(kind.section, kind.item);
-    ASSERT_FALSE(form_->Listbox.Items().empty());
+    form_->NavBar.ClickItem(kind.section, kind.item);
+    ASSERT_FALSE(form_->EntryListBox.Items().empty());
     // Exactly what deleting the entry `text` changes, read off the registry before.
     auto expect = [&](const std::string& text, const RegistrySnapshot& b) {
       std::set<std::string> out;
@@ -456,18 +457,18 @@ TEST_P(BlastRadius, EachListDeletesOnlyTheSelectedEntry) {
       return out;
     };
     // The named entry first, then every entry once, top to bottom, until the list is empty.
-    for (int round = 0; round < 40 && form_->Listbox.Count() > 0; ++round) {
-      const auto& items = form_->Listbox.Items();
-      int pick = static_cast<int>(seed_ + round) % form_->Listbox.Count();
+    for (int round = 0; round < 40 && form_->EntryListBox.Count() > 0; ++round) {
+      const auto& items = form_->EntryListBox.Items();
+      int pick = static_cast<int>(seed_ + round) % form_->EntryListBox.Count();
       if (round == 0) {
         pick = static_cast<int>(std::find(items.begin(), items.end(), kind.named) - items.begin());
-        ASSERT_LT(pick, form_->Listbox.Count()) << kind.named << " is not listed";
+        ASSERT_LT(pick, form_->EntryListBox.Count()) << kind.named << " is not listed";
       }
-      form_->Listbox.UserSelect(pick);
+      form_->EntryListBox.UserSelect(pick);
       const std::string text = items[pick];
       dialogs_.AnswerMessage(ui::kIdOk);
       std::set<std::string> expected;
-      const auto changes = Run([&] { form_->FlatSpeedButton1.Click(); }, [&](const Change& c, const RegistrySnapshot&) {
+      const auto changes = Run([&] { form_->DeleteEntryButton.Click(); }, [&](const Change& c, const RegistrySnapshot&) {
         return expected.count(FoldName(c.Describe())) == 1;
       }, [&] { expected = expect(text, before_); });
       EXPECT_FALSE(expected.empty()) << "seed " << seed_ << ": listed, but not in the registry: " << text;
@@ -475,7 +476,7 @@ TEST_P(BlastRadius, EachListDeletesOnlyTheSelectedEntry) {
       ExpectFilesUnchanged();
       if (kind.item == 3 || kind.section == 1) {
         // All of that text went at once.
-        EXPECT_EQ(std::count(form_->Listbox.Items().begin(), form_->Listbox.Items().end(), text), 0) << text;
+        EXPECT_EQ(std::count(form_->EntryListBox.Items().begin(), form_->EntryListBox.Items().end(), text), 0) << text;
       }
       if (HasFatalFailure() || HasFailure() || changes.empty()) return;
     }
@@ -483,8 +484,8 @@ TEST_P(BlastRadius, EachListDeletesOnlyTheSelectedEntry) {
 }
 
 TEST_P(BlastRadius, CleanTypedUrlsEmptiesOnlyThatKey) {
-  form_->fcBar.ClickItem(1, 1);
-  Run([&] { form_->BtnCleanIEBar.Click(); }, [&](const Change& c, const RegistrySnapshot&) {
+  form_->NavBar.ClickItem(1, 1);
+  Run([&] { form_->CleanTypedUrlsButton.Click(); }, [&](const Change& c, const RegistrySnapshot&) {
     return c.kind == Change::ValueRemoved && SameKey(c.key, "HKCU\\" + kIe + "\\TypedURLs");
   });
   ExpectFilesUnchanged();
@@ -492,8 +493,8 @@ TEST_P(BlastRadius, CleanTypedUrlsEmptiesOnlyThatKey) {
 }
 
 TEST_P(BlastRadius, EraseTracksRemovesOnlyTraces) {
-  form_->fcBar.ClickItem(1, 0);
-  Run([&] { form_->FlatSpeedButton9.Click(); }, [&](const Change& c, const RegistrySnapshot&) {
+  form_->NavBar.ClickItem(1, 0);
+  Run([&] { form_->EraseTracksButton.Click(); }, [&](const Change& c, const RegistrySnapshot&) {
     if (c.kind == Change::KeyRemoved || c.kind == Change::ValueRemoved) {
       if (Under(c.key, "HKCU\\" + kExplorer + "\\RecentDocs")) return true;
     }
@@ -513,29 +514,29 @@ TEST_P(BlastRadius, EraseTracksRemovesOnlyTraces) {
 }
 
 TEST_P(BlastRadius, CookieDeleteRecyclesOnlyTheSelectedFiles) {
-  form_->fcBar.ClickItem(1, 2);
-  ASSERT_GE(form_->ListView.Items.size(), 3u);
+  form_->NavBar.ClickItem(1, 2);
+  ASSERT_GE(form_->CookieListView.Items.size(), 3u);
   std::set<std::string> chosen;
-  for (std::size_t i = 0; i < form_->ListView.Items.size(); ++i) {
+  for (std::size_t i = 0; i < form_->CookieListView.Items.size(); ++i) {
     // The Cyrillic file always, never its look-alike with a Latin "e", the others by turns.
-    const std::string& caption = form_->ListView.Items[i].Caption;
+    const std::string& caption = form_->CookieListView.Items[i].Caption;
     if (caption == kCyrillicCookie || (caption != "user@тeст[1].txt" && (seed_ + i) % 2 == 0)) {
-      form_->ListView.Items[i].Selected = true;
+      form_->CookieListView.Items[i].Selected = true;
       chosen.insert("Cookies/" + caption);
     }
   }
   EXPECT_EQ(chosen.count("Cookies/" + kCyrillicCookie), 1u) << "the Cyrillic cookie file is listed";
-  Run([&] { form_->FlatSpeedButton6.Click(); }, [](const Change&, const RegistrySnapshot&) { return false; });
+  Run([&] { form_->DeleteCookiesButton.Click(); }, [](const Change&, const RegistrySnapshot&) { return false; });
   for (const auto& [file, size] : filesBefore_) EXPECT_EQ(filesAfter_.count(file) == 0, chosen.count(file) == 1) << file;
   EXPECT_EQ(shell_.RecycledNames().size(), chosen.size());
 }
 
 TEST_P(BlastRadius, WallpaperTouchesOnlyItsValue) {
   const std::string toolbar = "HKCU\\" + kIe + "\\Toolbar";
-  form_->fcBar.ClickItem(2, 0);
-  ASSERT_GT(form_->ListBoxbmp.Count(), 0);
-  form_->ListBoxbmp.UserSelect(0);
-  for (auto* button : {&form_->FlatButton1, &form_->FlatSpeedButton5, &form_->FlatSpeedButton5}) {
+  form_->NavBar.ClickItem(2, 0);
+  ASSERT_GT(form_->WallpaperListBox.Count(), 0);
+  form_->WallpaperListBox.UserSelect(0);
+  for (auto* button : {&form_->ApplyWallpaperButton, &form_->ClearWallpaperButton, &form_->ClearWallpaperButton}) {
     Run([&] { button->Click(); }, [&](const Change& c, const RegistrySnapshot&) {
       return c.kind >= Change::ValueRemoved && SameKey(c.key, toolbar) && SameKey(c.value, "backbitmapIE5");
     });

@@ -101,7 +101,7 @@ class WallpaperPage : public nqtest::SimRegistryTest, public ::testing::WithPara
     previousDialogs_ = ui::SetDialogs(&dialogs_);
     form_ = std::make_unique<TMainForm>();
     // A picture in the preview beforehand shows whether a step left it alone.
-    form_->coolbarBMP.SetPicture(Solid(kMarkerColor));
+    form_->WallpaperPreview.SetPicture(Solid(kMarkerColor));
   }
   void TearDown() override {
     form_.reset();
@@ -124,19 +124,19 @@ class WallpaperPage : public nqtest::SimRegistryTest, public ::testing::WithPara
 
   // The "Toolbar WallPaper" item of the navigation bar: shows the page, fills the list, reads the
   // current wallpaper.
-  void Open() { form_->fcBar.ClickItem(TMainForm::secSetup, 0); }
+  void Open() { form_->NavBar.ClickItem(TMainForm::secSetup, 0); }
   void ClickRow(const std::string& text) {
-    const auto& rows = form_->ListBoxbmp.Items();
+    const auto& rows = form_->WallpaperListBox.Items();
     const auto it = std::find(rows.begin(), rows.end(), text);
     ASSERT_NE(it, rows.end()) << text;
-    form_->ListBoxbmp.UserSelect(static_cast<int>(it - rows.begin()));
+    form_->WallpaperListBox.UserSelect(static_cast<int>(it - rows.begin()));
   }
   std::string SelectedRow() const {
-    const int i = form_->ListBoxbmp.ItemIndex();
-    return i < 0 ? std::string("(none)") : form_->ListBoxbmp.Items()[static_cast<std::size_t>(i)];
+    const int i = form_->WallpaperListBox.ItemIndex();
+    return i < 0 ? std::string("(none)") : form_->WallpaperListBox.Items()[static_cast<std::size_t>(i)];
   }
   std::uint32_t PreviewColor() const {
-    const auto picture = form_->coolbarBMP.Picture();
+    const auto picture = form_->WallpaperPreview.Picture();
     return picture == nullptr || picture->pixels.empty() ? 0xFFFFFFFFu : picture->pixels[0];
   }
   void SetWallpaper(const std::string& path) {
@@ -180,7 +180,7 @@ TEST_P(WallpaperPage, FirstVisitCreatesTheKeyAndApplyThenWrites) {
   Picture("App\\Bitmaps\\Sky.bmp", kSkyColor);
   ASSERT_FALSE(HasKey());
   Open();
-  EXPECT_TRUE(form_->GroupBoxBackMap.Visible());
+  EXPECT_TRUE(form_->WallpaperPage.Visible());
   EXPECT_TRUE(HasKey());
   EXPECT_FALSE(HasValue());
   EXPECT_EQ(SelectedRow(), "(none)");
@@ -189,7 +189,7 @@ TEST_P(WallpaperPage, FirstVisitCreatesTheKeyAndApplyThenWrites) {
   ClickRow("Sky");
   EXPECT_EQ(PreviewColor(), kSkyColor);
   EXPECT_EQ(Reports(), 0);
-  form_->FlatButton1.Click();
+  form_->ApplyWallpaperButton.Click();
   EXPECT_EQ(Wallpaper(), Path("App\\Bitmaps\\Sky.bmp"));
   EXPECT_EQ(Reports(), 1);
   // Apply changes neither the list nor the preview.
@@ -221,7 +221,7 @@ TEST_P(WallpaperPage, OpeningSelectsAndPreviewsTheCurrentWallpaper) {
     SCOPED_TRACE(c.name);
     DeleteNamedValue(kHkeyCurrentUser, kToolbarKey, kValue);
     if (!c.value.empty()) SetWallpaper(c.value);
-    form_->coolbarBMP.SetPicture(Solid(kMarkerColor));
+    form_->WallpaperPreview.SetPicture(Solid(kMarkerColor));
     Open();
     EXPECT_EQ(SelectedRow(), c.selected);
     EXPECT_EQ(PreviewColor(), c.preview);
@@ -251,20 +251,20 @@ TEST_P(WallpaperPage, ListsThePictureFilesByNameWithoutExtension) {
   tree_->WriteFile("App\\Bitmaps\\notes.txt", "not a picture");
   Picture("App\\Sky.bmp", kSkyColor);  // beside the program, not in its Bitmaps folder
   Open();
-  std::vector<std::string> rows = form_->ListBoxbmp.Items();
+  std::vector<std::string> rows = form_->WallpaperListBox.Items();
   std::sort(rows.begin(), rows.end());  // the search's own order is the list's
   EXPECT_EQ(rows, (std::vector<std::string>{"Hidden", "my.sky"}));
   ClickRow("my.sky");
   EXPECT_EQ(PreviewColor(), kSkyColor);
-  form_->FlatButton1.Click();
+  form_->ApplyWallpaperButton.Click();
   EXPECT_EQ(Wallpaper(), Path("App\\Bitmaps\\my.sky.bmp"));
 }
 
 TEST_P(WallpaperPage, NoBitmapsFolderGivesAnEmptyList) {
   std::filesystem::remove_all(tree_->Host("App\\Bitmaps"));
   Open();
-  EXPECT_EQ(form_->ListBoxbmp.Count(), 0);
-  form_->FlatButton1.Click();
+  EXPECT_EQ(form_->WallpaperListBox.Count(), 0);
+  form_->ApplyWallpaperButton.Click();
   EXPECT_FALSE(HasValue());
   EXPECT_EQ(Reports(), 0);
 }
@@ -274,20 +274,20 @@ TEST_P(WallpaperPage, ApplyWritesOnlyAnExistingPictureIntoAnExistingKey) {
   Picture("App\\Bitmaps\\Leaves.bmp", kLeavesColor);
   Open();
 
-  form_->FlatButton1.Click();  // no row selected
+  form_->ApplyWallpaperButton.Click();  // no row selected
   EXPECT_FALSE(HasValue());
 
   // A picture removed after the list was filled: no preview, nothing written.
   std::filesystem::remove(tree_->Host("App\\Bitmaps\\Leaves.bmp"));
   ClickRow("Leaves");
   EXPECT_EQ(PreviewColor(), kMarkerColor);
-  form_->FlatButton1.Click();
+  form_->ApplyWallpaperButton.Click();
   EXPECT_FALSE(HasValue());
 
   // The key went away after the page was opened: the write fails and nothing is reported.
   ClickRow("Sky");
   DeleteRegistryKey(kHkeyCurrentUser, kToolbarKey);
-  form_->FlatButton1.Click();
+  form_->ApplyWallpaperButton.Click();
   EXPECT_FALSE(HasKey());
   EXPECT_EQ(Reports(), 0);
 }
@@ -296,11 +296,11 @@ TEST_P(WallpaperPage, ClearReportsOnlyWhenThereWasAWallpaper) {
   Picture("App\\Bitmaps\\Sky.bmp", kSkyColor);
   SetWallpaper(Path("App\\Bitmaps\\Sky.bmp"));
   Open();
-  form_->FlatSpeedButton5.Click();
+  form_->ClearWallpaperButton.Click();
   EXPECT_FALSE(HasValue());
   EXPECT_TRUE(HasKey());
   EXPECT_EQ(Reports(), 1);
-  form_->FlatSpeedButton5.Click();
+  form_->ClearWallpaperButton.Click();
   EXPECT_EQ(Reports(), 1);
   // Clearing changes neither the list nor the preview.
   EXPECT_EQ(SelectedRow(), "Sky");
@@ -317,7 +317,7 @@ TEST_P(WallpaperPage, CapitalExtensionOnACaseSensitiveFileSystem) {
   Open();
   ClickRow("Sky");
   EXPECT_EQ(PreviewColor(), kSkyColor);
-  form_->FlatButton1.Click();
+  form_->ApplyWallpaperButton.Click();
   EXPECT_EQ(Wallpaper(), Path("App\\Bitmaps\\Sky.BMP"));
   EXPECT_EQ(Reports(), 1);
   ClickRow("Leaves");

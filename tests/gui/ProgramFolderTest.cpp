@@ -136,13 +136,13 @@ TEST(ProgramFolder, FromInsideFindsHelpAndBitmaps) {
   EXPECT_EQ(shell.opened, std::vector<std::string>{folder + "norvane.chm"});
   EXPECT_TRUE(files.FileExists(folder + "norvane.chm"));
 
-  form.fcBar.ClickItem(nq::TMainForm::secSetup, 0);
-  EXPECT_EQ(form.ListBoxbmp.Count(), 7);
-  const auto& rows = form.ListBoxbmp.Items();
+  form.NavBar.ClickItem(nq::TMainForm::secSetup, 0);
+  EXPECT_EQ(form.WallpaperListBox.Count(), 7);
+  const auto& rows = form.WallpaperListBox.Items();
   const auto sky = std::find(rows.begin(), rows.end(), "Blue Sky");
   ASSERT_NE(sky, rows.end());
-  form.ListBoxbmp.UserSelect(static_cast<int>(sky - rows.begin()));
-  EXPECT_NE(form.coolbarBMP.Picture(), nullptr) << "the picture beside the program is shown";
+  form.WallpaperListBox.UserSelect(static_cast<int>(sky - rows.begin()));
+  EXPECT_NE(form.WallpaperPreview.Picture(), nullptr) << "the picture beside the program is shown";
   EXPECT_TRUE(dialogs.shown.empty());
 }
 

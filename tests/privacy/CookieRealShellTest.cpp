@@ -101,7 +101,7 @@ class Installed {
 
 std::set<std::string> NamesOf(const nq::TMainForm& form) {
   std::set<std::string> names;
-  for (const ui::TListItem& row : form.ListView.Items) names.insert(row.Caption);
+  for (const ui::TListItem& row : form.CookieListView.Items) names.insert(row.Caption);
   return names;
 }
 
@@ -136,13 +136,13 @@ TEST(CookiePageOnTheRealShell, DeleteGoesAsFarAsTheUserLetsTheShellGo) {
       reg.WriteString("Cookies", tree.Path("Cookies"));
     }
     nq::TMainForm form;
-    form.fcBar.ClickItem(nq::TMainForm::secPrivacy, 2);  // "Manage Cookies"
+    form.NavBar.ClickItem(nq::TMainForm::secPrivacy, 2);  // "Manage Cookies"
     ASSERT_EQ(NamesOf(form), (std::set<std::string>{"a@one.txt", "b@two.txt", "c@three.txt"}));
-    for (const ui::TListItem& row : form.ListView.Items) EXPECT_EQ(row.SubItems.at(0), row.Caption + "/");
-    for (ui::TListItem& row : form.ListView.Items) row.Selected = row.Caption != "b@two.txt";
+    for (const ui::TListItem& row : form.CookieListView.Items) EXPECT_EQ(row.SubItems.at(0), row.Caption + "/");
+    for (ui::TListItem& row : form.CookieListView.Items) row.Selected = row.Caption != "b@two.txt";
 
     ShellQuestionAnswerer answerer(c.button);
-    form.FlatSpeedButton6.Click();  // "Delete": returns once the shell is done
+    form.DeleteCookiesButton.Click();  // "Delete": returns once the shell is done
     answerer.Stop();
 
     EXPECT_TRUE(answerer.Answered()) << "the shell asked nothing";
@@ -186,15 +186,15 @@ TEST(CookiePageOnTheRealShell, NameBeyondAsciiIsListedWholeAndDeletedAlone) {
     reg.WriteString("Cookies", tree.Path("Cookies"));
   }
   nq::TMainForm form;
-  form.fcBar.ClickItem(nq::TMainForm::secPrivacy, 2);
+  form.NavBar.ClickItem(nq::TMainForm::secPrivacy, 2);
   ASSERT_EQ(NamesOf(form), (std::set<std::string>{"user@abcd[1].txt", cyrillic, "user@wxyz[1].txt"}));
-  for (ui::TListItem& row : form.ListView.Items) {
+  for (ui::TListItem& row : form.CookieListView.Items) {
     EXPECT_EQ(row.SubItems.at(0), row.Caption + "/");
     row.Selected = row.Caption == cyrillic;
   }
 
   ShellQuestionAnswerer answerer(IDYES);
-  form.FlatSpeedButton6.Click();
+  form.DeleteCookiesButton.Click();
   answerer.Stop();
 
   EXPECT_TRUE(answerer.Answered()) << "the shell asked nothing";

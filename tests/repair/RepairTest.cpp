@@ -90,7 +90,7 @@ class RepairTest : public nqtest::RegistryBackendTest {
   // Clicks "Repair IE" and checks the one report it ends with.
   void ClickRepair() {
     const std::size_t before = dialogs_.shown.size();
-    form_->FlatSpeedButton4.Click();
+    form_->RepairButton.Click();
     ASSERT_EQ(dialogs_.shown.size(), before + 1);
     const ui::ScriptedDialogs::Shown& box = dialogs_.shown.back();
     EXPECT_EQ(box.text, kRepaired);
@@ -109,7 +109,7 @@ class RepairTest : public nqtest::RegistryBackendTest {
 
 TEST_P(RepairTest, RepairsHijackedProfile) {
   nqtest::LoadFixture(reg(), "hijacked-profile.reg");
-  ASSERT_TRUE(form_->chkDelAuto.Checked());  // ticked whenever the window opens
+  ASSERT_TRUE(form_->AutoCleanCheckBox.Checked());  // ticked whenever the window opens
   auto repaired = Expected("hijacked-profile-repaired.reg");
   ASSERT_NE(Dump(reg(), kHkeyCurrentUser), Dump(*repaired, kHkeyCurrentUser));
   ASSERT_NE(Dump(reg(), kHkeyLocalMachine), Dump(*repaired, kHkeyLocalMachine));
@@ -149,8 +149,8 @@ TEST_P(RepairTest, DryRunForetellsTheRepairExactly) {
 
 TEST_P(RepairTest, UntickedBoxLeavesStartupKeys) {
   nqtest::LoadFixture(reg(), "hijacked-profile.reg");
-  form_->chkDelAuto.Click();
-  ASSERT_FALSE(form_->chkDelAuto.Checked());
+  form_->AutoCleanCheckBox.Click();
+  ASSERT_FALSE(form_->AutoCleanCheckBox.Checked());
   auto hijacked = Expected("hijacked-profile.reg");
   auto repaired = Expected("hijacked-profile-repaired.reg");
 
