@@ -47,48 +47,51 @@ TAboutForm::TAboutForm() : ui::TForm("AboutForm") {
   SetFont(ui::TFont{"Verdana", 9, false, false, ui::kClBlack});
   MinimizeButton = false;
 
-  GroupBox1.SetBounds(8, 32, 297, 209);
-  GroupBox1.SetCaption("About...");
-  GroupBox1.FrameColor = ui::kClBlue;
+  AboutGroupBox.SetBounds(8, 32, 297, 209);
+  AboutGroupBox.SetCaption("About...");
+  AboutGroupBox.FrameColor = ui::kClBlue;
 
-  Place(Label1, 25, 24, 60, "Product:");
-  Place(Label2, 88, 24, 193, kProductName, kClValue);
-  Place(Label3, 24, 48, 76, "Version:");
-  Place(Label4, 104, 48, 177, kVersionText, kClValue);
-  Place(Label5, 24, 72, 76, "Developer:");
-  Place(Label6, 104, 72, 177, kMakerName, kClValue);
-  Place(Label7, 24, 96, 76, "Programmer");
-  Place(Label8, 104, 96, 177, kProgrammerName, kClValue);
-  Place(Label9, 24, 120, 81, "Contacts us:", kClContact);
-  Place(Label12, 24, 144, 76, "Tec Email :");
-  Place(Label10, 104, 144, 185, kSupportEmail, kClContact);
-  Place(Label13, 24, 176, 76, "Homepage:");
-  Place(Label11, 104, 176, 185, SiteAddress(), kClContact);
-  for (ui::TLabel* link : {&Label10, &Label11}) link->SetCursor(ui::TCursor::HandPoint);
-  for (ui::TLabel* caption : {&Label1, &Label3, &Label5, &Label7, &Label12, &Label13}) caption->AutoSize = true;
+  Place(ProductLabel, 25, 24, 60, "Product:");
+  Place(ProductValueLabel, 88, 24, 193, kProductName, kClValue);
+  Place(VersionLabel, 24, 48, 76, "Version:");
+  Place(VersionValueLabel, 104, 48, 177, kVersionText, kClValue);
+  Place(DeveloperLabel, 24, 72, 76, "Developer:");
+  Place(DeveloperValueLabel, 104, 72, 177, kMakerName, kClValue);
+  Place(ProgrammerLabel, 24, 96, 76, "Programmer");
+  Place(ProgrammerValueLabel, 104, 96, 177, kProgrammerName, kClValue);
+  Place(ContactsLabel, 24, 120, 81, "Contacts us:", kClContact);
+  Place(EmailLabel, 24, 144, 76, "Tec Email :");
+  Place(EmailLink, 104, 144, 185, kSupportEmail, kClContact);
+  Place(HomepageLabel, 24, 176, 76, "Homepage:");
+  Place(HomepageLink, 104, 176, 185, SiteAddress(), kClContact);
+  for (ui::TLabel* link : {&EmailLink, &HomepageLink}) link->SetCursor(ui::TCursor::HandPoint);
+  for (ui::TLabel* caption :
+       {&ProductLabel, &VersionLabel, &DeveloperLabel, &ProgrammerLabel, &EmailLabel, &HomepageLabel}) {
+    caption->AutoSize = true;
+  }
 
-  FlatButton1.SetBounds(224, 248, 65, 33);
-  FlatButton1.SetCaption("OK");
-  FlatButton1.SetFont(ui::TFont{"Verdana", 9, false, false, ui::kClBlack});
+  OkButton.SetBounds(224, 248, 65, 33);
+  OkButton.SetCaption("OK");
+  OkButton.SetFont(ui::TFont{"Verdana", 9, false, false, ui::kClBlack});
 
-  FlatButton1.OnClick = Reported([this] { FlatButton1Click(); });
-  Label10.OnClick = Reported([this] { Label10Click(); });
-  Label11.OnClick = Reported([this] { Label11Click(); });
+  OkButton.OnClick = Reported([this] { OkButtonClick(); });
+  EmailLink.OnClick = Reported([this] { EmailLinkClick(); });
+  HomepageLink.OnClick = Reported([this] { HomepageLinkClick(); });
 }
 
 bool TAboutForm::KeyDown(int, unsigned) { return false; }
 
 void TAboutForm::KeyUp(int key, unsigned shift) { Reported([=, this] { FormKeyUp(key, shift); })(); }
 
-void TAboutForm::FlatButton1Click() { Close(); }
+void TAboutForm::OkButtonClick() { Close(); }
 
 void TAboutForm::FormKeyUp(int key, unsigned) {
   if (key == ui::kVkF1) OpenHelp();
 }
 
-void TAboutForm::Label10Click() { OpenLink(kSupportMailLink); }
+void TAboutForm::EmailLinkClick() { OpenLink(kSupportMailLink); }
 
-void TAboutForm::Label11Click() { OpenLink(kHomePage); }
+void TAboutForm::HomepageLinkClick() { OpenLink(kHomePage); }
 
 void ShowAbout(ui::TForm& owner, const std::function<void(TAboutForm&)>& showModal) {
   TAboutForm about;

@@ -46,29 +46,29 @@ TCookieFile FileOf(const ui::TListItem& row) {
 }  // namespace
 
 void TMainForm::LoadCookiesExecute() {
-  const ui::TBusyCursor busy(GroupBoxCookie);
+  const ui::TBusyCursor busy(CookiePage);
   // An error here (a "Cookies" value that is not text) leaves the rows and the folder as they were.
   CookieFolder = nq::CookieFolder();
-  FocusIfShowing(ListView);
-  TListUpdate update(ListView);
-  ListView.Items.clear();
+  FocusIfShowing(CookieListView);
+  TListUpdate update(CookieListView);
+  CookieListView.Items.clear();
   for (const TCookieFile& file : ListCookieFiles(CookieFolder)) {
-    ui::TListItem& row = ListView.Items.emplace_back();
+    ui::TListItem& row = CookieListView.Items.emplace_back();
     row.Caption = file.name;
     row.Data = file.shortName;
     row.SubItems.push_back(file.site);
   }
 }
 
-void TMainForm::ListViewColumnClick(int column) {
+void TMainForm::CookieListViewColumnClick(int column) {
   if (column < 0 || column > 1) return;
   SortAscending = column == SortColumn ? !SortAscending : true;
   SortColumn = column;
 
-  // The order ListViewCompare defines, reached faster: each row's text is put into capitals once,
-  // so the sort compares plain bytes, and it moves small keys instead of whole rows. Rows that
-  // compare equal keep the order they had.
-  std::vector<ui::TListItem>& rows = ListView.Items;
+  // The order CookieListViewCompare defines, reached faster: each row's text is put into capitals
+  // once, so the sort compares plain bytes, and it moves small keys instead of whole rows. Rows
+  // that compare equal keep the order they had.
+  std::vector<ui::TListItem>& rows = CookieListView.Items;
   std::vector<std::pair<std::string, std::uint32_t>> keys(rows.size());
   for (std::size_t i = 0; i < rows.size(); ++i) {
     keys[i].first = column == 0 ? rows[i].Caption : SiteOf(rows[i]);
@@ -85,10 +85,10 @@ void TMainForm::ListViewColumnClick(int column) {
   sorted.reserve(rows.size());
   for (const auto& key : keys) sorted.push_back(std::move(rows[key.second]));
   rows.swap(sorted);
-  ListView.ItemsChanged();
+  CookieListView.ItemsChanged();
 }
 
-int TMainForm::ListViewCompare(const ui::TListItem& item1, const ui::TListItem& item2) const {
+int TMainForm::CookieListViewCompare(const ui::TListItem& item1, const ui::TListItem& item2) const {
   const int result = SortColumn == 0 ? CompareCookieText(item1.Caption, item2.Caption)
                                      : CompareCookieText(SiteOf(item1), SiteOf(item2));
   return SortAscending ? result : -result;
@@ -97,7 +97,7 @@ int TMainForm::ListViewCompare(const ui::TListItem& item1, const ui::TListItem& 
 void TMainForm::DeleteCookieExecute() {
   if (!DeleteCookieUpdate()) return;
   std::vector<TCookieFile> selected;
-  for (const ui::TListItem& row : ListView.Items) {
+  for (const ui::TListItem& row : CookieListView.Items) {
     if (row.Selected) selected.push_back(FileOf(row));
   }
   RecycleCookieFiles(CookieFolder, selected);
@@ -105,18 +105,19 @@ void TMainForm::DeleteCookieExecute() {
   // The shell may have been told no, or failed on some files: only the rows whose files are really
   // gone leave the list; the others stay, still selected.
   if (CookieFolder.empty()) return;
-  std::erase_if(ListView.Items,
+  std::erase_if(CookieListView.Items,
                 [&](const ui::TListItem& row) { return row.Selected && CookieFileGone(CookieFolder, FileOf(row)); });
-  ListView.ItemsChanged();
+  CookieListView.ItemsChanged();
 }
 
 bool TMainForm::DeleteCookieUpdate() {
-  return std::any_of(ListView.Items.begin(), ListView.Items.end(), [](const ui::TListItem& row) { return row.Selected; });
+  return std::any_of(CookieListView.Items.begin(), CookieListView.Items.end(),
+                     [](const ui::TListItem& row) { return row.Selected; });
 }
 
 void TMainForm::SearchCookieExecute() {
-  for (ui::TListItem& row : ListView.Items) row.Selected = false;
-  ListView.ItemsChanged();
+  for (ui::TListItem& row : CookieListView.Items) row.Selected = false;
+  CookieListView.ItemsChanged();
 
   std::string text;
   if (!ui::Dialogs().InputQuery("Find cookies files", "Please input the name of cookies file", text, 255)) return;
@@ -125,7 +126,7 @@ void TMainForm::SearchCookieExecute() {
 
   bool any = false;
   std::string name;
-  for (ui::TListItem& row : ListView.Items) {
+  for (ui::TListItem& row : CookieListView.Items) {
     name = row.Caption;
     AsciiUpperCase(name);
     if (name.find(text) != std::string::npos) {
@@ -134,23 +135,23 @@ void TMainForm::SearchCookieExecute() {
     }
   }
   if (!any) return;
-  ListView.ItemsChanged();
-  FocusIfShowing(ListView);
+  CookieListView.ItemsChanged();
+  FocusIfShowing(CookieListView);
 }
 
 void TMainForm::SelectAllActExecute() {
-  for (ui::TListItem& row : ListView.Items) row.Selected = true;
-  ListView.ItemsChanged();
+  for (ui::TListItem& row : CookieListView.Items) row.Selected = true;
+  CookieListView.ItemsChanged();
 }
 
 void TMainForm::SelectNoneActExecute() {
-  for (ui::TListItem& row : ListView.Items) row.Selected = false;
-  ListView.ItemsChanged();
+  for (ui::TListItem& row : CookieListView.Items) row.Selected = false;
+  CookieListView.ItemsChanged();
 }
 
 void TMainForm::InvertSelectActExecute() {
-  for (ui::TListItem& row : ListView.Items) row.Selected = !row.Selected;
-  ListView.ItemsChanged();
+  for (ui::TListItem& row : CookieListView.Items) row.Selected = !row.Selected;
+  CookieListView.ItemsChanged();
 }
 
 }  // namespace nq

@@ -33,11 +33,11 @@ const TKindCommands* CommandsOf(int kind) {
 // Fills the page with one kind of list: empties the list and both detail lines, records `kind` in
 // ListKind, fills the list, then selects the top entry and shows its details.
 void LoadEntryList(TMainForm& form, TListKind kind) {
-  form.Listbox.Clear();
-  form.lblValue.SetCaption("");
-  form.lblDate.SetCaption("");
+  form.EntryListBox.Clear();
+  form.ItemValueLabel.SetCaption("");
+  form.DateValueLabel.SetCaption("");
   form.ListKind = kind;
-  form.Listbox.AddAll(ListEntries(kind));
+  form.EntryListBox.AddAll(ListEntries(kind));
   form.Run("ListBoxIndex");
   form.Run("AutoRunDate");
 }
@@ -46,15 +46,15 @@ void LoadEntryList(TMainForm& form, TListKind kind) {
 // its place (or the one before, at the end) is selected, without showing its details; on failure
 // the list is left alone. Nothing happens without a selection.
 void DeleteSelectedEntry(TMainForm& form, TListKind kind) {
-  const int index = form.Listbox.ItemIndex();
+  const int index = form.EntryListBox.ItemIndex();
   if (index < 0) return;
   // A copy: the entry is about to leave the list.
-  const std::string text = form.Listbox.Items()[index];
+  const std::string text = form.EntryListBox.Items()[index];
   if (!DeleteEntry(kind, text).done) return;
-  form.Listbox.Delete(index);
+  form.EntryListBox.Delete(index);
   // The entry that moved up into the gap, else the new last one, else none.
-  const int count = form.Listbox.Count();
-  form.Listbox.SetItemIndex(index < count ? index : count - 1);
+  const int count = form.EntryListBox.Count();
+  form.EntryListBox.SetItemIndex(index < count ? index : count - 1);
 }
 
 }  // namespace
@@ -77,24 +77,24 @@ void TMainForm::CleanUrlActExecute() {
 
 // What the "Date:" line shows is chosen by the navigation item selected, not by ListKind.
 void TMainForm::AutoRunDateExecute() {
-  const int index = Listbox.ItemIndex();
-  if (index < 0 || index >= Listbox.Count()) return;
-  const std::string text = Listbox.Items()[index];
+  const int index = EntryListBox.ItemIndex();
+  if (index < 0 || index >= EntryListBox.Count()) return;
+  const std::string text = EntryListBox.Items()[index];
   // A typed address ("Manage Address") has no data of its own to show. With no list's item
   // selected there is nowhere to look the entry up, and the line must not go on showing the data of
   // the entry selected before.
   static constexpr TListKind kShownFor[] = {lkNone, lkStartup, lkContextMenu, lkToolbarButton};
-  const int item = fcBar.Selected(secNorvane);
-  lblDate.SetCaption(EntryDetail(item >= 0 && item < 4 ? kShownFor[item] : lkNone, text));
-  lblValue.SetCaption(text);
+  const int item = NavBar.Selected(secNorvane);
+  DateValueLabel.SetCaption(EntryDetail(item >= 0 && item < 4 ? kShownFor[item] : lkNone, text));
+  ItemValueLabel.SetCaption(text);
 }
 
 void TMainForm::ListBoxIndexExecute() {
-  if (Listbox.Count() > 0) Listbox.SetItemIndex(Listbox.TopIndex());
+  if (EntryListBox.Count() > 0) EntryListBox.SetItemIndex(EntryListBox.TopIndex());
 }
 
 void TMainForm::IEDeleteExecute() {
-  if (Listbox.ItemIndex() < 0) return;
+  if (EntryListBox.ItemIndex() < 0) return;
   if (!Confirm("Are you sure to delete selected item?")) return;
   if (const TKindCommands* kind = CommandsOf(ListKind)) Run(kind->erase);
   Run("AutoRunDate");
@@ -106,6 +106,6 @@ void TMainForm::IERefreshExecute() {
 }
 
 // Keys in the list only move the selection, which the list reports as a click.
-void TMainForm::ListboxKeyUp(int, unsigned) {}
+void TMainForm::EntryListBoxKeyUp(int, unsigned) {}
 
 }  // namespace nq

@@ -101,7 +101,8 @@ bool TMainForm::Confirm(const std::string& text) {
 bool TMainForm::KeyDown(int key, unsigned shift) {
   const ui::TShortCut pressed{key, shift};
   // A focused control whose context menu claims the key takes it first: F5 in the cookie list.
-  if (ListView.Focused() && ListView.PopupMenu != nullptr && pressed == ui::TShortCut{ui::kVkF5, ui::kShiftNone}) {
+  if (CookieListView.Focused() && CookieListView.PopupMenu != nullptr &&
+      pressed == ui::TShortCut{ui::kVkF5, ui::kShiftNone}) {
     Dispatch([this] { Run("LoadCookies"); });
     return true;
   }
@@ -126,44 +127,44 @@ void TMainForm::FormShow() {}
 
 // ---- navigation
 
-void TMainForm::BtnNorvaneClick() { fcBar.ClearSelection(secNorvane); }
-void TMainForm::BtnPrivacyClick() { fcBar.ClearSelection(secPrivacy); }
-void TMainForm::btnSetupClick() { fcBar.ClearSelection(secSetup); }
+void TMainForm::NorvaneSectionClick() { NavBar.ClearSelection(secNorvane); }
+void TMainForm::PrivacySectionClick() { NavBar.ClearSelection(secPrivacy); }
+void TMainForm::SetupSectionClick() { NavBar.ClearSelection(secSetup); }
 
-void TMainForm::fcBarListItems0Click() { Run("GrpNorvaneAct"); }
+void TMainForm::IERepairItemClick() { Run("GrpNorvaneAct"); }
 
-void TMainForm::fcBarListItems1Click() {
-  fcBar.Select(secNorvane, 1);
+void TMainForm::StartUpItemClick() {
+  NavBar.Select(secNorvane, 1);
   Run("GrpCleanAct");
-  BtnCleanIEBar.Hide();
+  CleanTypedUrlsButton.Hide();
 }
 
-void TMainForm::fcBarListItems2Click() {
-  fcBar.Select(secNorvane, 2);
+void TMainForm::ContextMenuItemClick() {
+  NavBar.Select(secNorvane, 2);
   Run("GrpCleanAct");
-  BtnCleanIEBar.Hide();
+  CleanTypedUrlsButton.Hide();
 }
 
-void TMainForm::fcBarListItems3Click() {
-  fcBar.Select(secNorvane, 3);
+void TMainForm::ToolbarButtonItemClick() {
+  NavBar.Select(secNorvane, 3);
   Run("GrpCleanAct");
-  BtnCleanIEBar.Hide();
+  CleanTypedUrlsButton.Hide();
 }
 
-void TMainForm::fcBarOutlookList1Items0Click() { Run("GrpHistoryAct"); }
+void TMainForm::ProtectPrivacyItemClick() { Run("GrpHistoryAct"); }
 
-void TMainForm::fcBarOutlookList1Items1Click() {
-  fcBar.Select(secPrivacy, 1);
+void TMainForm::ManageAddressItemClick() {
+  NavBar.Select(secPrivacy, 1);
   Run("GrpCleanAct");
-  BtnCleanIEBar.Show();
+  CleanTypedUrlsButton.Show();
 }
 
-void TMainForm::fcBarOutlookList1Items2Click() {
+void TMainForm::ManageCookiesItemClick() {
   Run("GrpCookieAct");
   Run("LoadCookies");
 }
 
-void TMainForm::fcBarList1Items0Click() {
+void TMainForm::ToolbarWallpaperItemClick() {
   Run("GrpSetUpAct");
   Run("BmpListboxLoad");
   Run("BmpGetAct");
@@ -180,23 +181,23 @@ void ShowOnly(TMainForm& form, ui::TPanel& page) {
 
 }  // namespace
 
-void TMainForm::GrpNorvaneActExecute() { ShowOnly(*this, GroupBoxNorvane); }
-void TMainForm::GrpCleanActExecute() { ShowOnly(*this, GroupBoxClean); }
-void TMainForm::GrpHistoryActExecute() { ShowOnly(*this, GroupBoxHistory); }
-void TMainForm::GrpCookieActExecute() { ShowOnly(*this, GroupBoxCookie); }
-void TMainForm::GrpSetUpActExecute() { ShowOnly(*this, GroupBoxBackMap); }
+void TMainForm::GrpNorvaneActExecute() { ShowOnly(*this, RepairPage); }
+void TMainForm::GrpCleanActExecute() { ShowOnly(*this, EntryListPage); }
+void TMainForm::GrpHistoryActExecute() { ShowOnly(*this, TraceCleanerPage); }
+void TMainForm::GrpCookieActExecute() { ShowOnly(*this, CookiePage); }
+void TMainForm::GrpSetUpActExecute() { ShowOnly(*this, WallpaperPage); }
 
 // ---- bottom panel, help, links
 
-void TMainForm::FlatSpeedButton10Click() {
+void TMainForm::AboutButtonClick() {
   if (ShowAboutBox) ShowAboutBox(*this);
 }
 
-void TMainForm::FlatSpeedButton11Click() { Close(); }
+void TMainForm::ExitButtonClick() { Close(); }
 
-void TMainForm::Label5Click() { OpenLink(kHomePage); }
+void TMainForm::ProductLinkClick() { OpenLink(kHomePage); }
 
-void TMainForm::Label6Click() { OpenLink(kSupportMailLink); }
+void TMainForm::NoticeLinkClick() { OpenLink(kSupportMailLink); }
 
 void TMainForm::HelpActExecute() { OpenHelp(); }
 

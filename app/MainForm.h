@@ -38,62 +38,64 @@ class TMainForm : public ui::TForm {
   bool SortAscending = false;
 
   // ---- frame
-  ui::TNavBar fcBar{this, "fcBar"};
-  ui::TPanel FlatPanel1{this, "FlatPanel1"};
-  ui::TButton FlatSpeedButton10{&FlatPanel1, "FlatSpeedButton10"};  // "About..."
-  ui::TImage Bullet1{&FlatPanel1, "Image1"};
-  ui::TImage Bullet2{&FlatPanel1, "Image2"};
-  ui::TLabel Label5{&FlatPanel1, "Label5"};
-  ui::TLabel Label6{&FlatPanel1, "Label6"};
+  ui::TNavBar NavBar{this, "fcBar"};
+  ui::TPanel BottomPanel{this, "FlatPanel1"};
+  ui::TButton AboutButton{&BottomPanel, "FlatSpeedButton10"};  // "About..."
+  ui::TImage ProductLinkBullet{&BottomPanel, "Image1"};
+  ui::TImage NoticeLinkBullet{&BottomPanel, "Image2"};
+  ui::TLabel ProductLink{&BottomPanel, "Label5"};
+  ui::TLabel NoticeLink{&BottomPanel, "Label6"};
 
   // ---- repair page
-  ui::TPanel GroupBoxNorvane{this, "GroupBoxNorvane"};
-  ui::TLabel Label8{&GroupBoxNorvane, "Label8"};
-  ui::TLabel Label7{&GroupBoxNorvane, "Label7"};
-  ui::TBevel Bevel3{&GroupBoxNorvane, "Bevel3"};
-  ui::TBevel Bevel2{&GroupBoxNorvane, "Bevel2"};
-  ui::TListBox ListBox1{&GroupBoxNorvane, "ListBox1"};
-  ui::TCheckBox chkDelAuto{&GroupBoxNorvane, "chkDelAuto"};
-  ui::TButton FlatSpeedButton4{&GroupBoxNorvane, "FlatSpeedButton4"};  // "Repair IE"
-  ui::TButton BtnHelp{&GroupBoxNorvane, "BtnHelp"};
-  ui::TButton FlatSpeedButton11{&GroupBoxNorvane, "FlatSpeedButton11"};  // "Exit"
+  ui::TPanel RepairPage{this, "GroupBoxNorvane"};
+  ui::TLabel RepairIntroLabel{&RepairPage, "Label8"};
+  ui::TLabel FeaturesLabel{&RepairPage, "Label7"};
+  ui::TBevel FeaturesLeftBevel{&RepairPage, "Bevel3"};
+  ui::TBevel FeaturesRightBevel{&RepairPage, "Bevel2"};
+  ui::TListBox FeatureListBox{&RepairPage, "ListBox1"};
+  ui::TCheckBox AutoCleanCheckBox{&RepairPage, "chkDelAuto"};
+  ui::TButton RepairButton{&RepairPage, "FlatSpeedButton4"};  // "Repair IE"
+  ui::TButton HelpButton{&RepairPage, "BtnHelp"};
+  ui::TButton ExitButton{&RepairPage, "FlatSpeedButton11"};  // "Exit"
 
   // ---- entry list page
-  ui::TPanel GroupBoxClean{this, "GroupBoxClean"};
-  ui::TListBox Listbox{&GroupBoxClean, "Listbox"};
-  ui::TBevel Bevel1{&GroupBoxClean, "Bevel1"};
-  ui::TLabel Label1{&GroupBoxClean, "Label1"};
-  ui::TLabel lblValue{&GroupBoxClean, "lblValue"};
-  ui::TLabel Label2{&GroupBoxClean, "Label2"};
-  ui::TLabel lblDate{&GroupBoxClean, "lblDate"};
-  ui::TButton BtnCleanIEBar{&GroupBoxClean, "BtnCleanIEBar"};
-  ui::TButton FlatSpeedButton2{&GroupBoxClean, "FlatSpeedButton2"};  // "Refresh"
-  ui::TButton FlatSpeedButton1{&GroupBoxClean, "FlatSpeedButton1"};  // "Delete"
+  ui::TPanel EntryListPage{this, "GroupBoxClean"};
+  ui::TListBox EntryListBox{&EntryListPage, "Listbox"};
+  ui::TBevel DetailsBevel{&EntryListPage, "Bevel1"};
+  ui::TLabel ItemLabel{&EntryListPage, "Label1"};
+  ui::TLabel ItemValueLabel{&EntryListPage, "lblValue"};
+  ui::TLabel DateLabel{&EntryListPage, "Label2"};
+  ui::TLabel DateValueLabel{&EntryListPage, "lblDate"};
+  ui::TButton CleanTypedUrlsButton{&EntryListPage, "BtnCleanIEBar"};
+  ui::TButton RefreshEntriesButton{&EntryListPage, "FlatSpeedButton2"};  // "Refresh"
+  ui::TButton DeleteEntryButton{&EntryListPage, "FlatSpeedButton1"};  // "Delete"
 
   // ---- trace cleaner page
-  ui::TPanel GroupBoxHistory{this, "GroupBoxHistory"};
-  ui::TMemo Memo2{&GroupBoxHistory, "Memo2"};
-  ui::TButton FlatSpeedButton9{&GroupBoxHistory, "FlatSpeedButton9"};  // "Erase Tracks"
+  ui::TPanel TraceCleanerPage{this, "GroupBoxHistory"};
+  ui::TMemo TraceIntroMemo{&TraceCleanerPage, "Memo2"};
+  ui::TButton EraseTracksButton{&TraceCleanerPage, "FlatSpeedButton9"};  // "Erase Tracks"
 
   // ---- cookie page
-  ui::TPanel GroupBoxCookie{this, "GroupBoxCookie"};
-  ui::TListView ListView{&GroupBoxCookie, "ListView"};
-  ui::TPopupMenu CookiesPopup;
-  ui::TButton FlatSpeedButton8{&GroupBoxCookie, "FlatSpeedButton8"};  // "Find Cookies"
-  ui::TButton FlatSpeedButton7{&GroupBoxCookie, "FlatSpeedButton7"};  // "Refresh"
-  ui::TButton FlatSpeedButton6{&GroupBoxCookie, "FlatSpeedButton6"};  // "Delete"
+  ui::TPanel CookiePage{this, "GroupBoxCookie"};
+  ui::TListView CookieListView{&CookiePage, "ListView"};
+  ui::TPopupMenu CookiePopupMenu;
+  ui::TButton FindCookiesButton{&CookiePage, "FlatSpeedButton8"};  // "Find Cookies"
+  ui::TButton RefreshCookiesButton{&CookiePage, "FlatSpeedButton7"};  // "Refresh"
+  ui::TButton DeleteCookiesButton{&CookiePage, "FlatSpeedButton6"};  // "Delete"
 
   // ---- toolbar wallpaper page
-  ui::TPanel GroupBoxBackMap{this, "GroupBoxBackMap"};
-  ui::TImage coolbarBMP{&GroupBoxBackMap, "coolbarBMP"};  // the preview band with Image7 over it
-  ui::TLabel Label3{&GroupBoxBackMap, "Label3"};
-  ui::TListBox ListBoxbmp{&GroupBoxBackMap, "ListBoxbmp"};
-  ui::TButton FlatButton1{&GroupBoxBackMap, "FlatButton1"};        // "Apply"
-  ui::TButton FlatSpeedButton5{&GroupBoxBackMap, "FlatSpeedButton5"};  // "Clear Wallpaper"
+  ui::TPanel WallpaperPage{this, "GroupBoxBackMap"};
+  ui::TImage WallpaperPreview{&WallpaperPage, "coolbarBMP"};  // the preview band with Image7 over it
+  ui::TLabel SelectImageLabel{&WallpaperPage, "Label3"};
+  ui::TListBox WallpaperListBox{&WallpaperPage, "ListBoxbmp"};
+  ui::TButton ApplyWallpaperButton{&WallpaperPage, "FlatButton1"};  // "Apply"
+  ui::TButton ClearWallpaperButton{&WallpaperPage, "FlatSpeedButton5"};  // "Clear Wallpaper"
 
   // ---- the navigation bar's sections and the pages, by index
   enum Section : int { secNorvane = 0, secPrivacy = 1, secSetup = 2 };
-  std::vector<ui::TPanel*> Pages() { return {&GroupBoxNorvane, &GroupBoxClean, &GroupBoxHistory, &GroupBoxCookie, &GroupBoxBackMap}; }
+  std::vector<ui::TPanel*> Pages() {
+    return {&RepairPage, &EntryListPage, &TraceCleanerPage, &CookiePage, &WallpaperPage};
+  }
 
   // ---- the command table, and running a command or handler with the error report around it
   static const std::vector<TCommand>& Commands();
@@ -115,21 +117,21 @@ class TMainForm : public ui::TForm {
   // ---- handlers that are not commands (application shell)
   void FormShow();
   void FormKeyUp(int key, unsigned shift);
-  void BtnNorvaneClick();
-  void BtnPrivacyClick();
-  void btnSetupClick();
-  void fcBarListItems0Click();
-  void fcBarListItems1Click();
-  void fcBarListItems2Click();
-  void fcBarListItems3Click();
-  void fcBarOutlookList1Items0Click();
-  void fcBarOutlookList1Items1Click();
-  void fcBarOutlookList1Items2Click();
-  void fcBarList1Items0Click();
-  void FlatSpeedButton10Click();  // About...
-  void FlatSpeedButton11Click();  // Exit
-  void Label5Click();
-  void Label6Click();
+  void NorvaneSectionClick();
+  void PrivacySectionClick();
+  void SetupSectionClick();
+  void IERepairItemClick();
+  void StartUpItemClick();
+  void ContextMenuItemClick();
+  void ToolbarButtonItemClick();
+  void ProtectPrivacyItemClick();
+  void ManageAddressItemClick();
+  void ManageCookiesItemClick();
+  void ToolbarWallpaperItemClick();
+  void AboutButtonClick();
+  void ExitButtonClick();
+  void ProductLinkClick();
+  void NoticeLinkClick();
 
   // ---- page commands
   void GrpNorvaneActExecute();
@@ -158,15 +160,15 @@ class TMainForm : public ui::TForm {
   void ListBoxIndexExecute();
   void IEDeleteExecute();
   void IERefreshExecute();
-  void ListboxKeyUp(int key, unsigned shift);
+  void EntryListBoxKeyUp(int key, unsigned shift);
 
   // ---- trace cleaner (privacy/)
-  void FlatSpeedButton9Click();
+  void EraseTracksButtonClick();
 
   // ---- cookie manager (privacy/)
   void LoadCookiesExecute();
-  void ListViewColumnClick(int column);
-  int ListViewCompare(const ui::TListItem& item1, const ui::TListItem& item2) const;
+  void CookieListViewColumnClick(int column);
+  int CookieListViewCompare(const ui::TListItem& item1, const ui::TListItem& item2) const;
   void DeleteCookieExecute();
   bool DeleteCookieUpdate();
   void SearchCookieExecute();

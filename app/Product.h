@@ -20,7 +20,7 @@ inline constexpr const char* kHelpFile = "norvane.chm";
 inline constexpr const char* kVersionText = "V1.4 Build 01/08/2004";
 inline constexpr const char* kMakerName = "Quillet Software";
 inline constexpr const char* kProgrammerName = "A. Norvane";
-// Label6's one-line notice: the maker and the year.
+// The bottom panel's one-line notice: the maker and the year.
 inline constexpr const char* kNotice = "(C) 2004 Quillet Software";
 
 // Hands an address to the shell's open operation, shown normally; the result is not looked at.

@@ -7,7 +7,7 @@ namespace nq {
 void TMainForm::CleanIEExecute() {
   RepairBrowserSettings(false);
   // The cleaner is a command of its own, run after the last registry step when the box asks.
-  if (chkDelAuto.Checked()) Run("CleanIEDelAuto");
+  if (AutoCleanCheckBox.Checked()) Run("CleanIEDelAuto");
   Report("Your Internet Explorer Browser is successfully repaired!");
 }
 

@@ -5,7 +5,7 @@
 
 namespace nq {
 
-void TMainForm::FlatSpeedButton9Click() {
+void TMainForm::EraseTracksButtonClick() {
   const ui::TBusyCursor busy(*this);
   if (EraseTracks().done) Report("All your internet activities have been cleaned sucessfully.");
 }

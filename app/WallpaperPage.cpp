@@ -22,28 +22,28 @@ void Preview(ui::TImage& preview, const std::string& path) {
 }  // namespace
 
 void TMainForm::BmpListboxLoadExecute() {
-  ListBoxbmp.Clear();
-  ListBoxbmp.AddAll(WallpaperNames());
+  WallpaperListBox.Clear();
+  WallpaperListBox.AddAll(WallpaperNames());
 }
 
 void TMainForm::BmpGetActExecute() {
   const std::string current = CurrentWallpaper();
   if (current.empty()) return;
-  Preview(coolbarBMP, current);
-  const int row = WallpaperRowOf(ListBoxbmp.Items(), current);
-  if (row >= 0) ListBoxbmp.SetItemIndex(row);
+  Preview(WallpaperPreview, current);
+  const int row = WallpaperRowOf(WallpaperListBox.Items(), current);
+  if (row >= 0) WallpaperListBox.SetItemIndex(row);
 }
 
 void TMainForm::BmpListChangeExecute() {
-  const int row = ListBoxbmp.ItemIndex();
-  if (row < 0 || row >= ListBoxbmp.Count()) return;
-  Preview(coolbarBMP, WallpaperPath(ListBoxbmp.Items()[static_cast<std::size_t>(row)]));
+  const int row = WallpaperListBox.ItemIndex();
+  if (row < 0 || row >= WallpaperListBox.Count()) return;
+  Preview(WallpaperPreview, WallpaperPath(WallpaperListBox.Items()[static_cast<std::size_t>(row)]));
 }
 
 void TMainForm::BmpSetActExecute() {
-  const int row = ListBoxbmp.ItemIndex();
-  if (row < 0 || row >= ListBoxbmp.Count()) return;
-  if (SetWallpaper(WallpaperPath(ListBoxbmp.Items()[static_cast<std::size_t>(row)])).done) Report(kCustomizedText);
+  const int row = WallpaperListBox.ItemIndex();
+  if (row < 0 || row >= WallpaperListBox.Count()) return;
+  if (SetWallpaper(WallpaperPath(WallpaperListBox.Items()[static_cast<std::size_t>(row)])).done) Report(kCustomizedText);
 }
 
 void TMainForm::bmpCleanActExecute() {

@@ -130,9 +130,9 @@ void LoadPage(benchmark::State& state, int count) {
   world->UseFolder(count);
   for (auto _ : state) {
     world->form.LoadCookiesExecute();
-    benchmark::DoNotOptimize(world->form.ListView.Items.data());
+    benchmark::DoNotOptimize(world->form.CookieListView.Items.data());
   }
-  if (world->form.ListView.Items.size() != static_cast<std::size_t>(count)) state.SkipWithError("wrong row count");
+  if (world->form.CookieListView.Items.size() != static_cast<std::size_t>(count)) state.SkipWithError("wrong row count");
 }
 
 // ---- sort and search over rows made in memory
@@ -164,11 +164,11 @@ void SortPage(benchmark::State& state, int count) {
   nq::TMainForm& form = world->form;
   for (auto _ : state) {
     state.PauseTiming();
-    form.ListView.Items = rows;
+    form.CookieListView.Items = rows;
     form.SortColumn = 1;  // so the click sorts by name, ascending
     state.ResumeTiming();
-    form.ListViewColumnClick(0);
-    benchmark::DoNotOptimize(form.ListView.Items.data());
+    form.CookieListViewColumnClick(0);
+    benchmark::DoNotOptimize(form.CookieListView.Items.data());
   }
 }
 
@@ -176,7 +176,7 @@ const char* const kSearchText = "site42";  // matches about one row in ninety
 
 // The same rows as the page searches, so both walk the same memory.
 void SearchBaseline(benchmark::State& state, int count) {
-  std::vector<ui::TListItem>& rows = world->form.ListView.Items;
+  std::vector<ui::TListItem>& rows = world->form.CookieListView.Items;
   rows = Rows(count);
   std::string needle = kSearchText;
   nq::AsciiUpperCase(needle);
@@ -194,11 +194,11 @@ void SearchBaseline(benchmark::State& state, int count) {
 
 void SearchPage(benchmark::State& state, int count) {
   nq::TMainForm& form = world->form;
-  form.ListView.Items = Rows(count);
+  form.CookieListView.Items = Rows(count);
   for (auto _ : state) {
     world->dialogs_.AnswerInput(kSearchText);
     form.SearchCookieExecute();
-    benchmark::DoNotOptimize(form.ListView.Items.data());
+    benchmark::DoNotOptimize(form.CookieListView.Items.data());
   }
   world->dialogs_.shown.clear();
 }

@@ -67,22 +67,22 @@ class ShellTest : public nqtest::FileTreeTest {
 
 TEST_F(ShellTest, StartsOnTheRepairPageWithNothingLoaded) {
   EXPECT_EQ(ShowingPages(), std::vector<std::string>{"GroupBoxNorvane"});
-  EXPECT_EQ(form_.fcBar.OpenSection(), TMainForm::secNorvane);
-  EXPECT_EQ(form_.fcBar.Selected(TMainForm::secNorvane), 0);  // "IE Repair"
-  EXPECT_EQ(form_.fcBar.Selected(TMainForm::secPrivacy), 0);  // "Protect Privacy"
-  EXPECT_EQ(form_.fcBar.Selected(TMainForm::secSetup), -1);
+  EXPECT_EQ(form_.NavBar.OpenSection(), TMainForm::secNorvane);
+  EXPECT_EQ(form_.NavBar.Selected(TMainForm::secNorvane), 0);  // "IE Repair"
+  EXPECT_EQ(form_.NavBar.Selected(TMainForm::secPrivacy), 0);  // "Protect Privacy"
+  EXPECT_EQ(form_.NavBar.Selected(TMainForm::secSetup), -1);
   EXPECT_EQ(form_.ListKind, nq::lkNone);
-  EXPECT_EQ(form_.Listbox.Count(), 0);
-  EXPECT_FALSE(form_.BtnCleanIEBar.Visible());
-  EXPECT_TRUE(form_.chkDelAuto.Checked());
+  EXPECT_EQ(form_.EntryListBox.Count(), 0);
+  EXPECT_FALSE(form_.CleanTypedUrlsButton.Visible());
+  EXPECT_TRUE(form_.AutoCleanCheckBox.Checked());
   EXPECT_EQ(form_.Caption(), "Norvane And Quillet");
 
   // Before the first load Refresh, F5 and Delete find no list to work on.
   AddStartup("Updater");
   EXPECT_TRUE(Key(ui::kVkF5));
-  form_.FlatSpeedButton2.Click();
-  form_.FlatSpeedButton1.Click();
-  EXPECT_EQ(form_.Listbox.Count(), 0);
+  form_.RefreshEntriesButton.Click();
+  form_.DeleteEntryButton.Click();
+  EXPECT_EQ(form_.EntryListBox.Count(), 0);
   EXPECT_EQ(form_.ListKind, nq::lkNone);
   EXPECT_EQ(ShowingPages(), std::vector<std::string>{"GroupBoxNorvane"});
   EXPECT_TRUE(dialogs_.shown.empty());
@@ -110,63 +110,63 @@ TEST_F(ShellTest, EachItemShowsItsPageAndLoadsItsList) {
   for (const Case& c : cases) {
     SCOPED_TRACE(std::string(c.page) + " via item " + std::to_string(c.item));
     TMainForm form;
-    form.fcBar.ClickItem(c.section, c.item);
+    form.NavBar.ClickItem(c.section, c.item);
     std::vector<std::string> showing;
     for (ui::TPanel* page : form.Pages()) {
       if (page->Showing()) showing.push_back(page->Name());
     }
     EXPECT_EQ(showing, std::vector<std::string>{c.page});
     EXPECT_EQ(form.ListKind, c.listKind);
-    EXPECT_EQ(form.BtnCleanIEBar.Visible(), c.cleanButton);
-    EXPECT_EQ(form.fcBar.Selected(c.section), c.selected);
+    EXPECT_EQ(form.CleanTypedUrlsButton.Visible(), c.cleanButton);
+    EXPECT_EQ(form.NavBar.Selected(c.section), c.selected);
     if (c.listKind == nq::lkStartup) {
-      EXPECT_EQ(form.Listbox.Items(), std::vector<std::string>{"Updater"});
+      EXPECT_EQ(form.EntryListBox.Items(), std::vector<std::string>{"Updater"});
     }
   }
   EXPECT_TRUE(dialogs_.shown.empty());
 }
 
 TEST_F(ShellTest, StartUpAfterManageAddressHidesCleanTypedUrls) {
-  form_.fcBar.ClickItem(TMainForm::secPrivacy, 1);
-  ASSERT_TRUE(form_.BtnCleanIEBar.Visible());
-  form_.fcBar.ClickItem(TMainForm::secNorvane, 1);
+  form_.NavBar.ClickItem(TMainForm::secPrivacy, 1);
+  ASSERT_TRUE(form_.CleanTypedUrlsButton.Visible());
+  form_.NavBar.ClickItem(TMainForm::secNorvane, 1);
   EXPECT_EQ(ShowingPages(), std::vector<std::string>{"GroupBoxClean"});
-  EXPECT_FALSE(form_.BtnCleanIEBar.Visible());
+  EXPECT_FALSE(form_.CleanTypedUrlsButton.Visible());
   EXPECT_EQ(form_.ListKind, nq::lkStartup);
 }
 
 TEST_F(ShellTest, SectionButtonClearsOnlyItsOwnListAndKeepsThePage) {
   AddStartup("Updater");
-  form_.fcBar.ClickItem(TMainForm::secNorvane, 1);
-  form_.fcBar.ClickSection(TMainForm::secPrivacy);
-  EXPECT_EQ(form_.fcBar.OpenSection(), TMainForm::secPrivacy);
+  form_.NavBar.ClickItem(TMainForm::secNorvane, 1);
+  form_.NavBar.ClickSection(TMainForm::secPrivacy);
+  EXPECT_EQ(form_.NavBar.OpenSection(), TMainForm::secPrivacy);
   EXPECT_EQ(ShowingPages(), std::vector<std::string>{"GroupBoxClean"});
-  EXPECT_EQ(form_.Listbox.Items(), std::vector<std::string>{"Updater"});
-  EXPECT_EQ(form_.fcBar.Selected(TMainForm::secPrivacy), -1);
-  EXPECT_EQ(form_.fcBar.Selected(TMainForm::secNorvane), 1);  // "StartUp" stays selected, closed
+  EXPECT_EQ(form_.EntryListBox.Items(), std::vector<std::string>{"Updater"});
+  EXPECT_EQ(form_.NavBar.Selected(TMainForm::secPrivacy), -1);
+  EXPECT_EQ(form_.NavBar.Selected(TMainForm::secNorvane), 1);  // "StartUp" stays selected, closed
 
-  form_.fcBar.ClickSection(TMainForm::secNorvane);
-  EXPECT_EQ(form_.fcBar.Selected(TMainForm::secNorvane), -1);
+  form_.NavBar.ClickSection(TMainForm::secNorvane);
+  EXPECT_EQ(form_.NavBar.Selected(TMainForm::secNorvane), -1);
   EXPECT_EQ(ShowingPages(), std::vector<std::string>{"GroupBoxClean"});
 }
 
 TEST_F(ShellTest, ClickingTheSelectedItemAgainShowsAndReloadsItsPage) {
   AddStartup("First");
-  form_.fcBar.ClickItem(TMainForm::secNorvane, 1);
+  form_.NavBar.ClickItem(TMainForm::secNorvane, 1);
   form_.Run("GrpHistoryAct");
   AddStartup("Second");
-  form_.fcBar.ClickItem(TMainForm::secNorvane, 1);
+  form_.NavBar.ClickItem(TMainForm::secNorvane, 1);
   EXPECT_EQ(ShowingPages(), std::vector<std::string>{"GroupBoxClean"});
-  EXPECT_EQ(form_.Listbox.Count(), 2);
+  EXPECT_EQ(form_.EntryListBox.Count(), 2);
 
   // A click-style list keeps no selection, and still reloads on every click.
   tree_.WriteFile("Program\\Bitmaps\\Sky.bmp");
-  form_.fcBar.ClickItem(TMainForm::secSetup, 0);
+  form_.NavBar.ClickItem(TMainForm::secSetup, 0);
   tree_.WriteFile("Program\\Bitmaps\\Sand.bmp");
-  form_.fcBar.ClickItem(TMainForm::secSetup, 0);
-  EXPECT_EQ(form_.fcBar.Selected(TMainForm::secSetup), -1);
+  form_.NavBar.ClickItem(TMainForm::secSetup, 0);
+  EXPECT_EQ(form_.NavBar.Selected(TMainForm::secSetup), -1);
   EXPECT_EQ(ShowingPages(), std::vector<std::string>{"GroupBoxBackMap"});
-  EXPECT_EQ(form_.ListBoxbmp.Count(), 2);
+  EXPECT_EQ(form_.WallpaperListBox.Count(), 2);
 }
 
 // ---- keys
@@ -174,55 +174,55 @@ TEST_F(ShellTest, ClickingTheSelectedItemAgainShowsAndReloadsItsPage) {
 TEST_F(ShellTest, F5ReloadsTheCookiesOnlyWhileTheCookieListHasTheFocus) {
   AddStartup("Updater");
   AddCookie("a@one.txt");
-  form_.fcBar.ClickItem(TMainForm::secNorvane, 1);  // the startup list, ListKind 1
-  form_.ListView.SetFocus();
+  form_.NavBar.ClickItem(TMainForm::secNorvane, 1);  // the startup list, ListKind 1
+  form_.CookieListView.SetFocus();
   EXPECT_TRUE(Key(ui::kVkF5));
-  EXPECT_EQ(form_.ListView.Items.size(), 1u);
+  EXPECT_EQ(form_.CookieListView.Items.size(), 1u);
   EXPECT_EQ(form_.ListKind, nq::lkStartup);
 
   AddStartup("Second");
   AddCookie("b@two.txt");
-  form_.Listbox.SetFocus();
+  form_.EntryListBox.SetFocus();
   EXPECT_TRUE(Key(ui::kVkF5));
-  EXPECT_EQ(form_.Listbox.Count(), 2);             // the entry list reloaded
-  EXPECT_EQ(form_.ListView.Items.size(), 1u);      // the cookie list left as it was
+  EXPECT_EQ(form_.EntryListBox.Count(), 2);             // the entry list reloaded
+  EXPECT_EQ(form_.CookieListView.Items.size(), 1u);      // the cookie list left as it was
   EXPECT_EQ(ShowingPages(), std::vector<std::string>{"GroupBoxClean"});
 }
 
 TEST_F(ShellTest, LeavingTheCookiePageTakesF5BackFromTheCookieList) {
   AddStartup("Updater");
   AddCookie("a@one.txt");
-  form_.fcBar.ClickItem(TMainForm::secPrivacy, 2);   // the cookie page, its list focused
-  ASSERT_TRUE(form_.ListView.Focused());
-  form_.fcBar.ClickItem(TMainForm::secNorvane, 1);   // the startup list
+  form_.NavBar.ClickItem(TMainForm::secPrivacy, 2);   // the cookie page, its list focused
+  ASSERT_TRUE(form_.CookieListView.Focused());
+  form_.NavBar.ClickItem(TMainForm::secNorvane, 1);   // the startup list
   AddStartup("Second");
   AddCookie("b@two.txt");
   EXPECT_TRUE(Key(ui::kVkF5));
-  EXPECT_EQ(form_.Listbox.Count(), 2);
-  EXPECT_EQ(form_.ListView.Items.size(), 1u);
+  EXPECT_EQ(form_.EntryListBox.Count(), 2);
+  EXPECT_EQ(form_.CookieListView.Items.size(), 1u);
 }
 
 TEST_F(ShellTest, CookieKeysActFromAnyPageAndDelOnlyWithASelection) {
   AddCookie("a@one.txt");
   AddCookie("b@two.txt");
   AddCookie("c@three.txt");
-  form_.fcBar.ClickItem(TMainForm::secPrivacy, 2);
+  form_.NavBar.ClickItem(TMainForm::secPrivacy, 2);
   form_.Run("GrpNorvaneAct");  // another page in front; the keys still reach the cookie list
-  auto selected = [&] { return form_.ListView.SelCount(); };
+  auto selected = [&] { return form_.CookieListView.SelCount(); };
 
   EXPECT_FALSE(Key(ui::kVkDelete));  // nothing selected: Del is not taken
   EXPECT_TRUE(Key('A', ui::kCtrl));
   EXPECT_EQ(selected(), 3);
   EXPECT_TRUE(Key('Z', ui::kCtrl));
   EXPECT_EQ(selected(), 0);
-  form_.ListView.Items[0].Selected = true;
+  form_.CookieListView.Items[0].Selected = true;
   EXPECT_TRUE(Key('I', ui::kCtrl));
   EXPECT_EQ(selected(), 2);
   EXPECT_FALSE(Key('A'));  // the letter alone is no shortcut
   EXPECT_EQ(selected(), 2);
 
   EXPECT_TRUE(Key(ui::kVkDelete));
-  EXPECT_EQ(form_.ListView.Items.size(), 1u);
+  EXPECT_EQ(form_.CookieListView.Items.size(), 1u);
   EXPECT_EQ(selected(), 0);
   EXPECT_FALSE(Key(ui::kVkDelete));
 }
@@ -231,9 +231,9 @@ TEST_F(ShellTest, F1OpensTheHelpOnReleaseWhateverTheShiftKeys) {
   EXPECT_FALSE(Key(ui::kVkF1));
   EXPECT_TRUE(shell_.shellExecutes.empty());
   form_.KeyUp(ui::kVkF1, ui::kShiftNone);
-  form_.ListView.SetFocus();
+  form_.CookieListView.SetFocus();
   form_.KeyUp(ui::kVkF1, ui::kShift | ui::kCtrl);
-  form_.BtnHelp.Click();
+  form_.HelpButton.Click();
   ASSERT_EQ(shell_.shellExecutes.size(), 3u);
   for (const auto& call : shell_.shellExecutes) {
     EXPECT_EQ(call.file, shell_.ModuleFolder() + "norvane.chm");
@@ -245,8 +245,8 @@ TEST_F(ShellTest, F1OpensTheHelpOnReleaseWhateverTheShiftKeys) {
 }
 
 TEST_F(ShellTest, BottomPanelLinksOpenNormallyWithNoVerb) {
-  form_.Label5.Click();
-  form_.Label6.Click();
+  form_.ProductLink.Click();
+  form_.NoticeLink.Click();
   ASSERT_EQ(shell_.shellExecutes.size(), 2u);
   EXPECT_EQ(shell_.shellExecutes[0].file, nq::kHomePage);
   EXPECT_EQ(shell_.shellExecutes[1].file, std::string("mailto:") + nq::kSupportEmail + "?subject=about norvane1.4");
@@ -282,7 +282,7 @@ TEST_F(ShellTest, AnEscapingErrorIsReportedAndTheWindowGoesOn) {
   EXPECT_EQ(dialogs_.shown[0].text, "Invalid key.");
   EXPECT_EQ(dialogs_.shown[0].caption, "Norvane And Quillet");
   EXPECT_EQ(dialogs_.shown[0].flags, ui::kMbOk | ui::kMbIconError);
-  form_.fcBar.ClickItem(TMainForm::secPrivacy, 0);
+  form_.NavBar.ClickItem(TMainForm::secPrivacy, 0);
   EXPECT_EQ(ShowingPages(), std::vector<std::string>{"GroupBoxHistory"});
 }
 
@@ -302,14 +302,14 @@ TEST_F(ShellTest, AboutIsAFreshCentredBoxThatOnlyOkOrCloseEnds) {
       }
       EXPECT_FALSE(about.Closed());
       about.KeyUp(ui::kVkF1, ui::kAlt);
-      about.FlatButton1.Click();
+      about.OkButton.Click();
       EXPECT_TRUE(about.Closed());
     });
   };
-  form_.FlatSpeedButton10.Click();
+  form_.AboutButton.Click();
   form_.Left = 10;  // the main window dragged elsewhere
   form_.Top = 20;
-  form_.FlatSpeedButton10.Click();
+  form_.AboutButton.Click();
 
   ASSERT_EQ(boxes.size(), 2u);
   EXPECT_EQ(places[0], std::make_pair(271 + (534 - 308) / 2, 129 + (402 - 295) / 2));
@@ -325,13 +325,13 @@ TEST_F(ShellTest, AboutBoxShowsTheProductAndOpensBothLinks) {
   EXPECT_FALSE(about.MinimizeButton);
   EXPECT_EQ(about.Bounds().width, 308);
   EXPECT_EQ(about.Bounds().height, 295);
-  EXPECT_EQ(about.GroupBox1.Caption(), "About...");
-  EXPECT_EQ(about.Label2.Caption(), "Norvane And Quillet");
-  EXPECT_EQ(about.Label4.Caption(), "V1.4 Build 01/08/2004");
-  EXPECT_EQ(about.FlatButton1.Caption(), "OK");
-  for (ui::TLabel* link : {&about.Label10, &about.Label11}) EXPECT_EQ(link->Cursor(), ui::TCursor::HandPoint);
-  about.Label10.Click();
-  about.Label11.Click();
+  EXPECT_EQ(about.AboutGroupBox.Caption(), "About...");
+  EXPECT_EQ(about.ProductValueLabel.Caption(), "Norvane And Quillet");
+  EXPECT_EQ(about.VersionValueLabel.Caption(), "V1.4 Build 01/08/2004");
+  EXPECT_EQ(about.OkButton.Caption(), "OK");
+  for (ui::TLabel* link : {&about.EmailLink, &about.HomepageLink}) EXPECT_EQ(link->Cursor(), ui::TCursor::HandPoint);
+  about.EmailLink.Click();
+  about.HomepageLink.Click();
   ASSERT_EQ(shell_.shellExecutes.size(), 2u);
   EXPECT_EQ(shell_.shellExecutes[0].file, nq::kSupportMailLink);
   EXPECT_EQ(shell_.shellExecutes[1].file, nq::kHomePage);

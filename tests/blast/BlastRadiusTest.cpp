@@ -393,7 +393,8 @@ TEST_P(BlastRadius, RepairWithAndWithoutTheCleaner) {
   for (bool cleaner : {false, true}) {
     SCOPED_TRACE(cleaner ? "cleaner ticked" : "cleaner unticked");
     form_->AutoCleanCheckBox.SetChecked(cleaner);
-    Run([&] { form_->RepairButton.Click(); }, [&](const Change& c, const RegistrySnapshot&) { return RepairAllowed(c, cleaner); });
+    Run([&] { form_->RepairButton.Click(); },
+        [&](const Change& c, const RegistrySnapshot&) { return RepairAllowed(c, cleaner); });
     ExpectFilesUnchanged();
     for (const Target& t : kRepairKeys) EXPECT_FALSE(KeyExists(after_, t.key)) << t.key;
     for (const Target& t : kRepairDeletedValues) EXPECT_EQ(Value(after_, t.key, t.value), nullptr) << t.key << " " << t.value;

@@ -15,7 +15,7 @@ const char* const kThreeStartupValues = R"(
 TEST_P(EntryPageTest, DeleteAsksThenReloadsShowingTheTopEntry) {
   Load(kThreeStartupValues);
   Click(kStartUp);
-  EXPECT_TRUE(form.GroupBoxClean.Visible());
+  EXPECT_TRUE(form.EntryListPage.Visible());
   EXPECT_EQ(Items(), (Strings{"a", "b", "c"}));
   EXPECT_EQ(Selected(), 0);
   EXPECT_EQ(Item(), "a");
@@ -125,8 +125,8 @@ TEST_P(EntryPageTest, RefreshAndF5DoNothingBeforeTheFirstLoad) {
   PressF5();
   EXPECT_EQ(form.ListKind, nq::lkNone);
   EXPECT_TRUE(Items().empty());
-  EXPECT_FALSE(form.GroupBoxClean.Visible());
-  EXPECT_TRUE(form.GroupBoxNorvane.Visible());
+  EXPECT_FALSE(form.EntryListPage.Visible());
+  EXPECT_TRUE(form.RepairPage.Visible());
   form.Run("IERefresh");
   EXPECT_TRUE(Items().empty());
 }
@@ -138,8 +138,8 @@ TEST_P(EntryPageTest, F5ReloadsTheLastListWhileAnotherPageIsShown) {
   form.Run("GrpSetUpAct");  // what the wallpaper item shows
   PressF5();
   EXPECT_EQ(Items(), (Strings{"a", "c", "d"}));
-  EXPECT_TRUE(form.GroupBoxBackMap.Visible());
-  EXPECT_FALSE(form.GroupBoxClean.Visible());
+  EXPECT_TRUE(form.WallpaperPage.Visible());
+  EXPECT_FALSE(form.EntryListPage.Visible());
 }
 
 TEST_P(EntryPageTest, RefreshButtonLeavesPageAndNavigationAlone) {
@@ -149,11 +149,11 @@ TEST_P(EntryPageTest, RefreshButtonLeavesPageAndNavigationAlone) {
 )");
   Click(kManageAddress);
   Load("[HKCU\\Software\\Microsoft\\Internet Explorer\\TypedURLs]\n\"url2\"=\"http://b.example/\"\n");
-  form.FlatSpeedButton2.Click();
+  form.RefreshEntriesButton.Click();
   EXPECT_EQ(Items(), (Strings{"http://a.example/", "http://b.example/"}));
-  EXPECT_TRUE(form.BtnCleanIEBar.Visible());
-  EXPECT_EQ(form.fcBar.Selected(Form::secPrivacy), 1);
-  EXPECT_EQ(form.fcBar.Selected(Form::secNorvane), 0);
+  EXPECT_TRUE(form.CleanTypedUrlsButton.Visible());
+  EXPECT_EQ(form.NavBar.Selected(Form::secPrivacy), 1);
+  EXPECT_EQ(form.NavBar.Selected(Form::secNorvane), 0);
 }
 
 // The "Date:" line follows the navigation selection, not the kind of list: the typed list loaded
@@ -177,7 +177,7 @@ TEST_P(EntryPageTest, DetailsFollowTheProtectionItemStillSelected) {
   };
   for (const Case& c : {Case{1, "run.exe"}, Case{2, "menu.htm"}, Case{3, "bar.exe"}, Case{0, ""}}) {
     SCOPED_TRACE(c.protectionItem);
-    form.fcBar.ClickItem(Form::secNorvane, c.protectionItem);
+    form.NavBar.ClickItem(Form::secNorvane, c.protectionItem);
     Click(kManageAddress);
     EXPECT_EQ(form.ListKind, nq::lkTypedAddress);
     EXPECT_EQ(Item(), "Search");
@@ -194,8 +194,8 @@ TEST_P(EntryPageTest, WithNoListItemSelectedTheDateLineStaysEmpty) {
   Select(1);
   ASSERT_EQ(Date(), "b.exe");
   // The section button clears its own selection; "Protect Privacy" stays selected in the other.
-  form.fcBar.ClickSection(Form::secNorvane);
-  ASSERT_EQ(form.fcBar.Selected(Form::secNorvane), -1);
+  form.NavBar.ClickSection(Form::secNorvane);
+  ASSERT_EQ(form.NavBar.Selected(Form::secNorvane), -1);
   // Nowhere to look "c" up: the line must not keep showing what "b" runs.
   Select(2);
   EXPECT_EQ(Item(), "c");
@@ -231,9 +231,9 @@ TEST_P(EntryPageTest, DeleteLeavesNamesTheRegistryCannotBeAskedAbout) {
   const std::string before = Dump(kHkeyCurrentUser);
   for (const Case& c : cases) {
     form.ListKind = c.kind;
-    form.Listbox.Clear();
-    form.Listbox.Add(c.text);
-    form.Listbox.SetItemIndex(0);
+    form.EntryListBox.Clear();
+    form.EntryListBox.Add(c.text);
+    form.EntryListBox.SetItemIndex(0);
     form.Run(c.kind == nq::lkStartup ? "AutoRunDelete" : "DelMenuExtAct");
     EXPECT_EQ(Dump(kHkeyCurrentUser), before) << c.kind;
     EXPECT_EQ(Items().size(), 1u);

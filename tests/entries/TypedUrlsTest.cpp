@@ -16,7 +16,7 @@ TEST_P(EntryPageTest, TypedAddressesListedAndDeletedByTheirData) {
 )");
   Click(kManageAddress);
   EXPECT_EQ(form.ListKind, nq::lkTypedAddress);
-  EXPECT_TRUE(form.BtnCleanIEBar.Visible());
+  EXPECT_TRUE(form.CleanTypedUrlsButton.Visible());
   // Data that is not text is shown by the value's name.
   EXPECT_EQ(Items(), (Strings{"http://a.example/", "http://A.example/", "http://a.example/", "url4", "http://e.example/"}));
   for (int i : {0, 3}) {
@@ -66,7 +66,7 @@ TEST_P(EntryPageTest, CleanTypedUrls) {
     Strings itemsWhenReported{"not reported"};
     dialogs.onShow = [&](const ui::ScriptedDialogs::Shown&) { itemsWhenReported = Items(); };
 
-    form.BtnCleanIEBar.Click();
+    form.CleanTypedUrlsButton.Click();
 
     EXPECT_EQ(KeyExists(kHkeyCurrentUser, kTypedUrlsPath), c.reported);
     EXPECT_TRUE(ValueNames(kHkeyCurrentUser, kTypedUrlsPath).empty());

@@ -252,24 +252,24 @@ TEST_F(MainWindowTest, PagesMessageBoxesAboutBoxAndTheCloseButton) {
     };
     for (const Visit& v : {Visit{1, "02-startup", 2}, Visit{2, "03-context-menu", 1}, Visit{3, "04-toolbar-button", 1}}) {
       item(v.item);
-      f.Expect(only(form.GroupBoxClean), std::string(v.shot) + ": the entry list page alone");
-      f.Expect(WaitFor([&] { return ListCount(form.Listbox) == v.entries; }), std::string(v.shot) + ": its entries");
-      f.Expect(!Shown(form.BtnCleanIEBar), std::string(v.shot) + ": no Clean TypedURLS");
+      f.Expect(only(form.EntryListPage), std::string(v.shot) + ": the entry list page alone");
+      f.Expect(WaitFor([&] { return ListCount(form.EntryListBox) == v.entries; }), std::string(v.shot) + ": its entries");
+      f.Expect(!Shown(form.CleanTypedUrlsButton), std::string(v.shot) + ": no Clean TypedURLS");
       shot(main, v.shot);
     }
 
     openSection(1);
     item(0);
-    f.Expect(only(form.GroupBoxHistory), "Protect Privacy shows the trace cleaner");
+    f.Expect(only(form.TraceCleanerPage), "Protect Privacy shows the trace cleaner");
     shot(main, "05-protect-privacy");
     item(1);
-    f.Expect(only(form.GroupBoxClean), "Manage Address shows the entry list page");
-    f.Expect(WaitFor([&] { return ListCount(form.Listbox) == 2 && Shown(form.BtnCleanIEBar); }),
+    f.Expect(only(form.EntryListPage), "Manage Address shows the entry list page");
+    f.Expect(WaitFor([&] { return ListCount(form.EntryListBox) == 2 && Shown(form.CleanTypedUrlsButton); }),
              "Manage Address lists the typed addresses with Clean TypedURLS");
     shot(main, "06-manage-address");
     item(2);
-    f.Expect(only(form.GroupBoxCookie), "Manage Cookies shows the cookie page");
-    HWND cookies = reinterpret_cast<HWND>(ui::win32::WindowOf(form.ListView));
+    f.Expect(only(form.CookiePage), "Manage Cookies shows the cookie page");
+    HWND cookies = reinterpret_cast<HWND>(ui::win32::WindowOf(form.CookieListView));
     f.Expect(WaitFor([&] { return SendMessageA(cookies, LVM_GETITEMCOUNT, 0, 0) == 4; }), "four cookie rows");
     // The name beyond ASCII, and its site, as the control holds them in its own (UTF-16) text.
     bool cyrillic = false;
@@ -289,7 +289,7 @@ TEST_F(MainWindowTest, PagesMessageBoxesAboutBoxAndTheCloseButton) {
     shot(main, "07-manage-cookies");
 
     // "Find Cookies": the input dialog, centred on the screen, takes the text typed into it.
-    pageButton(form.FlatSpeedButton8);
+    pageButton(form.FindCookiesButton);
     HWND find = nullptr;
     f.Expect(WaitFor([&] { return (find = nqgui::FindOwned(main, "#32770")) != nullptr; }), "Find Cookies asks");
     if (find != nullptr) {
@@ -307,7 +307,7 @@ TEST_F(MainWindowTest, PagesMessageBoxesAboutBoxAndTheCloseButton) {
     }
 
     // The cookie list's menu, by a right click on a row.
-    const ui::TRect list = form.ListView.Bounds();
+    const ui::TRect list = form.CookieListView.Bounds();
     click(kPageLeft + list.left + 60, kPageTop + list.top + 30, true);
     HWND menu = nullptr;
     f.Expect(WaitFor([&] { return (menu = FindWindowA("#32768", nullptr)) != nullptr && IsWindowVisible(menu); }),
@@ -320,17 +320,17 @@ TEST_F(MainWindowTest, PagesMessageBoxesAboutBoxAndTheCloseButton) {
 
     openSection(2);
     item(0);
-    f.Expect(only(form.GroupBoxBackMap), "Toolbar WallPaper shows the wallpaper page");
-    f.Expect(WaitFor([&] { return ListCount(form.ListBoxbmp) == 7; }), "the seven shipped pictures are listed");
-    const ui::TRect pictures = form.ListBoxbmp.Bounds();
+    f.Expect(only(form.WallpaperPage), "Toolbar WallPaper shows the wallpaper page");
+    f.Expect(WaitFor([&] { return ListCount(form.WallpaperListBox) == 7; }), "the seven shipped pictures are listed");
+    const ui::TRect pictures = form.WallpaperListBox.Bounds();
     click(kPageLeft + pictures.left + 40, kPageTop + pictures.top + 7);  // "Blue Sky", previewed
     shot(main, "09-wallpaper");
 
     // A report: "Repair IE" on the repair page.
     openSection(0);
     item(0);
-    f.Expect(only(form.GroupBoxNorvane), "IE Repair shows the repair page");
-    pageButton(form.FlatSpeedButton4);
+    f.Expect(only(form.RepairPage), "IE Repair shows the repair page");
+    pageButton(form.RepairButton);
     HWND box = nullptr;
     f.Expect(WaitFor([&] { return (box = nqgui::FindOwned(main, "#32770")) != nullptr; }), "Repair IE reports");
     if (box != nullptr) {
@@ -348,8 +348,8 @@ TEST_F(MainWindowTest, PagesMessageBoxesAboutBoxAndTheCloseButton) {
     openSection(0);
     item(1);
     // The repair's hijack cleaner has taken the script entry out of the startup list.
-    f.Expect(WaitFor([&] { return ListCount(form.Listbox) == 1; }), "the startup list again, without the script");
-    pageButton(form.FlatSpeedButton1);
+    f.Expect(WaitFor([&] { return ListCount(form.EntryListBox) == 1; }), "the startup list again, without the script");
+    pageButton(form.DeleteEntryButton);
     box = nullptr;
     f.Expect(WaitFor([&] { return (box = nqgui::FindOwned(main, "#32770")) != nullptr; }), "Delete asks first");
     if (box != nullptr) {
@@ -362,7 +362,7 @@ TEST_F(MainWindowTest, PagesMessageBoxesAboutBoxAndTheCloseButton) {
       Click((cancel.left + cancel.right) / 2, (cancel.top + cancel.bottom) / 2);
       f.Expect(WaitFor([&] { return !IsWindow(box); }), "Cancel closes the confirmation");
       nqgui::Settle();
-      f.Expect(ListCount(form.Listbox) == 1, "Cancel deletes nothing");
+      f.Expect(ListCount(form.EntryListBox) == 1, "Cancel deletes nothing");
     }
 
     // The title bar: a double click changes nothing; a drag moves the window.
@@ -385,8 +385,8 @@ TEST_F(MainWindowTest, PagesMessageBoxesAboutBoxAndTheCloseButton) {
     // The About box: centred over the window, Enter and Esc leave it open, OK and its close
     // button end it; a fresh one each time.
     for (int round = 0; round < 2; ++round) {
-      const ui::TRect about = form.FlatSpeedButton10.Bounds();
-      const ui::TRect panel = form.FlatPanel1.Bounds();
+      const ui::TRect about = form.AboutButton.Bounds();
+      const ui::TRect panel = form.BottomPanel.Bounds();
       click(panel.left + about.left + about.width / 2, panel.top + about.top + about.height / 2);
       HWND aboutBox = nullptr;
       f.Expect(WaitFor([&] { return (aboutBox = nqgui::FindOwned(main, "NqForm")) != nullptr; }), "About... opens");
@@ -421,7 +421,7 @@ TEST_F(MainWindowTest, PagesMessageBoxesAboutBoxAndTheCloseButton) {
 TEST_F(MainWindowTest, ExitEndsTheProgram) {
   Drive([&](nq::TMainForm& form, HWND main, Findings& f, const std::atomic<bool>& closed) {
     const RECT r = nqgui::WindowRect(main);
-    const ui::TRect exit = form.FlatSpeedButton11.Bounds();
+    const ui::TRect exit = form.ExitButton.Bounds();
     Click(r.left + kPageLeft + exit.left + exit.width / 2, r.top + kPageTop + exit.top + exit.height / 2);
     f.Expect(WaitFor([&] { return closed.load(); }), "Exit closes the window");
   });
@@ -437,14 +437,14 @@ TEST_F(MainWindowTest, WallpaperAppliedFromTheShippedPictures) {
     click(56, SectionY(0, 2));
     nqgui::Settle(150);
     click(56, ItemY(2, 0));
-    HWND list = reinterpret_cast<HWND>(ui::win32::WindowOf(form.ListBoxbmp));
-    f.Expect(WaitFor([&] { return ListCount(form.ListBoxbmp) == 7; }), "the seven shipped pictures are listed");
+    HWND list = reinterpret_cast<HWND>(ui::win32::WindowOf(form.WallpaperListBox));
+    f.Expect(WaitFor([&] { return ListCount(form.WallpaperListBox) == 7; }), "the seven shipped pictures are listed");
     const LRESULT row = SendMessageA(list, LB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
                                      reinterpret_cast<LPARAM>("Gingham"));
     RECT item{};
     f.Expect(row != LB_ERR && SendMessageA(list, LB_GETITEMRECT, row, reinterpret_cast<LPARAM>(&item)) != LB_ERR,
              "a row for Gingham");
-    const ui::TRect box = form.ListBoxbmp.Bounds();
+    const ui::TRect box = form.WallpaperListBox.Bounds();
     click(kPageLeft + box.left + item.left + 30, kPageTop + box.top + item.top + 7);
     nqgui::Settle();
 
@@ -453,7 +453,7 @@ TEST_F(MainWindowTest, WallpaperAppliedFromTheShippedPictures) {
     const auto expected = ui::LoadBitmapFile(picture);
     f.Expect(expected != nullptr, "Gingham.bmp decodes");
     if (expected != nullptr) {
-      const ui::TRect band = form.coolbarBMP.Bounds();
+      const ui::TRect band = form.WallpaperPreview.Bounds();
       HDC screen = GetDC(nullptr);
       for (const POINT p : {POINT{4, 4}, POINT{3, 40}, POINT{317, 70}}) {
         const COLORREF c = GetPixel(screen, w.left + kPageLeft + band.left + p.x, w.top + kPageTop + band.top + p.y);
@@ -466,7 +466,7 @@ TEST_F(MainWindowTest, WallpaperAppliedFromTheShippedPictures) {
       ReleaseDC(nullptr, screen);
     }
 
-    const ui::TRect apply = form.FlatButton1.Bounds();
+    const ui::TRect apply = form.ApplyWallpaperButton.Bounds();
     click(kPageLeft + apply.left + apply.width / 2, kPageTop + apply.top + apply.height / 2);
     HWND report = nullptr;
     f.Expect(WaitFor([&] { return (report = nqgui::FindOwned(main, "#32770")) != nullptr; }), "Apply reports");
@@ -496,7 +496,7 @@ TEST_F(MainWindowTest, WallpaperAppliedFromTheShippedPictures) {
 TEST_F(MainWindowTest, HelpOpensTheHelpFileBesideTheProgram) {
   Drive([&](nq::TMainForm& form, HWND main, Findings& f, const std::atomic<bool>& closed) {
     const RECT w = nqgui::WindowRect(main);
-    const ui::TRect help = form.BtnHelp.Bounds();
+    const ui::TRect help = form.HelpButton.Bounds();
     Click(w.left + kPageLeft + help.left + help.width / 2, w.top + kPageTop + help.top + help.height / 2);
     nqgui::Settle(500);  // the shell's record is read once the window is gone
     Click(w.left + 534 - 9 - 10, w.top + 5 + 9);

@@ -78,15 +78,15 @@ TEST_P(Limits, NamesOutsideAsciiListAndDeleteFromTheStartupPage) {
   ui::IDialogs* previous = ui::SetDialogs(&dialogs);
   {
     nq::TMainForm form;
-    form.fcBar.ClickItem(nq::TMainForm::secNorvane, 1);
-    ASSERT_EQ(form.Listbox.Count(), 2);
-    const int at = form.Listbox.Items()[0] == cafe ? 0 : 1;
-    EXPECT_EQ(form.Listbox.Items()[at], cafe);
-    form.Listbox.UserSelect(at);
-    EXPECT_EQ(form.lblDate.Caption(), "C:\\café.exe");
+    form.NavBar.ClickItem(nq::TMainForm::secNorvane, 1);
+    ASSERT_EQ(form.EntryListBox.Count(), 2);
+    const int at = form.EntryListBox.Items()[0] == cafe ? 0 : 1;
+    EXPECT_EQ(form.EntryListBox.Items()[at], cafe);
+    form.EntryListBox.UserSelect(at);
+    EXPECT_EQ(form.DateValueLabel.Caption(), "C:\\café.exe");
     dialogs.AnswerMessage(ui::kIdOk);
-    form.FlatSpeedButton1.Click();
-    EXPECT_EQ(form.Listbox.Items(), TStrings{other});
+    form.DeleteEntryButton.Click();
+    EXPECT_EQ(form.EntryListBox.Items(), TStrings{other});
   }
   ui::SetDialogs(previous);
 }
@@ -207,11 +207,11 @@ TEST_F(Folders, NamesThatOnlyTheirShortNamesMatchAreNotListed) {
   ui::IDialogs* previous = ui::SetDialogs(&dialogs);
   {
     nq::TMainForm form;
-    form.fcBar.ClickItem(nq::TMainForm::secPrivacy, 2);
-    ASSERT_EQ(form.ListView.Items.size(), 1u);
-    EXPECT_EQ(form.ListView.Items[0].Caption, "u@site[1].txt");
-    form.fcBar.ClickItem(nq::TMainForm::secSetup, 0);
-    EXPECT_EQ(form.ListBoxbmp.Items(), TStrings{"Sky"});
+    form.NavBar.ClickItem(nq::TMainForm::secPrivacy, 2);
+    ASSERT_EQ(form.CookieListView.Items.size(), 1u);
+    EXPECT_EQ(form.CookieListView.Items[0].Caption, "u@site[1].txt");
+    form.NavBar.ClickItem(nq::TMainForm::secSetup, 0);
+    EXPECT_EQ(form.WallpaperListBox.Items(), TStrings{"Sky"});
   }
   ui::SetDialogs(previous);
 }
@@ -241,9 +241,9 @@ TEST_F(Folders, EndlessAndUnreadableCookieFilesDoNotStopTheLoad) {
   ui::ScriptedDialogs dialogs;
   ui::IDialogs* previous = ui::SetDialogs(&dialogs);
   nq::TMainForm form;
-  form.fcBar.ClickItem(nq::TMainForm::secPrivacy, 2);
-  ASSERT_EQ(form.ListView.Items.size(), 3u);
-  for (const ui::TListItem& row : form.ListView.Items) {
+  form.NavBar.ClickItem(nq::TMainForm::secPrivacy, 2);
+  ASSERT_EQ(form.CookieListView.Items.size(), 3u);
+  for (const ui::TListItem& row : form.CookieListView.Items) {
     const std::string site = row.SubItems.empty() ? "" : row.SubItems[0];
     if (row.Caption == "a@good[1].txt") {
       EXPECT_EQ(site, "good.example/");

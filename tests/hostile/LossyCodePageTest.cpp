@@ -61,10 +61,10 @@ TEST_F(LossyCodePage, CookieDeleteTakesTheOneFileByItsShortNameOrLeavesIt) {
     }
     SetFolder("Cookies", "Cookies");
     nq::TMainForm form;
-    form.fcBar.ClickItem(nq::TMainForm::secPrivacy, 2);
-    ASSERT_EQ(form.ListView.Items.size(), 3u);
+    form.NavBar.ClickItem(nq::TMainForm::secPrivacy, 2);
+    ASSERT_EQ(form.CookieListView.Items.size(), 3u);
     ui::TListItem* lossy = nullptr;
-    for (ui::TListItem& row : form.ListView.Items) {
+    for (ui::TListItem& row : form.CookieListView.Items) {
       if (row.Caption == "user@????[1].txt") lossy = &row;
     }
     ASSERT_NE(lossy, nullptr);
@@ -73,19 +73,19 @@ TEST_F(LossyCodePage, CookieDeleteTakesTheOneFileByItsShortNameOrLeavesIt) {
     lossy->Selected = true;
     shell_.AnswerRecycleConfirmation(true);
     shell_.fileOperations.clear();
-    form.FlatSpeedButton6.Click();
+    form.DeleteCookiesButton.Click();
 
     ExpectNoWildcardHandedToTheShell();
     EXPECT_TRUE(tree_.Exists("Cookies\\user@abcd[1].txt"));
     EXPECT_TRUE(tree_.Exists("Cookies\\user@wxyz[1].txt"));
     if (c.shortNames) {
       EXPECT_EQ(shell_.RecycledNames(), Strings{"user@тест[1].txt"});
-      EXPECT_EQ(form.ListView.Items.size(), 2u);
+      EXPECT_EQ(form.CookieListView.Items.size(), 2u);
     } else {
       EXPECT_TRUE(shell_.fileOperations.empty()) << "nothing that names the file alone: the shell is not asked";
       EXPECT_TRUE(tree_.Exists("Cookies\\user@тест[1].txt"));
-      ASSERT_EQ(form.ListView.Items.size(), 3u) << "the row stays";
-      EXPECT_EQ(form.ListView.SelCount(), 1);
+      ASSERT_EQ(form.CookieListView.Items.size(), 3u) << "the row stays";
+      EXPECT_EQ(form.CookieListView.SelCount(), 1);
     }
     std::filesystem::remove_all(tree_.Host("Cookies"));
     std::filesystem::remove_all(shell_.RecycleBin());
@@ -117,11 +117,11 @@ TEST_F(LossyCodePage, WallpaperPictureIsReachedByItsShortNameOrNotAtAll) {
     tree_.WriteFile("Program\\Bitmaps\\Небо.bmp", ui::SolidBmp(2, 2, 0x3366CC));
     tree_.WriteFile("Program\\Bitmaps\\Sky.bmp", ui::SolidBmp(2, 2, 0xFFD700));
     nq::TMainForm form;
-    form.fcBar.ClickItem(nq::TMainForm::secSetup, 0);
-    ASSERT_EQ(form.ListBoxbmp.Items(), (Strings{"????", "Sky"}));
-    form.ListBoxbmp.UserSelect(0);
-    const auto picture = form.coolbarBMP.Picture();
-    form.FlatButton1.Click();  // "Apply"
+    form.NavBar.ClickItem(nq::TMainForm::secSetup, 0);
+    ASSERT_EQ(form.WallpaperListBox.Items(), (Strings{"????", "Sky"}));
+    form.WallpaperListBox.UserSelect(0);
+    const auto picture = form.WallpaperPreview.Picture();
+    form.ApplyWallpaperButton.Click();  // "Apply"
     const std::string stored = nq::ReadStringValue(nq::kHkeyCurrentUser,
                                                    "\\Software\\Microsoft\\Internet Explorer\\Toolbar", "backbitmapIE5");
     if (shortNames) {

@@ -68,8 +68,8 @@ class TraceCleanerTest : public FileTreeTest {
     history_.urls = {"http://typed.example/", "http://another.example/page"};
     shell_.fileOperations.clear();
 
-    form_.fcBar.ClickItem(nq::TMainForm::secPrivacy, 0);  // "Protect Privacy"
-    ASSERT_TRUE(form_.GroupBoxHistory.Showing());
+    form_.NavBar.ClickItem(nq::TMainForm::secPrivacy, 0);  // "Protect Privacy"
+    ASSERT_TRUE(form_.TraceCleanerPage.Showing());
   }
   void TearDown() override {
     platform::SetUrlHistory(previousHistory_);
@@ -100,7 +100,7 @@ class TraceCleanerTest : public FileTreeTest {
     return Dump(expected);
   }
 
-  void EraseTracks() { form_.FlatSpeedButton9.Click(); }
+  void EraseTracks() { form_.EraseTracksButton.Click(); }
   Strings Texts() const {
     Strings texts;
     for (const auto& shown : dialogs_.shown) texts.push_back(shown.text);
@@ -148,17 +148,17 @@ TEST_F(TraceCleanerTest, PageShowsTheTextAndTheButton) {
       "only one click ,you can easily erase all the tracks safely ",
       "and completely !",
   };
-  EXPECT_EQ(form_.Memo2.Lines(), lines);
-  EXPECT_TRUE(form_.Memo2.ReadOnly);
-  EXPECT_EQ(form_.Memo2.Color(), ui::Rgb(248, 250, 220));
+  EXPECT_EQ(form_.TraceIntroMemo.Lines(), lines);
+  EXPECT_TRUE(form_.TraceIntroMemo.ReadOnly);
+  EXPECT_EQ(form_.TraceIntroMemo.Color(), ui::Rgb(248, 250, 220));
   const auto bounds = [](const ui::TControl& c) {
     const ui::TRect r = c.Bounds();
     return std::vector<int>{r.left, r.top, r.width, r.height};
   };
-  EXPECT_EQ(bounds(form_.GroupBoxHistory), (std::vector<int>{120, 28, 400, 300}));
-  EXPECT_EQ(bounds(form_.Memo2), (std::vector<int>{16, 24, 377, 225}));
-  EXPECT_EQ(bounds(form_.FlatSpeedButton9), (std::vector<int>{272, 256, 89, 33}));
-  EXPECT_EQ(form_.FlatSpeedButton9.Caption(), "Erase Tracks");
+  EXPECT_EQ(bounds(form_.TraceCleanerPage), (std::vector<int>{120, 28, 400, 300}));
+  EXPECT_EQ(bounds(form_.TraceIntroMemo), (std::vector<int>{16, 24, 377, 225}));
+  EXPECT_EQ(bounds(form_.EraseTracksButton), (std::vector<int>{272, 256, 89, 33}));
+  EXPECT_EQ(form_.EraseTracksButton.Caption(), "Erase Tracks");
   EXPECT_TRUE(shell_.fileOperations.empty()) << "showing the page runs nothing";
   EXPECT_EQ(cache_.Counts().findFirst, 0);
 }

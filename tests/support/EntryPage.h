@@ -56,19 +56,19 @@ class EntryPageTest : public RegistryBackendTest {
   void Reset() {
     Load("[-HKEY_CURRENT_USER\\Software]\n[-HKEY_LOCAL_MACHINE\\Software]\n[HKEY_LOCAL_MACHINE\\Software\\Wow6432Node]\n");
   }
-  void Click(NavItem nav) { form.fcBar.ClickItem(nav.section, nav.item); }
+  void Click(NavItem nav) { form.NavBar.ClickItem(nav.section, nav.item); }
   // Clicks "Delete" and answers its confirmation, if one comes, with `answer`.
   void Delete(int answer = ui::kIdOk) {
     dialogs.AnswerMessage(answer);
-    form.FlatSpeedButton1.Click();
+    form.DeleteEntryButton.Click();
   }
-  void Select(int index) { form.Listbox.UserSelect(index); }
+  void Select(int index) { form.EntryListBox.UserSelect(index); }
   void PressF5() { form.KeyDown(ui::kVkF5, ui::kShiftNone); }
 
-  const Strings& Items() const { return form.Listbox.Items(); }
-  int Selected() const { return form.Listbox.ItemIndex(); }
-  std::string Item() const { return form.lblValue.Caption(); }
-  std::string Date() const { return form.lblDate.Caption(); }
+  const Strings& Items() const { return form.EntryListBox.Items(); }
+  int Selected() const { return form.EntryListBox.ItemIndex(); }
+  std::string Item() const { return form.ItemValueLabel.Caption(); }
+  std::string Date() const { return form.DateValueLabel.Caption(); }
 
   // What the registry holds under a key, read without asking for write access so that it also
   // works on a read-only root.

@@ -76,21 +76,21 @@ class MachineViewsTest : public ::testing::Test {
     return error == kErrorSuccess ? std::string(reinterpret_cast<const char*>(data.data())) : "-";
   }
 
-  void Click(int section, int item) { form_->fcBar.ClickItem(section, item); }
+  void Click(int section, int item) { form_->NavBar.ClickItem(section, item); }
   int IndexOf(const std::string& entry, int nth = 0) {
-    const std::vector<std::string>& items = form_->Listbox.Items();
+    const std::vector<std::string>& items = form_->EntryListBox.Items();
     for (int i = 0; i < static_cast<int>(items.size()); ++i) {
       if (items[i] == entry && nth-- == 0) return i;
     }
     return -1;
   }
   int Count(const std::string& entry) {
-    const std::vector<std::string>& items = form_->Listbox.Items();
+    const std::vector<std::string>& items = form_->EntryListBox.Items();
     return static_cast<int>(std::count(items.begin(), items.end(), entry));
   }
   void Delete() {
     dialogs_.AnswerMessage(ui::kIdOk);
-    form_->FlatSpeedButton1.Click();
+    form_->DeleteEntryButton.Click();
   }
 
   std::unique_ptr<nq::TMainForm> form_;
@@ -140,15 +140,15 @@ TEST_F(MachineViewsTest, StartupEntryOfThe32BitViewListedAndDeletedInLookupOrder
   Write(kRunOnce, kKeyWow64_64Key, "NorvaneProbe", "probe64.exe");
   Click(nq::TMainForm::secNorvane, 1);
   ASSERT_EQ(Count("NorvaneProbe"), 2);
-  form_->Listbox.UserSelect(IndexOf("NorvaneProbe", 1));
-  EXPECT_EQ(form_->lblDate.Caption(), "probe32.exe");
+  form_->EntryListBox.UserSelect(IndexOf("NorvaneProbe", 1));
+  EXPECT_EQ(form_->DateValueLabel.Caption(), "probe32.exe");
 
   Delete();
   EXPECT_EQ(Read(kRun, kKeyWow64_32Key, "NorvaneProbe"), "-");
   EXPECT_EQ(Read(kRunOnce, kKeyWow64_64Key, "NorvaneProbe"), "probe64.exe");
   ASSERT_EQ(Count("NorvaneProbe"), 1);
-  form_->Listbox.UserSelect(IndexOf("NorvaneProbe"));
-  EXPECT_EQ(form_->lblDate.Caption(), "probe64.exe");
+  form_->EntryListBox.UserSelect(IndexOf("NorvaneProbe"));
+  EXPECT_EQ(form_->DateValueLabel.Caption(), "probe64.exe");
 }
 
 TEST_F(MachineViewsTest, HijackCleanerTakesScriptsOutOfThe32BitRunKey) {
@@ -164,8 +164,8 @@ TEST_F(MachineViewsTest, ToolbarButtonOfThe32BitBrowserListedAndDeleted) {
   Write(kProbeButton, kKeyWow64_32Key, "Exec", "C:\\Program Files (x86)\\Probe\\probe.exe");
   Click(nq::TMainForm::secNorvane, 3);
   ASSERT_EQ(Count("Norvane Probe"), 1);
-  form_->Listbox.UserSelect(IndexOf("Norvane Probe"));
-  EXPECT_EQ(form_->lblDate.Caption(), "C:\\Program Files (x86)\\Probe\\probe.exe");
+  form_->EntryListBox.UserSelect(IndexOf("Norvane Probe"));
+  EXPECT_EQ(form_->DateValueLabel.Caption(), "C:\\Program Files (x86)\\Probe\\probe.exe");
   Delete();
   EXPECT_EQ(Count("Norvane Probe"), 0);
   RegKey key = 0;
@@ -176,7 +176,7 @@ TEST_F(MachineViewsTest, ToolbarButtonOfThe32BitBrowserListedAndDeleted) {
 TEST_F(MachineViewsTest, RepairPutsThe32BitSearchAssistantBack) {
   Write(kSearch, kKeyWow64_32Key, "SearchAssistant", "http://www.best-search-portal.example/a32.htm");
   dialogs_.AnswerMessage(ui::kIdOk);
-  form_->FlatSpeedButton4.Click();
+  form_->RepairButton.Click();
   EXPECT_EQ(Read(kSearch, kKeyWow64_32Key, "SearchAssistant"), kRedirect);
 }
 
