@@ -4,6 +4,7 @@
 //
 // The files are real files in a fresh temp folder, reached through the file-system substitute, so
 // the load pays for real directory listing, opening and reading. The folder is removed at the end.
+#include <cstdlib>
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
@@ -70,7 +71,7 @@ class World {
   void UseFolder(int count) {
     Folder(count);
     nq::TRegistry reg;
-    reg.OpenKey(kShellFolders, true);
+    if (!reg.OpenKey(kShellFolders, true)) std::abort();
     reg.WriteString("Cookies", "C:\\c" + std::to_string(count));
   }
 

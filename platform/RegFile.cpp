@@ -280,40 +280,23 @@ class Parser {
 
 // ---- Applying ------------------------------------------------------------------------------
 
-class Key {
- public:
-  explicit Key(IRegistry& registry) : registry_(registry) {}
-  ~Key() { Reset(); }
-  Key(const Key&) = delete;
-  Key& operator=(const Key&) = delete;
-  void Reset(RegKey key = 0) {
-    if (key_ != 0 && !IsRootKey(key_)) registry_.CloseKey(key_);
-    key_ = key;
-  }
-  RegKey get() const { return key_; }
-
- private:
-  IRegistry& registry_;
-  RegKey key_ = 0;
-};
-
 // Deletes `path` under `base` and everything below it, deepest first. A missing key is no error.
 long DeleteTree(IRegistry& registry, RegKey base, const std::string& path) {
   RegKey opened = 0;
   long error = registry.OpenKeyEx(base, path.c_str(), kKeyAllAccess, &opened);
   if (error == kErrorFileNotFound) return kErrorSuccess;
   if (error != kErrorSuccess) return error;
-  Key key(registry);
+  TScopedRegKey key(registry);
   key.Reset(opened);
   std::uint32_t count = 0, longest = 0;
-  error = registry.QueryInfoKey(key.get(), &count, &longest, nullptr, nullptr);
+  error = registry.QueryInfoKey(key.Get(), &count, &longest, nullptr, nullptr);
   if (error != kErrorSuccess) return error;
   std::vector<char> name(longest + 1);
   for (std::uint32_t i = count; i-- > 0;) {
     std::uint32_t length = static_cast<std::uint32_t>(name.size());
-    error = registry.EnumKeyEx(key.get(), i, name.data(), &length);
+    error = registry.EnumKeyEx(key.Get(), i, name.data(), &length);
     if (error != kErrorSuccess) return error;
-    error = DeleteTree(registry, key.get(), std::string(name.data(), length));
+    error = DeleteTree(registry, key.Get(), std::string(name.data(), length));
     if (error != kErrorSuccess) return error;
   }
   key.Reset();
@@ -424,9 +407,9 @@ void DumpKey(IRegistry& registry, RegKey key, const std::string& fullName, RegVa
       out->append("; cannot open [").append(fullName).append("\\").append(child).append("]\n\n");
       continue;
     }
-    Key sub(registry);
+    TScopedRegKey sub(registry);
     sub.Reset(opened);
-    DumpKey(registry, sub.get(), fullName + "\\" + child, order, out);
+    DumpKey(registry, sub.Get(), fullName + "\\" + child, order, out);
   }
 }
 
@@ -437,7 +420,7 @@ RegFileError::RegFileError(int line, const std::string& message)
 
 void LoadRegText(IRegistry& registry, const std::string& text) {
   const std::vector<Op> ops = Parser(text).Parse();
-  Key current(registry);
+  TScopedRegKey current(registry);
   for (const Op& op : ops) {
     switch (op.kind) {
       case Op::kOpenKey: {
@@ -456,13 +439,13 @@ void LoadRegText(IRegistry& registry, const std::string& text) {
         // in when it is NUL; a non-NUL byte there keeps the data exactly as written.
         std::vector<std::uint8_t> data(op.data);
         data.push_back(0xFF);
-        Check(registry.SetValueEx(current.get(), op.name.c_str(), op.type, data.data(),
+        Check(registry.SetValueEx(current.Get(), op.name.c_str(), op.type, data.data(),
                                   static_cast<std::uint32_t>(op.data.size())),
               op.line, "setting the value");
         break;
       }
       case Op::kDeleteValue: {
-        const long error = registry.DeleteValue(current.get(), op.name.c_str());
+        const long error = registry.DeleteValue(current.Get(), op.name.c_str());
         if (error != kErrorFileNotFound) Check(error, op.line, "deleting the value");
         break;
       }
@@ -484,10 +467,10 @@ std::string DumpRegText(IRegistry& registry, RegKey root, const std::string& pat
   if (!rest.empty() && rest.front() == '\\') rest.erase(0, 1);
   RegKey opened = root;
   if (!rest.empty() && registry.OpenKeyEx(root, rest.c_str(), kKeyRead, &opened) != kErrorSuccess) return out;
-  Key key(registry);
+  TScopedRegKey key(registry);
   key.Reset(opened);
   // The key's name as the registry spells it is not known here; the caller's spelling is used.
-  DumpKey(registry, key.get(), rest.empty() ? RootText(root) : std::string(RootText(root)) + "\\" + rest, order, &out);
+  DumpKey(registry, key.Get(), rest.empty() ? RootText(root) : std::string(RootText(root)) + "\\" + rest, order, &out);
   return out;
 }
 

@@ -5,6 +5,8 @@
 
 #include <cstdint>
 
+#include "platform/ScopedHandle.h"
+
 namespace platform {
 
 // An open key. The three roots keep the values Windows gives them; any other value is a handle
@@ -63,15 +65,15 @@ class IRegistry {
   virtual ~IRegistry() = default;
 
   // RegOpenKeyExA: opens an existing key under `base`; the empty sub-path opens `base` itself.
-  virtual long OpenKeyEx(RegKey base, const char* subKey, std::uint32_t access, RegKey* result) = 0;
+  [[nodiscard]] virtual long OpenKeyEx(RegKey base, const char* subKey, std::uint32_t access, RegKey* result) = 0;
   // RegCreateKeyExA with REG_OPTION_NON_VOLATILE: opens the key, creating it and every missing
   // key above it first.
-  virtual long CreateKeyEx(RegKey base, const char* subKey, std::uint32_t access, RegKey* result) = 0;
+  [[nodiscard]] virtual long CreateKeyEx(RegKey base, const char* subKey, std::uint32_t access, RegKey* result) = 0;
   // RegCloseKey. Closing a root is allowed and does nothing.
   virtual long CloseKey(RegKey key) = 0;
   // RegQueryValueExA. With `data` null only the kind and size are reported. A buffer that is too
   // small gives kErrorMoreData, is left untouched and `*size` tells the size needed.
-  virtual long QueryValueEx(RegKey key, const char* valueName, std::uint32_t* type, std::uint8_t* data,
+  [[nodiscard]] virtual long QueryValueEx(RegKey key, const char* valueName, std::uint32_t* type, std::uint8_t* data,
                             std::uint32_t* size) = 0;
   // RegSetValueExA: creates the value or replaces its kind and data.
   virtual long SetValueEx(RegKey key, const char* valueName, std::uint32_t type, const std::uint8_t* data,
@@ -83,14 +85,25 @@ class IRegistry {
   virtual long DeleteKeyEx(RegKey base, const char* subKey, std::uint32_t view) = 0;
   // RegQueryInfoKeyA, the four fields the program reads. Name lengths exclude the NUL. Any
   // pointer may be null.
-  virtual long QueryInfoKey(RegKey key, std::uint32_t* subKeys, std::uint32_t* maxSubKeyLen, std::uint32_t* values,
+  [[nodiscard]] virtual long QueryInfoKey(RegKey key, std::uint32_t* subKeys, std::uint32_t* maxSubKeyLen, std::uint32_t* values,
                             std::uint32_t* maxValueNameLen) = 0;
   // RegEnumKeyExA: `*nameLen` is the buffer size in characters on entry and the name's length
   // without its NUL on success. kErrorNoMoreItems past the end; kErrorMoreData when it won't fit.
-  virtual long EnumKeyEx(RegKey key, std::uint32_t index, char* name, std::uint32_t* nameLen) = 0;
+  [[nodiscard]] virtual long EnumKeyEx(RegKey key, std::uint32_t index, char* name, std::uint32_t* nameLen) = 0;
   // RegEnumValueA, name only, same buffer rules.
-  virtual long EnumValue(RegKey key, std::uint32_t index, char* name, std::uint32_t* nameLen) = 0;
+  [[nodiscard]] virtual long EnumValue(RegKey key, std::uint32_t index, char* name, std::uint32_t* nameLen) = 0;
 };
+
+// An open key, closed again when it goes; a root is never closed.
+struct RegKeyTraits {
+  using Owner = IRegistry;
+  using Handle = RegKey;
+  static constexpr RegKey kNull = 0;
+  static void Close(IRegistry& registry, RegKey key) {
+    if (!IsRootKey(key)) registry.CloseKey(key);
+  }
+};
+using TScopedRegKey = TScopedHandle<RegKeyTraits>;
 
 // The back end in use. Start-up installs the Win32 one; tests install the substitute.
 IRegistry& Registry();

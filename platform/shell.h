@@ -8,6 +8,8 @@
 #include <cstdint>
 #include <string>
 
+#include "platform/ScopedHandle.h"
+
 namespace platform {
 
 using WindowHandle = std::uintptr_t;  // an HWND, 0 for none
@@ -126,6 +128,29 @@ class IFileSystem {
   // True for an existing file; false for a folder or nothing.
   virtual bool FileExists(const std::string& path) = 0;
 };
+
+// The handles these back ends hand out, each given back when its owner goes.
+struct UrlCacheWalkTraits {
+  using Owner = IUrlCache;
+  using Handle = SearchHandle;
+  static constexpr SearchHandle kNull = 0;
+  static void Close(IUrlCache& cache, SearchHandle walk) { cache.Close(walk); }
+};
+struct LibraryTraits {
+  using Owner = IShell;
+  using Handle = std::uintptr_t;
+  static constexpr std::uintptr_t kNull = 0;
+  static void Close(IShell& shell, std::uintptr_t library) { shell.FreeLibrary(library); }
+};
+struct FileSearchTraits {
+  using Owner = IFileSystem;
+  using Handle = SearchHandle;
+  static constexpr SearchHandle kNull = 0;
+  static void Close(IFileSystem& fs, SearchHandle search) { fs.FindClose(search); }
+};
+using TScopedCacheWalk = TScopedHandle<UrlCacheWalkTraits>;
+using TScopedLibrary = TScopedHandle<LibraryTraits>;
+using TScopedFileSearch = TScopedHandle<FileSearchTraits>;
 
 IUrlCache& UrlCache();
 IUrlHistory& UrlHistory();

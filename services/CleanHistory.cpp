@@ -19,38 +19,6 @@ constexpr unsigned kMbOk = 0x0, kMbIconError = 0x10;
 constexpr std::uint32_t kEmptyRecycleBinQuietly =
     platform::kSherbNoConfirmation | platform::kSherbNoProgressUi | platform::kSherbNoSound;
 
-// One URL cache walk, closed when it goes out of scope.
-class UrlCacheWalk {
- public:
-  UrlCacheWalk(platform::IUrlCache& cache, platform::SearchHandle walk) : cache_(cache), walk_(walk) {}
-  ~UrlCacheWalk() {
-    if (walk_ != 0) cache_.Close(walk_);
-  }
-  UrlCacheWalk(const UrlCacheWalk&) = delete;
-  UrlCacheWalk& operator=(const UrlCacheWalk&) = delete;
-  platform::SearchHandle Get() const { return walk_; }
-
- private:
-  platform::IUrlCache& cache_;
-  platform::SearchHandle walk_;
-};
-
-// One loaded library, released when it goes out of scope.
-class LoadedLibrary {
- public:
-  LoadedLibrary(platform::IShell& shell, const char* name) : shell_(shell), library_(shell.LoadLibrary(name)) {}
-  ~LoadedLibrary() {
-    if (library_ != 0) shell_.FreeLibrary(library_);
-  }
-  LoadedLibrary(const LoadedLibrary&) = delete;
-  LoadedLibrary& operator=(const LoadedLibrary&) = delete;
-  std::uintptr_t Get() const { return library_; }
-
- private:
-  platform::IShell& shell_;
-  std::uintptr_t library_;
-};
-
 }  // namespace
 
 std::string OleErrorText(platform::HResult code) {
@@ -87,7 +55,7 @@ platform::SearchHandle DeleteFirstEntry(platform::IUrlCache& cache) {
   std::uint32_t size = 0;
   {
     // This call only learns the size; should it hand back a walk anyway, that one is closed again.
-    UrlCacheWalk probe(cache, cache.FindFirst(nullptr, &size));
+    const platform::TScopedCacheWalk probe(cache, cache.FindFirst(nullptr, &size));
   }
   std::vector<std::uint8_t> entry(size);
   const platform::SearchHandle walk = cache.FindFirst(entry.data(), &size);
@@ -99,7 +67,7 @@ platform::SearchHandle DeleteFirstEntry(platform::IUrlCache& cache) {
 
 void ClearUrlCache() {
   platform::IUrlCache& cache = platform::UrlCache();
-  const UrlCacheWalk walk(cache, DeleteFirstEntry(cache));
+  const platform::TScopedCacheWalk walk(cache, DeleteFirstEntry(cache));
   if (walk.Get() == 0) return;
 
   for (;;) {
@@ -171,7 +139,7 @@ void EmptyRecycleBin() {
     return;
   }
   platform::IShell& shell = platform::Shell();
-  const LoadedLibrary library(shell, "Shell32.dll");
+  const platform::TScopedLibrary library(shell, shell.LoadLibrary("Shell32.dll"));
   if (library.Get() == 0) {
     shell.MessageBox(platform::OwnerWindow(), "Failed to load Shell32.dll.", "Error", kMbOk | kMbIconError);
     return;

@@ -16,22 +16,18 @@ bool HasExtension(const std::string& name, const std::string& extension);
 std::string NameToActOn(const std::string& name, const std::string& shortName);
 inline std::string NameToActOn(const platform::FindData& entry) { return NameToActOn(entry.name, entry.shortName); }
 
-// Owns one search of the directory-search back end; closed on every path.
+// One search of the directory-search back end over `pattern`, with its first entry in `data`;
+// closed on every path.
 class TFileSearch {
  public:
   TFileSearch(platform::IFileSystem& fs, const std::string& pattern, platform::FindData* data)
-      : fs_(fs), handle_(fs.FindFirst(pattern, data)) {}
-  ~TFileSearch() {
-    if (handle_ != 0) fs_.FindClose(handle_);
-  }
-  TFileSearch(const TFileSearch&) = delete;
-  TFileSearch& operator=(const TFileSearch&) = delete;
-  bool Found() const { return handle_ != 0; }
-  bool Next(platform::FindData* data) { return fs_.FindNext(handle_, data); }
+      : search_(fs, fs.FindFirst(pattern, data)), fs_(fs) {}
+  [[nodiscard]] bool Found() const { return search_.IsValid(); }
+  [[nodiscard]] bool Next(platform::FindData* data) { return fs_.FindNext(search_.Get(), data); }
 
  private:
+  platform::TScopedFileSearch search_;
   platform::IFileSystem& fs_;
-  platform::SearchHandle handle_;
 };
 
 // Calls `f(entry)` for every file (not folder) of `folder` whose name ends in `extension`, hidden and

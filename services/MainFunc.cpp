@@ -142,9 +142,10 @@ bool DeleteExtensionByButtonText(RegKey root, const std::string& key, const std:
   if (text.empty()) return result;
   TStrings subkeys;
   if (!ListSubkeys(root, key, subkeys, view)) {
+    // Open once more, to learn why it could not be listed.
     TRegistry reg(view);
     reg.SetRootKey(root);
-    reg.OpenKey(key, false);
+    if (reg.OpenKey(key, false)) return result;
     RecordRefusal(reg, root, key, view, [&](TRegistry& reader) {
       reader.GetKeyNames(subkeys);
       for (const std::string& subkey : subkeys) {

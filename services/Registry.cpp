@@ -11,22 +11,6 @@ namespace {
 
 using platform::Registry;
 
-// Owns one handle for the length of a call.
-class ScopedKey {
- public:
-  ScopedKey() = default;
-  explicit ScopedKey(RegKey key) : key_(key) {}
-  ~ScopedKey() {
-    if (key_ != 0) Registry().CloseKey(key_);
-  }
-  ScopedKey(const ScopedKey&) = delete;
-  ScopedKey& operator=(const ScopedKey&) = delete;
-  RegKey get() const { return key_; }
-
- private:
-  RegKey key_ = 0;
-};
-
 // Longest name an `A` call can return: 16383 characters of a value name, two bytes each in a
 // double-byte code page, and the NUL.
 constexpr std::size_t kLongestName = 32768;
@@ -211,16 +195,16 @@ bool TRegistry::DeleteKeyFrom(RegKey base, const std::string& path, const std::s
   // What goes with the key: its values, then the key itself, each recorded once it is gone.
   TChanges gone;
   {
-    ScopedKey key(opened);
+    const platform::TScopedRegKey key(Registry(), opened);
     std::uint32_t count = 0;
     std::uint32_t longest = 0;
-    if (Registry().QueryInfoKey(key.get(), &count, &longest, nullptr, nullptr) == platform::kErrorSuccess) {
+    if (Registry().QueryInfoKey(key.Get(), &count, &longest, nullptr, nullptr) == platform::kErrorSuccess) {
       std::vector<char> buffer(longest + 1);
       std::string name;
       // From the last index down, so that deleting one subkey does not shift the ones still to go.
       for (std::uint32_t i = count; i-- > 0;) {
-        if (EnumName(key.get(), i, true, buffer, &name) == platform::kErrorSuccess) {
-          DeleteKeyFrom(key.get(), name, fullPath + "\\" + name);
+        if (EnumName(key.Get(), i, true, buffer, &name) == platform::kErrorSuccess) {
+          DeleteKeyFrom(key.Get(), name, fullPath + "\\" + name);
         }
       }
     }
@@ -228,8 +212,8 @@ bool TRegistry::DeleteKeyFrom(RegKey base, const std::string& path, const std::s
       TStrings names;
       std::vector<char> buffer(256);
       std::string name;
-      for (std::uint32_t i = 0; EnumName(key.get(), i, false, buffer, &name) == platform::kErrorSuccess; ++i) {
-        gone.push_back({TChange::TKind::Value, root_, view_, fullPath, name, ValueText(key.get(), name), kNone});
+      for (std::uint32_t i = 0; EnumName(key.Get(), i, false, buffer, &name) == platform::kErrorSuccess; ++i) {
+        gone.push_back({TChange::TKind::Value, root_, view_, fullPath, name, ValueText(key.Get(), name), kNone});
       }
       gone.push_back({TChange::TKind::Key, root_, view_, fullPath, "", "", kNone});
     }

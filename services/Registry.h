@@ -65,7 +65,7 @@ class TRegistry {
   // Opens `key` (absolute when it begins with a backslash, else relative to the open key) and
   // makes it current; with `canCreate` the key and any missing parents are created. False, with
   // nothing changed, when it cannot be opened.
-  bool OpenKey(const std::string& key, bool canCreate);
+  [[nodiscard]] bool OpenKey(const std::string& key, bool canCreate);
   void CloseKey();
 
   // Opens keys for reading only from now on, so that a key the caller may not change still opens;
@@ -75,12 +75,12 @@ class TRegistry {
   // may only read), kErrorSuccess after one that opened.
   long LastOpenError() const { return lastOpenError_; }
 
-  bool ValueExists(const std::string& name);
+  [[nodiscard]] bool ValueExists(const std::string& name);
   // The value's data as REGEDIT4 writes it ("text", dword:...); "-" when there is no such value.
-  std::string DataText(const std::string& name);
+  [[nodiscard]] std::string DataText(const std::string& name);
   // The value's text up to its first NUL; empty for a missing or zero-length value. Raises for a
   // value that is not REG_SZ or REG_EXPAND_SZ, or whose data cannot be read.
-  std::string ReadString(const std::string& name);
+  [[nodiscard]] std::string ReadString(const std::string& name);
   // Writes `value` as REG_SZ; raises when the registry refuses.
   void WriteString(const std::string& name, const std::string& value);
   bool DeleteValue(const std::string& name);

@@ -29,6 +29,7 @@
 namespace {
 
 namespace fs = std::filesystem;
+using nqtest::Installed;
 
 constexpr const char* kInsideVariable = "NQ_IN_PROGRAM_FOLDER";
 const fs::path kProgramFolder = fs::path(u8"C:\\Программы\\Норване");

@@ -117,7 +117,7 @@ class Changing : public SimRegistryTest {
     SimRegistryTest::SetUp();
     platform::SetRegistry(&meddling_);
     nq::TRegistry reg;
-    reg.OpenKey("\\Software\\T", true);
+    ASSERT_TRUE(reg.OpenKey("\\Software\\T", true));
     reg.WriteString("a", "first");
     reg.WriteString("b", "second");
   }
@@ -159,8 +159,8 @@ TEST_F(Changing, ValueThatVanishesBeforeItsReadOrDelete) {
 TEST_F(Changing, SubkeyThatVanishesDuringASubtreeDeletion) {
   {
     nq::TRegistry reg;
-    reg.OpenKey("\\Software\\T\\x\\deep", true);
-    reg.OpenKey("\\Software\\T\\y", true);
+    ASSERT_TRUE(reg.OpenKey("\\Software\\T\\x\\deep", true));
+    ASSERT_TRUE(reg.OpenKey("\\Software\\T\\y", true));
   }
   meddling_.beforeEnumKey = [this] {
     reg_.DeleteKeyEx(kHkeyCurrentUser, "Software\\T\\y", 0);
@@ -177,7 +177,7 @@ class Folders : public FileTreeTest {
  protected:
   void SetFolder(const char* name, const std::string& path) {
     nq::TRegistry reg;
-    reg.OpenKey("\\Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders", true);
+    ASSERT_TRUE(reg.OpenKey("\\Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders", true));
     reg.WriteString(name, path);
   }
 };

@@ -147,8 +147,8 @@ TEST_P(TRegistryContract, ReadAndWriteFailuresRaiseWithTheValueName) {
     TRegistry reg;
     ASSERT_TRUE(reg.OpenKey("\\Kinds", false));
     try {
-      reg.ReadString("grows");
-      ADD_FAILURE() << "read";
+      const std::string read = reg.ReadString("grows");
+      ADD_FAILURE() << "read " << read;
     } catch (const ERegistryException& e) {
       EXPECT_STREQ(e.what(), "Failed to get data for 'grows'");
     }
