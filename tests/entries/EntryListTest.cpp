@@ -14,24 +14,24 @@ TEST(EntryListPage, LaidOutWithItsCaptions) {
     ui::TRect bounds;
   };
   const Control controls[] = {
-      {form.GroupBoxClean, nullptr, {120, 28, 400, 300}},
-      {form.Listbox, nullptr, {8, 16, 385, 177}},
-      {form.Bevel1, nullptr, {16, 200, 377, 2}},
-      {form.Label1, "Item:", {16, 208, 41, 13}},
-      {form.lblValue, "", {56, 208, 337, 13}},
-      {form.Label2, "Date:", {15, 232, 41, 13}},
-      {form.lblDate, "", {56, 232, 337, 13}},
-      {form.BtnCleanIEBar, "Clean TypedURLS", {16, 256, 121, 33}},
-      {form.FlatSpeedButton2, "Refresh", {208, 256, 65, 33}},
-      {form.FlatSpeedButton1, "Delete", {304, 256, 65, 33}},
+      {form.EntryListPage, nullptr, {120, 28, 400, 300}},
+      {form.EntryListBox, nullptr, {8, 16, 385, 177}},
+      {form.DetailsBevel, nullptr, {16, 200, 377, 2}},
+      {form.ItemLabel, "Item:", {16, 208, 41, 13}},
+      {form.ItemValueLabel, "", {56, 208, 337, 13}},
+      {form.DateLabel, "Date:", {15, 232, 41, 13}},
+      {form.DateValueLabel, "", {56, 232, 337, 13}},
+      {form.CleanTypedUrlsButton, "Clean TypedURLS", {16, 256, 121, 33}},
+      {form.RefreshEntriesButton, "Refresh", {208, 256, 65, 33}},
+      {form.DeleteEntryButton, "Delete", {304, 256, 65, 33}},
   };
   for (const Control& c : controls) {
     SCOPED_TRACE(c.control.Name());
     const ui::TRect r = c.control.Bounds();
     EXPECT_EQ((std::vector<int>{r.left, r.top, r.width, r.height}),
               (std::vector<int>{c.bounds.left, c.bounds.top, c.bounds.width, c.bounds.height}));
-    if (&c.control != &form.GroupBoxClean) {
-      EXPECT_EQ(c.control.Parent(), &form.GroupBoxClean);
+    if (&c.control != &form.EntryListPage) {
+      EXPECT_EQ(c.control.Parent(), &form.EntryListPage);
     }
     if (const auto* label = dynamic_cast<const ui::TLabel*>(&c.control)) {
       EXPECT_EQ(label->Caption(), c.caption);
@@ -39,11 +39,11 @@ TEST(EntryListPage, LaidOutWithItsCaptions) {
       EXPECT_EQ(button->Caption(), c.caption);
     }
   }
-  EXPECT_EQ(form.Listbox.ItemHeight, 14);
+  EXPECT_EQ(form.EntryListBox.ItemHeight, 14);
   // At start the page is hidden and holds nothing; "Clean TypedURLS" waits for the typed addresses.
-  EXPECT_FALSE(form.GroupBoxClean.Visible());
-  EXPECT_FALSE(form.BtnCleanIEBar.Visible());
-  EXPECT_TRUE(form.Listbox.Items().empty());
+  EXPECT_FALSE(form.EntryListPage.Visible());
+  EXPECT_FALSE(form.CleanTypedUrlsButton.Visible());
+  EXPECT_TRUE(form.EntryListBox.Items().empty());
   EXPECT_EQ(form.ListKind, nq::lkNone);
 }
 
@@ -57,7 +57,7 @@ const char* const kThreeStartupValues = R"(
 TEST_P(EntryPageTest, DeleteAsksThenReloadsShowingTheTopEntry) {
   Load(kThreeStartupValues);
   Click(kStartUp);
-  EXPECT_TRUE(form.GroupBoxClean.Visible());
+  EXPECT_TRUE(form.EntryListPage.Visible());
   EXPECT_EQ(Items(), (Strings{"a", "b", "c"}));
   EXPECT_EQ(Selected(), 0);
   EXPECT_EQ(Item(), "a");
@@ -167,8 +167,8 @@ TEST_P(EntryPageTest, RefreshAndF5DoNothingBeforeTheFirstLoad) {
   PressF5();
   EXPECT_EQ(form.ListKind, nq::lkNone);
   EXPECT_TRUE(Items().empty());
-  EXPECT_FALSE(form.GroupBoxClean.Visible());
-  EXPECT_TRUE(form.GroupBoxNorvane.Visible());
+  EXPECT_FALSE(form.EntryListPage.Visible());
+  EXPECT_TRUE(form.RepairPage.Visible());
   form.Run("IERefresh");
   EXPECT_TRUE(Items().empty());
 }
@@ -180,8 +180,8 @@ TEST_P(EntryPageTest, F5ReloadsTheLastListWhileAnotherPageIsShown) {
   form.Run("GrpSetUpAct");  // what the wallpaper item shows
   PressF5();
   EXPECT_EQ(Items(), (Strings{"a", "c", "d"}));
-  EXPECT_TRUE(form.GroupBoxBackMap.Visible());
-  EXPECT_FALSE(form.GroupBoxClean.Visible());
+  EXPECT_TRUE(form.WallpaperPage.Visible());
+  EXPECT_FALSE(form.EntryListPage.Visible());
 }
 
 TEST_P(EntryPageTest, RefreshButtonLeavesPageAndNavigationAlone) {
@@ -191,11 +191,11 @@ TEST_P(EntryPageTest, RefreshButtonLeavesPageAndNavigationAlone) {
 )");
   Click(kManageAddress);
   Load("[HKCU\\Software\\Microsoft\\Internet Explorer\\TypedURLs]\n\"url2\"=\"http://b.example/\"\n");
-  form.FlatSpeedButton2.Click();
+  form.RefreshEntriesButton.Click();
   EXPECT_EQ(Items(), (Strings{"http://a.example/", "http://b.example/"}));
-  EXPECT_TRUE(form.BtnCleanIEBar.Visible());
-  EXPECT_EQ(form.fcBar.Selected(Form::secPrivacy), 1);
-  EXPECT_EQ(form.fcBar.Selected(Form::secNorvane), 0);
+  EXPECT_TRUE(form.CleanTypedUrlsButton.Visible());
+  EXPECT_EQ(form.NavBar.Selected(Form::secPrivacy), 1);
+  EXPECT_EQ(form.NavBar.Selected(Form::secNorvane), 0);
 }
 
 // The "Date:" line follows the navigation selection, not the kind of list: the typed list loaded
@@ -219,7 +219,7 @@ TEST_P(EntryPageTest, DetailsFollowTheProtectionItemStillSelected) {
   };
   for (const Case& c : {Case{1, "run.exe"}, Case{2, "menu.htm"}, Case{3, "bar.exe"}, Case{0, ""}}) {
     SCOPED_TRACE(c.protectionItem);
-    form.fcBar.ClickItem(Form::secNorvane, c.protectionItem);
+    form.NavBar.ClickItem(Form::secNorvane, c.protectionItem);
     Click(kManageAddress);
     EXPECT_EQ(form.ListKind, nq::lkTypedAddress);
     EXPECT_EQ(Item(), "Search");
@@ -236,8 +236,8 @@ TEST_P(EntryPageTest, WithNoListItemSelectedTheDateLineStaysEmpty) {
   Select(1);
   ASSERT_EQ(Date(), "b.exe");
   // The section button clears its own selection; "Protect Privacy" stays selected in the other.
-  form.fcBar.ClickSection(Form::secNorvane);
-  ASSERT_EQ(form.fcBar.Selected(Form::secNorvane), -1);
+  form.NavBar.ClickSection(Form::secNorvane);
+  ASSERT_EQ(form.NavBar.Selected(Form::secNorvane), -1);
   // Nowhere to look "c" up: the line must not keep showing what "b" runs.
   Select(2);
   EXPECT_EQ(Item(), "c");
@@ -273,9 +273,9 @@ TEST_P(EntryPageTest, DeleteLeavesNamesTheRegistryCannotBeAskedAbout) {
   const std::string before = Dump(kHkeyCurrentUser);
   for (const Case& c : cases) {
     form.ListKind = c.kind;
-    form.Listbox.Clear();
-    form.Listbox.Add(c.text);
-    form.Listbox.SetItemIndex(0);
+    form.EntryListBox.Clear();
+    form.EntryListBox.Add(c.text);
+    form.EntryListBox.SetItemIndex(0);
     form.Run(c.kind == nq::lkStartup ? "AutoRunDelete" : "DelMenuExtAct");
     EXPECT_EQ(Dump(kHkeyCurrentUser), before) << c.kind;
     EXPECT_EQ(Items().size(), 1u);

@@ -254,24 +254,24 @@ TEST_F(MainWindowTest, PagesMessageBoxesAboutBoxAndTheCloseButton) {
     };
     for (const Visit& v : {Visit{1, "02-startup", 2}, Visit{2, "03-context-menu", 1}, Visit{3, "04-toolbar-button", 1}}) {
       item(v.item);
-      f.Expect(only(form.GroupBoxClean), std::string(v.shot) + ": the entry list page alone");
-      f.Expect(WaitFor([&] { return ListCount(form.Listbox) == v.entries; }), std::string(v.shot) + ": its entries");
-      f.Expect(!Shown(form.BtnCleanIEBar), std::string(v.shot) + ": no Clean TypedURLS");
+      f.Expect(only(form.EntryListPage), std::string(v.shot) + ": the entry list page alone");
+      f.Expect(WaitFor([&] { return ListCount(form.EntryListBox) == v.entries; }), std::string(v.shot) + ": its entries");
+      f.Expect(!Shown(form.CleanTypedUrlsButton), std::string(v.shot) + ": no Clean TypedURLS");
       shot(main, v.shot);
     }
 
     openSection(1);
     item(0);
-    f.Expect(only(form.GroupBoxHistory), "Protect Privacy shows the trace cleaner");
+    f.Expect(only(form.TraceCleanerPage), "Protect Privacy shows the trace cleaner");
     shot(main, "05-protect-privacy");
     item(1);
-    f.Expect(only(form.GroupBoxClean), "Manage Address shows the entry list page");
-    f.Expect(WaitFor([&] { return ListCount(form.Listbox) == 2 && Shown(form.BtnCleanIEBar); }),
+    f.Expect(only(form.EntryListPage), "Manage Address shows the entry list page");
+    f.Expect(WaitFor([&] { return ListCount(form.EntryListBox) == 2 && Shown(form.CleanTypedUrlsButton); }),
              "Manage Address lists the typed addresses with Clean TypedURLS");
     shot(main, "06-manage-address");
     item(2);
-    f.Expect(only(form.GroupBoxCookie), "Manage Cookies shows the cookie page");
-    HWND cookies = reinterpret_cast<HWND>(ui::win32::WindowOf(form.ListView));
+    f.Expect(only(form.CookiePage), "Manage Cookies shows the cookie page");
+    HWND cookies = reinterpret_cast<HWND>(ui::win32::WindowOf(form.CookieListView));
     f.Expect(WaitFor([&] { return SendMessageA(cookies, LVM_GETITEMCOUNT, 0, 0) == 4; }), "four cookie rows");
     // The name beyond ASCII, and its site, as the control holds them in its own (UTF-16) text.
     bool cyrillic = false;
@@ -291,7 +291,7 @@ TEST_F(MainWindowTest, PagesMessageBoxesAboutBoxAndTheCloseButton) {
     shot(main, "07-manage-cookies");
 
     // "Find Cookies": the input dialog, centred on the screen, takes the text typed into it.
-    pageButton(form.FlatSpeedButton8);
+    pageButton(form.FindCookiesButton);
     HWND find = nullptr;
     f.Expect(WaitFor([&] { return (find = nqgui::FindOwned(main, "#32770")) != nullptr; }), "Find Cookies asks");
     if (find != nullptr) {
@@ -309,7 +309,7 @@ TEST_F(MainWindowTest, PagesMessageBoxesAboutBoxAndTheCloseButton) {
     }
 
     // The cookie list's menu, by a right click on a row.
-    const ui::TRect list = form.ListView.Bounds();
+    const ui::TRect list = form.CookieListView.Bounds();
     click(kPageLeft + list.left + 60, kPageTop + list.top + 30, true);
     HWND menu = nullptr;
     f.Expect(WaitFor([&] { return (menu = FindWindowA("#32768", nullptr)) != nullptr && IsWindowVisible(menu); }),
@@ -322,17 +322,17 @@ TEST_F(MainWindowTest, PagesMessageBoxesAboutBoxAndTheCloseButton) {
 
     openSection(2);
     item(0);
-    f.Expect(only(form.GroupBoxBackMap), "Toolbar WallPaper shows the wallpaper page");
-    f.Expect(WaitFor([&] { return ListCount(form.ListBoxbmp) == 7; }), "the seven shipped pictures are listed");
-    const ui::TRect pictures = form.ListBoxbmp.Bounds();
+    f.Expect(only(form.WallpaperPage), "Toolbar WallPaper shows the wallpaper page");
+    f.Expect(WaitFor([&] { return ListCount(form.WallpaperListBox) == 7; }), "the seven shipped pictures are listed");
+    const ui::TRect pictures = form.WallpaperListBox.Bounds();
     click(kPageLeft + pictures.left + 40, kPageTop + pictures.top + 7);  // "Blue Sky", previewed
     shot(main, "09-wallpaper");
 
     // A report: "Repair IE" on the repair page.
     openSection(0);
     item(0);
-    f.Expect(only(form.GroupBoxNorvane), "IE Repair shows the repair page");
-    pageButton(form.FlatSpeedButton4);
+    f.Expect(only(form.RepairPage), "IE Repair shows the repair page");
+    pageButton(form.RepairButton);
     HWND box = nullptr;
     f.Expect(WaitFor([&] { return (box = nqgui::FindOwned(main, "#32770")) != nullptr; }), "Repair IE reports");
     if (box != nullptr) {
@@ -350,8 +350,8 @@ TEST_F(MainWindowTest, PagesMessageBoxesAboutBoxAndTheCloseButton) {
     openSection(0);
     item(1);
     // The repair's hijack cleaner has taken the script entry out of the startup list.
-    f.Expect(WaitFor([&] { return ListCount(form.Listbox) == 1; }), "the startup list again, without the script");
-    pageButton(form.FlatSpeedButton1);
+    f.Expect(WaitFor([&] { return ListCount(form.EntryListBox) == 1; }), "the startup list again, without the script");
+    pageButton(form.DeleteEntryButton);
     box = nullptr;
     f.Expect(WaitFor([&] { return (box = nqgui::FindOwned(main, "#32770")) != nullptr; }), "Delete asks first");
     if (box != nullptr) {
@@ -364,7 +364,7 @@ TEST_F(MainWindowTest, PagesMessageBoxesAboutBoxAndTheCloseButton) {
       Click((cancel.left + cancel.right) / 2, (cancel.top + cancel.bottom) / 2);
       f.Expect(WaitFor([&] { return !IsWindow(box); }), "Cancel closes the confirmation");
       nqgui::Settle();
-      f.Expect(ListCount(form.Listbox) == 1, "Cancel deletes nothing");
+      f.Expect(ListCount(form.EntryListBox) == 1, "Cancel deletes nothing");
     }
 
     // The title bar: a double click changes nothing; a drag moves the window.
@@ -387,8 +387,8 @@ TEST_F(MainWindowTest, PagesMessageBoxesAboutBoxAndTheCloseButton) {
     // The About box: centred over the window, Enter and Esc leave it open, OK and its close
     // button end it; a fresh one each time.
     for (int round = 0; round < 2; ++round) {
-      const ui::TRect about = form.FlatSpeedButton10.Bounds();
-      const ui::TRect panel = form.FlatPanel1.Bounds();
+      const ui::TRect about = form.AboutButton.Bounds();
+      const ui::TRect panel = form.BottomPanel.Bounds();
       click(panel.left + about.left + about.width / 2, panel.top + about.top + about.height / 2);
       HWND aboutBox = nullptr;
       f.Expect(WaitFor([&] { return (aboutBox = nqgui::FindOwned(main, "NqForm")) != nullptr; }), "About... opens");
@@ -423,7 +423,7 @@ TEST_F(MainWindowTest, PagesMessageBoxesAboutBoxAndTheCloseButton) {
 TEST_F(MainWindowTest, ExitEndsTheProgram) {
   Drive([&](nq::TMainForm& form, HWND main, Findings& f, const std::atomic<bool>& closed) {
     const RECT r = nqgui::WindowRect(main);
-    const ui::TRect exit = form.FlatSpeedButton11.Bounds();
+    const ui::TRect exit = form.ExitButton.Bounds();
     Click(r.left + kPageLeft + exit.left + exit.width / 2, r.top + kPageTop + exit.top + exit.height / 2);
     f.Expect(WaitFor([&] { return closed.load(); }), "Exit closes the window");
   });
@@ -439,14 +439,14 @@ TEST_F(MainWindowTest, WallpaperAppliedFromTheShippedPictures) {
     click(56, SectionY(0, 2));
     nqgui::Settle(150);
     click(56, ItemY(2, 0));
-    HWND list = reinterpret_cast<HWND>(ui::win32::WindowOf(form.ListBoxbmp));
-    f.Expect(WaitFor([&] { return ListCount(form.ListBoxbmp) == 7; }), "the seven shipped pictures are listed");
+    HWND list = reinterpret_cast<HWND>(ui::win32::WindowOf(form.WallpaperListBox));
+    f.Expect(WaitFor([&] { return ListCount(form.WallpaperListBox) == 7; }), "the seven shipped pictures are listed");
     const LRESULT row = SendMessageA(list, LB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
                                      reinterpret_cast<LPARAM>("Gingham"));
     RECT item{};
     f.Expect(row != LB_ERR && SendMessageA(list, LB_GETITEMRECT, row, reinterpret_cast<LPARAM>(&item)) != LB_ERR,
              "a row for Gingham");
-    const ui::TRect box = form.ListBoxbmp.Bounds();
+    const ui::TRect box = form.WallpaperListBox.Bounds();
     click(kPageLeft + box.left + item.left + 30, kPageTop + box.top + item.top + 7);
     nqgui::Settle();
 
@@ -455,7 +455,7 @@ TEST_F(MainWindowTest, WallpaperAppliedFromTheShippedPictures) {
     const auto expected = ui::LoadBitmapFile(picture);
     f.Expect(expected != nullptr, "Gingham.bmp decodes");
     if (expected != nullptr) {
-      const ui::TRect band = form.coolbarBMP.Bounds();
+      const ui::TRect band = form.WallpaperPreview.Bounds();
       HDC screen = GetDC(nullptr);
       for (const POINT p : {POINT{4, 4}, POINT{3, 40}, POINT{317, 70}}) {
         const COLORREF c = GetPixel(screen, w.left + kPageLeft + band.left + p.x, w.top + kPageTop + band.top + p.y);
@@ -468,7 +468,7 @@ TEST_F(MainWindowTest, WallpaperAppliedFromTheShippedPictures) {
       ReleaseDC(nullptr, screen);
     }
 
-    const ui::TRect apply = form.FlatButton1.Bounds();
+    const ui::TRect apply = form.ApplyWallpaperButton.Bounds();
     click(kPageLeft + apply.left + apply.width / 2, kPageTop + apply.top + apply.height / 2);
     HWND report = nullptr;
     f.Expect(WaitFor([&] { return (report = nqgui::FindOwned(main, "#32770")) != nullptr; }), "Apply reports");
@@ -498,7 +498,7 @@ TEST_F(MainWindowTest, WallpaperAppliedFromTheShippedPictures) {
 TEST_F(MainWindowTest, HelpOpensTheHelpFileBesideTheProgram) {
   Drive([&](nq::TMainForm& form, HWND main, Findings& f, const std::atomic<bool>& closed) {
     const RECT w = nqgui::WindowRect(main);
-    const ui::TRect help = form.BtnHelp.Bounds();
+    const ui::TRect help = form.HelpButton.Bounds();
     Click(w.left + kPageLeft + help.left + help.width / 2, w.top + kPageTop + help.top + help.height / 2);
     nqgui::Settle(500);  // the shell's record is read once the window is gone
     Click(w.left + 534 - 9 - 10, w.top + 5 + 9);
@@ -576,7 +576,7 @@ TEST_F(MainWindowTest, CookieListShowsTheOrderAndSelectionTheProgramHolds) {
     Click(w.left + 56, w.top + SectionY(0, 1));
     nqgui::Settle(150);
     Click(w.left + 56, w.top + ItemY(1, 2));  // "Manage Cookies"
-    HWND list = reinterpret_cast<HWND>(ui::win32::WindowOf(form.ListView));
+    HWND list = reinterpret_cast<HWND>(ui::win32::WindowOf(form.CookieListView));
     f.Expect(WaitFor([&] { return ShownRows(list).size() == 4; }), "four cookie rows");
 
     const std::wstring example = L"anna@example[1].txt", news = L"anna@news.example[2].txt",
@@ -651,14 +651,14 @@ TEST_F(MainWindowTest, F5ReloadsAndF1OpensTheHelpFromTheKeyboard) {
   };
   Drive([&](nq::TMainForm& form, HWND main, Findings& f, const std::atomic<bool>& closed) {
     const RECT w = nqgui::WindowRect(main);
-    HWND cookies = reinterpret_cast<HWND>(ui::win32::WindowOf(form.ListView));
+    HWND cookies = reinterpret_cast<HWND>(ui::win32::WindowOf(form.CookieListView));
     auto cookieRows = [&] { return static_cast<int>(SendMessageA(cookies, LVM_GETITEMCOUNT, 0, 0)); };
 
     Click(w.left + 56, w.top + ItemY(0, 1));  // "StartUp"
-    f.Expect(WaitFor([&] { return ListCount(form.Listbox) == 2; }), "the startup list");
+    f.Expect(WaitFor([&] { return ListCount(form.EntryListBox) == 2; }), "the startup list");
     addStartup("Third");
     nqgui::PressKey(VK_F5);
-    f.Expect(WaitFor([&] { return ListCount(form.Listbox) == 3; }), "F5 reloads the startup list");
+    f.Expect(WaitFor([&] { return ListCount(form.EntryListBox) == 3; }), "F5 reloads the startup list");
 
     // On the cookie page, its list focused: F5 is the list's own.
     Click(w.left + 56, w.top + SectionY(0, 1));
@@ -670,7 +670,7 @@ TEST_F(MainWindowTest, F5ReloadsAndF1OpensTheHelpFromTheKeyboard) {
     nqgui::PressKey(VK_F5);
     f.Expect(WaitFor([&] { return cookieRows() == 5; }), "F5 in the cookie list reloads the cookies");
     nqgui::Settle();
-    f.Expect(ListCount(form.Listbox) == 3, "and leaves the startup list as it was");
+    f.Expect(ListCount(form.EntryListBox) == 3, "and leaves the startup list as it was");
 
     nqgui::PressKey(VK_F1);
     nqgui::Settle(500);  // the shell's record is read once the window is gone
@@ -686,7 +686,7 @@ TEST_F(MainWindowTest, F5ReloadsAndF1OpensTheHelpFromTheKeyboard) {
 TEST_F(MainWindowTest, ListBoxKeepsItsEntrySelectedWhenAnItemAboveGoes) {
   nq::TMainForm form;
   nq::win32::TMainWindow window(form);
-  HWND list = reinterpret_cast<HWND>(ui::win32::WindowOf(form.Listbox));
+  HWND list = reinterpret_cast<HWND>(ui::win32::WindowOf(form.EntryListBox));
   ASSERT_NE(list, nullptr);
   auto selectedText = [&] {
     const LRESULT index = SendMessageA(list, LB_GETCURSEL, 0, 0);
@@ -694,8 +694,8 @@ TEST_F(MainWindowTest, ListBoxKeepsItsEntrySelectedWhenAnItemAboveGoes) {
     if (index != LB_ERR) SendMessageA(list, LB_GETTEXT, index, reinterpret_cast<LPARAM>(text));
     return std::to_string(index) + ":" + text;
   };
-  form.Listbox.AddAll({"a", "b", "c", "d", "e"});
-  form.Listbox.SetItemIndex(2);
+  form.EntryListBox.AddAll({"a", "b", "c", "d", "e"});
+  form.EntryListBox.SetItemIndex(2);
   ASSERT_EQ(selectedText(), "2:c");
 
   struct Step {
@@ -703,9 +703,9 @@ TEST_F(MainWindowTest, ListBoxKeepsItsEntrySelectedWhenAnItemAboveGoes) {
     const char* selected;  // index and text the control shows as selected afterwards
   } const steps[] = {{0, "1:c"}, {2, "1:c"}, {0, "0:c"}, {0, "-1:"}};
   for (const Step& step : steps) {
-    form.Listbox.Delete(step.deleted);
+    form.EntryListBox.Delete(step.deleted);
     EXPECT_EQ(selectedText(), step.selected) << "after deleting item " << step.deleted;
-    EXPECT_EQ(ListCount(form.Listbox), form.Listbox.Count());
+    EXPECT_EQ(ListCount(form.EntryListBox), form.EntryListBox.Count());
   }
 }
 

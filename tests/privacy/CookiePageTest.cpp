@@ -69,9 +69,9 @@ class CookiePage : public FileTreeTest {
 
   // Rows made directly, "name|site" each ("name" alone for a row without a site).
   void SetRows(const std::vector<std::string>& rows) {
-    form_.ListView.Items.clear();
+    form_.CookieListView.Items.clear();
     for (const std::string& text : rows) {
-      ui::TListItem& row = form_.ListView.Items.emplace_back();
+      ui::TListItem& row = form_.CookieListView.Items.emplace_back();
       const std::size_t bar = text.find('|');
       row.Caption = text.substr(0, bar);
       if (bar != std::string::npos) row.SubItems.push_back(text.substr(bar + 1));
@@ -80,21 +80,21 @@ class CookiePage : public FileTreeTest {
 
   std::vector<std::string> Names() const {
     std::vector<std::string> names;
-    for (const ui::TListItem& row : form_.ListView.Items) names.push_back(row.Caption);
+    for (const ui::TListItem& row : form_.CookieListView.Items) names.push_back(row.Caption);
     return names;
   }
   std::vector<std::string> Sites() const {
     std::vector<std::string> sites;
-    for (const ui::TListItem& row : form_.ListView.Items) sites.push_back(row.SubItems.empty() ? "" : row.SubItems[0]);
+    for (const ui::TListItem& row : form_.CookieListView.Items) sites.push_back(row.SubItems.empty() ? "" : row.SubItems[0]);
     return sites;
   }
   std::vector<bool> Selection() const {
     std::vector<bool> selected;
-    for (const ui::TListItem& row : form_.ListView.Items) selected.push_back(row.Selected);
+    for (const ui::TListItem& row : form_.CookieListView.Items) selected.push_back(row.Selected);
     return selected;
   }
   void Select(const std::vector<bool>& selected) {
-    for (std::size_t i = 0; i < selected.size(); ++i) form_.ListView.Items[i].Selected = selected[i];
+    for (std::size_t i = 0; i < selected.size(); ++i) form_.CookieListView.Items[i].Selected = selected[i];
   }
 
   SpyFileSystem files_{tree_.FileSystem()};
@@ -110,33 +110,33 @@ class CookiePage : public FileTreeTest {
 
 TEST_F(CookiePage, LaidOutWithItsColumnsButtonsAndMenu) {
   nq::TMainForm fresh;  // as it starts, before the page was ever shown
-  EXPECT_FALSE(fresh.GroupBoxCookie.Visible());
+  EXPECT_FALSE(fresh.CookiePage.Visible());
   const auto bounds = [](const ui::TControl& c) {
     const ui::TRect r = c.Bounds();
     return std::vector<int>{r.left, r.top, r.width, r.height};
   };
-  EXPECT_EQ(bounds(fresh.GroupBoxCookie), (std::vector<int>{120, 28, 400, 300}));
-  EXPECT_EQ(bounds(fresh.ListView), (std::vector<int>{16, 16, 369, 225}));
-  EXPECT_EQ(fresh.ListView.Color(), ui::Rgb(248, 250, 220));
-  ASSERT_EQ(fresh.ListView.Columns.size(), 2u);
-  EXPECT_EQ(fresh.ListView.Columns[0].caption, "Cookies Files");
-  EXPECT_EQ(fresh.ListView.Columns[0].width, 180);
-  EXPECT_EQ(fresh.ListView.Columns[1].caption, "Web Site");
-  EXPECT_EQ(fresh.ListView.Columns[1].width, 170);
-  EXPECT_TRUE(fresh.ListView.Items.empty());
-  EXPECT_EQ(fresh.ListView.PopupMenu, &fresh.CookiesPopup);
+  EXPECT_EQ(bounds(fresh.CookiePage), (std::vector<int>{120, 28, 400, 300}));
+  EXPECT_EQ(bounds(fresh.CookieListView), (std::vector<int>{16, 16, 369, 225}));
+  EXPECT_EQ(fresh.CookieListView.Color(), ui::Rgb(248, 250, 220));
+  ASSERT_EQ(fresh.CookieListView.Columns.size(), 2u);
+  EXPECT_EQ(fresh.CookieListView.Columns[0].caption, "Cookies Files");
+  EXPECT_EQ(fresh.CookieListView.Columns[0].width, 180);
+  EXPECT_EQ(fresh.CookieListView.Columns[1].caption, "Web Site");
+  EXPECT_EQ(fresh.CookieListView.Columns[1].width, 170);
+  EXPECT_TRUE(fresh.CookieListView.Items.empty());
+  EXPECT_EQ(fresh.CookieListView.PopupMenu, &fresh.CookiePopupMenu);
 
   struct Button {
     const ui::TButton& button;
     const char* caption;
     std::vector<int> bounds;
   };
-  for (const Button& b : {Button{fresh.FlatSpeedButton8, "Find Cookies", {48, 256, 88, 33}},
-                          Button{fresh.FlatSpeedButton7, "Refresh", {176, 256, 88, 33}},
-                          Button{fresh.FlatSpeedButton6, "Delete", {288, 256, 88, 33}}}) {
+  for (const Button& b : {Button{fresh.FindCookiesButton, "Find Cookies", {48, 256, 88, 33}},
+                          Button{fresh.RefreshCookiesButton, "Refresh", {176, 256, 88, 33}},
+                          Button{fresh.DeleteCookiesButton, "Delete", {288, 256, 88, 33}}}) {
     EXPECT_EQ(b.button.Caption(), b.caption);
     EXPECT_EQ(bounds(b.button), b.bounds) << b.caption;
-    EXPECT_EQ(b.button.Parent(), &fresh.GroupBoxCookie) << b.caption;
+    EXPECT_EQ(b.button.Parent(), &fresh.CookiePage) << b.caption;
   }
 
   // The menu top to bottom: name, caption, and the key written beside it.
@@ -154,9 +154,9 @@ TEST_F(CookiePage, LaidOutWithItsColumnsButtonsAndMenu) {
       {"LoadCookiesPopup", "Refresh(&R)", "F5"},
       {"SearchCookie1", "Find Cookies...(&F)", "F3"},
   };
-  ASSERT_EQ(fresh.CookiesPopup.Items.size(), items.size());
+  ASSERT_EQ(fresh.CookiePopupMenu.Items.size(), items.size());
   for (std::size_t i = 0; i < items.size(); ++i) {
-    const ui::TMenuItem& item = fresh.CookiesPopup.Items[i];
+    const ui::TMenuItem& item = fresh.CookiePopupMenu.Items[i];
     EXPECT_EQ(item.name, items[i].name) << i;
     EXPECT_EQ(item.caption, items[i].caption) << i;
     EXPECT_EQ(ui::ShortCutText(item.shortCut), items[i].key) << items[i].name;
@@ -164,10 +164,10 @@ TEST_F(CookiePage, LaidOutWithItsColumnsButtonsAndMenu) {
   // The two items no other test picks: they reload and ask for a name.
   tree_.WriteFile("Cookies\\a.txt", "id\nvalue\na.example/\n");
   PointCookiesAt("Cookies");
-  form_.CookiesPopup.Find("LoadCookiesPopup")->onClick();
+  form_.CookiePopupMenu.Find("LoadCookiesPopup")->onClick();
   EXPECT_EQ(Names(), std::vector<std::string>{"a.txt"});
   dialogs_.AnswerInput("a");
-  form_.CookiesPopup.Find("SearchCookie1")->onClick();
+  form_.CookiePopupMenu.Find("SearchCookie1")->onClick();
   ASSERT_EQ(dialogs_.shown.size(), 1u);
   EXPECT_EQ(dialogs_.shown[0].caption, "Find cookies files");
   EXPECT_EQ(Selection(), std::vector<bool>{true});
@@ -188,14 +188,14 @@ TEST_F(CookiePage, ManageCookiesListsEveryCookieFileWithItsSite) {
   PointCookiesAt("Cookies");
   form_.SortColumn = 1;
   form_.SortAscending = true;
-  const int redraws = form_.ListView.RedrawCount();
+  const int redraws = form_.CookieListView.RedrawCount();
   int reads = 0, busyUnseen = 0;
   files_.onRead = [&] {
     ++reads;
-    if (form_.GroupBoxCookie.Cursor() != ui::TCursor::HourGlass || !form_.ListView.Updating()) ++busyUnseen;
+    if (form_.CookiePage.Cursor() != ui::TCursor::HourGlass || !form_.CookieListView.Updating()) ++busyUnseen;
   };
 
-  form_.fcBar.ClickItem(nq::TMainForm::secPrivacy, 2);  // "Manage Cookies"
+  form_.NavBar.ClickItem(nq::TMainForm::secPrivacy, 2);  // "Manage Cookies"
 
   EXPECT_TRUE(dialogs_.shown.empty());
   EXPECT_EQ(form_.CookieFolder, tree_.Path("Cookies"));
@@ -211,10 +211,10 @@ TEST_F(CookiePage, ManageCookiesListsEveryCookieFileWithItsSite) {
   // search closed.
   EXPECT_EQ(reads, 6);
   EXPECT_EQ(busyUnseen, 0);
-  EXPECT_EQ(form_.ListView.RedrawCount(), redraws + 1);
-  EXPECT_TRUE(form_.GroupBoxCookie.Visible());
-  EXPECT_TRUE(form_.ListView.Focused());
-  EXPECT_EQ(form_.GroupBoxCookie.Cursor(), ui::TCursor::Default);
+  EXPECT_EQ(form_.CookieListView.RedrawCount(), redraws + 1);
+  EXPECT_TRUE(form_.CookiePage.Visible());
+  EXPECT_TRUE(form_.CookieListView.Focused());
+  EXPECT_EQ(form_.CookiePage.Cursor(), ui::TCursor::Default);
   EXPECT_EQ(tree_.Sim()->OpenSearchCount(), 0u);
 }
 
@@ -230,13 +230,13 @@ TEST_F(CookiePage, ReadsOnlyAsFarAsTheThirdLineAndSkipsFilesItCannotRead) {
   files_.fail.insert("5-failing.txt");
   PointCookiesAt("Cookies");
 
-  form_.FlatSpeedButton7.Click();  // "Refresh"
+  form_.RefreshCookiesButton.Click();  // "Refresh"
 
   EXPECT_TRUE(dialogs_.shown.empty());
   EXPECT_EQ(Sites(), (std::vector<std::string>{"long.example/", "", "", "", "", "plain.example/"}));
-  EXPECT_EQ(form_.ListView.Items.size(), 6u);
+  EXPECT_EQ(form_.CookieListView.Items.size(), 6u);
   EXPECT_LE(files_.largestRead, 64u * 1024 + 1);
-  EXPECT_EQ(form_.GroupBoxCookie.Cursor(), ui::TCursor::Default);
+  EXPECT_EQ(form_.CookiePage.Cursor(), ui::TCursor::Default);
 }
 
 TEST_F(CookiePage, FolderWithoutCookieFilesGivesAnEmptyList) {
@@ -247,7 +247,7 @@ TEST_F(CookiePage, FolderWithoutCookieFilesGivesAnEmptyList) {
 
   form_.Run("LoadCookies");
 
-  EXPECT_TRUE(form_.ListView.Items.empty());
+  EXPECT_TRUE(form_.CookieListView.Items.empty());
   EXPECT_EQ(form_.CookieFolder, tree_.Path("Cookies"));
   EXPECT_EQ(tree_.Sim()->OpenSearchCount(), 0u);
 }
@@ -264,7 +264,7 @@ TEST_F(CookiePage, WithoutACookieFolderNothingElseIsSearched) {
   form_.Run("LoadCookies");
 
   EXPECT_TRUE(form_.CookieFolder.empty());
-  EXPECT_TRUE(form_.ListView.Items.empty());
+  EXPECT_TRUE(form_.CookieListView.Items.empty());
   EXPECT_EQ(files_.patterns.size(), 1u) << "no second search";
   EXPECT_TRUE(dialogs_.shown.empty());
 }
@@ -277,14 +277,14 @@ TEST_F(CookiePage, CookiesValueThatIsNotTextIsReportedAndKeepsTheList) {
   LoadReg(reg_, "[HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders]\n"
                 "\"Cookies\"=hex:43,3a,00\n");
 
-  form_.FlatSpeedButton7.Click();  // "Refresh"
+  form_.RefreshCookiesButton.Click();  // "Refresh"
 
   ASSERT_EQ(dialogs_.shown.size(), 1u);
   EXPECT_EQ(dialogs_.shown[0].caption, "Norvane And Quillet");
   EXPECT_EQ(dialogs_.shown[0].flags, ui::kMbOk | ui::kMbIconError);
   EXPECT_EQ(form_.CookieFolder, folder);
   EXPECT_EQ(Names(), std::vector<std::string>{"a.txt"});
-  EXPECT_EQ(form_.GroupBoxCookie.Cursor(), ui::TCursor::Default);
+  EXPECT_EQ(form_.CookiePage.Cursor(), ui::TCursor::Default);
 }
 
 TEST_F(CookiePage, F5ReloadsTheCookiesOnlyWhileTheirListHasTheFocus) {
@@ -293,11 +293,11 @@ TEST_F(CookiePage, F5ReloadsTheCookiesOnlyWhileTheirListHasTheFocus) {
   form_.Run("LoadCookies");
   tree_.WriteFile("Cookies\\b.txt", "id\nvalue\nb.example/\n");
 
-  form_.FlatSpeedButton7.SetFocus();
+  form_.RefreshCookiesButton.SetFocus();
   EXPECT_TRUE(form_.KeyDown(ui::kVkF5, ui::kShiftNone));  // the entry list's refresh takes it
   EXPECT_EQ(Names(), std::vector<std::string>{"a.txt"});
 
-  form_.ListView.SetFocus();
+  form_.CookieListView.SetFocus();
   EXPECT_TRUE(form_.KeyDown(ui::kVkF5, ui::kShiftNone));
   EXPECT_EQ(Names(), (std::vector<std::string>{"a.txt", "b.txt"}));
 }
@@ -320,7 +320,7 @@ TEST_F(CookiePage, HeadingClicksSortAscendingThenReverse) {
       {0, 0, true, {"A.TXT", "A.TXT", "B.TXT", "C.TXT"}},
   };
   for (const Step& step : steps) {
-    form_.ListView.ClickColumn(step.column);
+    form_.CookieListView.ClickColumn(step.column);
     EXPECT_EQ(form_.SortColumn, step.sortColumn);
     EXPECT_EQ(form_.SortAscending, step.ascending);
     std::vector<std::string> folded = Names();
@@ -329,15 +329,15 @@ TEST_F(CookiePage, HeadingClicksSortAscendingThenReverse) {
     }
     EXPECT_EQ(folded, step.foldedNames) << "after a click on column " << step.column;
     // The order is the one the comparison defines.
-    for (std::size_t i = 1; i < form_.ListView.Items.size(); ++i) {
-      EXPECT_LE(form_.ListViewCompare(form_.ListView.Items[i - 1], form_.ListView.Items[i]), 0) << "rows " << i - 1
+    for (std::size_t i = 1; i < form_.CookieListView.Items.size(); ++i) {
+      EXPECT_LE(form_.CookieListViewCompare(form_.CookieListView.Items[i - 1], form_.CookieListView.Items[i]), 0) << "rows " << i - 1
                                                                                                   << ", " << i;
     }
   }
   // Sorted by site, the row without one came first ascending and last descending.
-  form_.ListView.ClickColumn(1);
+  form_.CookieListView.ClickColumn(1);
   EXPECT_EQ(Names(), (std::vector<std::string>{"a.txt", "C.txt", "b.txt", "A.txt"}));
-  form_.ListView.ClickColumn(1);
+  form_.CookieListView.ClickColumn(1);
   EXPECT_EQ(Names(), (std::vector<std::string>{"A.txt", "b.txt", "C.txt", "a.txt"}));
   EXPECT_TRUE(dialogs_.shown.empty());
 }
@@ -346,15 +346,15 @@ TEST_F(CookiePage, RefreshShowsTheSearchOrderAndKeepsTheSortDirection) {
   for (const char* name : {"a.txt", "b.txt", "c.txt"}) tree_.WriteFile(std::string("Cookies\\") + name, "x\n");
   PointCookiesAt("Cookies");
   form_.Run("LoadCookies");
-  form_.ListView.ClickColumn(0);
-  form_.ListView.ClickColumn(0);
+  form_.CookieListView.ClickColumn(0);
+  form_.CookieListView.ClickColumn(0);
   ASSERT_EQ(Names(), (std::vector<std::string>{"c.txt", "b.txt", "a.txt"}));
 
-  form_.FlatSpeedButton7.Click();
+  form_.RefreshCookiesButton.Click();
   EXPECT_EQ(Names(), (std::vector<std::string>{"a.txt", "b.txt", "c.txt"}));
   EXPECT_FALSE(form_.SortAscending);
 
-  form_.ListView.ClickColumn(0);  // reverses the last sort: now ascending
+  form_.CookieListView.ClickColumn(0);  // reverses the last sort: now ascending
   EXPECT_TRUE(form_.SortAscending);
   EXPECT_EQ(Names(), (std::vector<std::string>{"a.txt", "b.txt", "c.txt"}));
 }
@@ -379,7 +379,7 @@ TEST_F(CookiePage, FindSelectsTheRowsWhoseNameHoldsTheTextInAnyCase) {
   for (const Case& c : cases) {
     SetRows(rows);
     Select({false, false, true, false, true});  // a search starts from nothing selected
-    form_.FlatSpeedButton7.SetFocus();
+    form_.RefreshCookiesButton.SetFocus();
     dialogs_.shown.clear();
     if (c.ok) {
       dialogs_.AnswerInput(c.text);
@@ -387,7 +387,7 @@ TEST_F(CookiePage, FindSelectsTheRowsWhoseNameHoldsTheTextInAnyCase) {
       dialogs_.CancelInput();
     }
 
-    form_.FlatSpeedButton8.Click();  // "Find Cookies"
+    form_.FindCookiesButton.Click();  // "Find Cookies"
 
     ASSERT_EQ(dialogs_.shown.size(), 1u) << c.what;
     EXPECT_EQ(dialogs_.shown[0].caption, "Find cookies files");
@@ -395,7 +395,7 @@ TEST_F(CookiePage, FindSelectsTheRowsWhoseNameHoldsTheTextInAnyCase) {
     EXPECT_EQ(dialogs_.shown[0].maxLength, 255);
     EXPECT_EQ(Selection(), c.selected) << c.what;
     const bool found = std::find(c.selected.begin(), c.selected.end(), true) != c.selected.end();
-    EXPECT_EQ(form_.ListView.Focused(), found) << c.what;
+    EXPECT_EQ(form_.CookieListView.Focused(), found) << c.what;
   }
 }
 
@@ -409,10 +409,10 @@ TEST_F(CookiePage, NamesBeyondAsciiLoadAndSearchAsTheyAre) {
   PointCookiesAt("Cookies");
   form_.Run("LoadCookies");
   form_.SortColumn = 1;
-  form_.ListView.ClickColumn(0);
+  form_.CookieListView.ClickColumn(0);
   const std::vector<std::string> names = {"tést.txt", "USER@ТЕСТ[2].txt", "user@тест[1].txt", "user@тесь[1].txt"};
   ASSERT_EQ(Names(), names);
-  for (const ui::TListItem& row : form_.ListView.Items) EXPECT_EQ(row.SubItems.at(0), row.Caption + "/");
+  for (const ui::TListItem& row : form_.CookieListView.Items) EXPECT_EQ(row.SubItems.at(0), row.Caption + "/");
   struct Case {
     std::string text;
     std::vector<bool> selected;
@@ -425,7 +425,7 @@ TEST_F(CookiePage, NamesBeyondAsciiLoadAndSearchAsTheyAre) {
   };
   for (const Case& c : cases) {
     dialogs_.AnswerInput(c.text);
-    form_.FlatSpeedButton8.Click();
+    form_.FindCookiesButton.Click();
     EXPECT_EQ(Selection(), c.selected) << c.text;
   }
 }
@@ -433,13 +433,13 @@ TEST_F(CookiePage, NamesBeyondAsciiLoadAndSearchAsTheyAre) {
 TEST_F(CookiePage, FindByItsKeyLeavesAHiddenListWithoutTheFocus) {
   SetRows({"a.com.txt", "b.txt"});
   form_.Run("GrpHistoryAct");
-  form_.FlatSpeedButton9.SetFocus();
+  form_.EraseTracksButton.SetFocus();
   dialogs_.AnswerInput("com");
 
   EXPECT_TRUE(form_.KeyDown(ui::kVkF3, ui::kShiftNone));
 
   EXPECT_EQ(Selection(), (std::vector<bool>{true, false}));
-  EXPECT_FALSE(form_.ListView.Focused());
+  EXPECT_FALSE(form_.CookieListView.Focused());
 }
 
 TEST_F(CookiePage, SelectionCommandsByKeyAndMenu) {
@@ -459,7 +459,7 @@ TEST_F(CookiePage, SelectionCommandsByKeyAndMenu) {
     EXPECT_EQ(Selection(), c.after) << "Ctrl+" << static_cast<char>(c.key);
 
     Select({true, false, true});
-    form_.CookiesPopup.Find(c.menuItem)->onClick();
+    form_.CookiePopupMenu.Find(c.menuItem)->onClick();
     EXPECT_EQ(Selection(), c.after) << c.menuItem;
   }
 }
@@ -477,17 +477,17 @@ TEST_F(CookiePage, DeleteSendsTheSelectedFilesTopDownToTheRecycleBin) {
     form_.Run("LoadCookies");
     form_.SortColumn = 0;
     form_.SortAscending = true;
-    form_.ListView.ClickColumn(0);  // descending, so the list's order is not the folder's
+    form_.CookieListView.ClickColumn(0);  // descending, so the list's order is not the folder's
     Select({true, false, true, false});
     shell_.fileOperations.clear();
 
     if (how == kButton) {
-      form_.FlatSpeedButton6.Click();
+      form_.DeleteCookiesButton.Click();
     } else if (how == kKey) {
       EXPECT_TRUE(form_.KeyDown(ui::kVkDelete, ui::kShiftNone));
     } else {
-      ASSERT_TRUE(form_.CookiesPopup.IsEnabled(*form_.CookiesPopup.Find("DeleteCookiePopup")));
-      form_.CookiesPopup.Find("DeleteCookiePopup")->onClick();
+      ASSERT_TRUE(form_.CookiePopupMenu.IsEnabled(*form_.CookiePopupMenu.Find("DeleteCookiePopup")));
+      form_.CookiePopupMenu.Find("DeleteCookiePopup")->onClick();
     }
 
     ASSERT_EQ(shell_.fileOperations.size(), 1u) << trigger;
@@ -516,14 +516,14 @@ TEST_F(CookiePage, RowsStayWhileTheirFilesAreStillThere) {
   std::filesystem::remove(tree_.Host("Cookies\\b.txt"));  // gone before the delete, by other means
   shell_.AnswerRecycleConfirmation(false);
 
-  form_.FlatSpeedButton6.Click();
+  form_.DeleteCookiesButton.Click();
 
   EXPECT_EQ(shell_.recycleConfirmations, 1);
   EXPECT_TRUE(shell_.RecycledNames().empty());
   // The declined files keep their rows, still selected; the file that is gone loses its row.
   EXPECT_EQ(Names(), (std::vector<std::string>{"a.txt", "c.txt"}));
   EXPECT_EQ(Selection(), (std::vector<bool>{true, true}));
-  form_.FlatSpeedButton7.Click();
+  form_.RefreshCookiesButton.Click();
   EXPECT_EQ(Names(), (std::vector<std::string>{"a.txt", "c.txt"}));
 }
 
@@ -531,18 +531,18 @@ TEST_F(CookiePage, WithNothingSelectedDeleteDoesNothingAndItsMenuItemIsGreyed) {
   tree_.WriteFile("Cookies\\a.txt", "x\n");
   PointCookiesAt("Cookies");
   form_.Run("LoadCookies");
-  const ui::TMenuItem& item = *form_.CookiesPopup.Find("DeleteCookiePopup");
+  const ui::TMenuItem& item = *form_.CookiePopupMenu.Find("DeleteCookiePopup");
   EXPECT_EQ(item.caption, "Delete Cookies(&D)");
 
-  EXPECT_FALSE(form_.CookiesPopup.IsEnabled(item));
+  EXPECT_FALSE(form_.CookiePopupMenu.IsEnabled(item));
   EXPECT_FALSE(form_.KeyDown(ui::kVkDelete, ui::kShiftNone));
   EXPECT_FALSE(form_.Run("DeleteCookie"));
-  form_.FlatSpeedButton6.Click();
+  form_.DeleteCookiesButton.Click();
   EXPECT_TRUE(shell_.fileOperations.empty());
   EXPECT_EQ(Names(), std::vector<std::string>{"a.txt"});
 
   Select({true});
-  EXPECT_TRUE(form_.CookiesPopup.IsEnabled(item));
+  EXPECT_TRUE(form_.CookiePopupMenu.IsEnabled(item));
 }
 
 }  // namespace
