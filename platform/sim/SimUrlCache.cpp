@@ -31,6 +31,11 @@ void SimUrlCache::SetInUse(const std::string& sourceUrlName, bool inUse) {
   if (known != byName_.end()) entries_[known->second].inUse = inUse;
 }
 
+void SimUrlCache::GrowAfterProbe(const std::string& sourceUrlName, std::uint32_t bytes) {
+  const auto known = byName_.find(sourceUrlName);
+  if (known != byName_.end()) entries_[known->second].growAfterProbe = bytes;
+}
+
 std::vector<std::string> SimUrlCache::Urls() const {
   std::vector<std::string> urls;
   for (const auto& [order, entry] : entries_) urls.push_back(entry.name);
@@ -46,11 +51,13 @@ std::uint32_t SimUrlCache::SizeOf(const Entry& entry) {
   return kEntryHeadSize + static_cast<std::uint32_t>(entry.name.size()) + 1 + entry.extraBytes;
 }
 
-bool SimUrlCache::Fetch(const Entry& entry, std::uint8_t* buffer, std::uint32_t* size) {
+bool SimUrlCache::Fetch(Entry& entry, std::uint8_t* buffer, std::uint32_t* size) {
   const std::uint32_t needed = SizeOf(entry);
   if (buffer == nullptr || *size < needed) {
     *size = needed;
     lastError_ = static_cast<std::uint32_t>(kErrorInsufficientBuffer);
+    entry.extraBytes += entry.growAfterProbe;
+    entry.growAfterProbe = 0;
     return false;
   }
   calls_.fetchBufferSizes.push_back(*size);

@@ -23,6 +23,9 @@ class SimUrlCache final : public IUrlCache {
   // its NUL + `extraBytes` (the header and file-name strings a real entry carries).
   void Add(const std::string& sourceUrlName, std::uint32_t extraBytes = 0, bool inUse = false);
   void SetInUse(const std::string& sourceUrlName, bool inUse);
+  // Another program writes to the entry: it grows by `bytes` right after the next size probe that
+  // reports it, so the fetch that follows with a buffer of the probed size falls short.
+  void GrowAfterProbe(const std::string& sourceUrlName, std::uint32_t bytes);
   // Makes every FindNext fail with `error` (0 again for normal behaviour).
   void FailFindNextWith(std::uint32_t error) { findNextFailure_ = error; }
 
@@ -53,10 +56,11 @@ class SimUrlCache final : public IUrlCache {
     std::string name;
     std::uint32_t extraBytes = 0;
     bool inUse = false;
+    std::uint32_t growAfterProbe = 0;
   };
   static std::uint32_t SizeOf(const Entry& entry);
   // Fills the buffer or reports the size needed; the same protocol for the first and later entries.
-  bool Fetch(const Entry& entry, std::uint8_t* buffer, std::uint32_t* size);
+  bool Fetch(Entry& entry, std::uint8_t* buffer, std::uint32_t* size);
 
   std::map<std::uint64_t, Entry> entries_;  // by insertion order, so a walk survives deletions
   std::unordered_map<std::string, std::uint64_t> byName_;

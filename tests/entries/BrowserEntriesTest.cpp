@@ -110,6 +110,36 @@ TEST_P(EntryPageTest, ToolbarButtonsByButtonText) {
   EXPECT_TRUE(KeyExists(kHkeyCurrentUser, kExtensionsPath + std::string("\\{F}")));
 }
 
+// A caption that begins another, or that another begins, is not that other's: each entry shows and
+// deletes its own button, whichever of the others comes first in the registry.
+TEST_P(EntryPageTest, ToolbarButtonsMatchTheWholeCaption) {
+  Load(R"(
+[HKLM\SOFTWARE\Microsoft\Internet Explorer\Extensions\{A}]
+"ButtonText"="Tools Plus"
+"Exec"="plus.exe"
+[HKLM\SOFTWARE\Microsoft\Internet Explorer\Extensions\{B}]
+"ButtonText"="Tool"
+"Exec"="tool.exe"
+[HKLM\SOFTWARE\Microsoft\Internet Explorer\Extensions\{C}]
+"ButtonText"="Tools"
+"Exec"="tools.exe"
+)");
+  Click(kToolbarButton);
+  ASSERT_EQ(Items(), (Strings{"Tools Plus", "Tool", "Tools"}));
+  const char* const execs[] = {"plus.exe", "tool.exe", "tools.exe"};
+  for (int i : {1, 2, 0}) {
+    Select(i);
+    EXPECT_EQ(Date(), execs[i]) << Items()[i];
+  }
+
+  Select(1);
+  Delete();
+  EXPECT_EQ(Items(), (Strings{"Tools Plus", "Tools"}));
+  EXPECT_FALSE(KeyExists(kHkeyLocalMachine, kExtensionsPath + std::string("\\{B}")));
+  EXPECT_TRUE(KeyExists(kHkeyLocalMachine, kExtensionsPath + std::string("\\{A}")));
+  EXPECT_TRUE(KeyExists(kHkeyLocalMachine, kExtensionsPath + std::string("\\{C}")));
+}
+
 TEST_P(EntryPageTest, ToolbarButtonsWithReadOnlyMachineKeys) {
   Load(kButtons);
   Click(kToolbarButton);

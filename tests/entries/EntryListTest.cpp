@@ -5,6 +5,48 @@
 namespace nqtest {
 namespace {
 
+// Where each control of the page sits, what it says, and what shows before anything is loaded.
+TEST(EntryListPage, LaidOutWithItsCaptions) {
+  Form form;
+  struct Control {
+    const ui::TControl& control;
+    const char* caption;  // null: a control without one
+    ui::TRect bounds;
+  };
+  const Control controls[] = {
+      {form.EntryListPage, nullptr, {120, 28, 400, 300}},
+      {form.EntryListBox, nullptr, {8, 16, 385, 177}},
+      {form.DetailsBevel, nullptr, {16, 200, 377, 2}},
+      {form.ItemLabel, "Item:", {16, 208, 41, 13}},
+      {form.ItemValueLabel, "", {56, 208, 337, 13}},
+      {form.DateLabel, "Date:", {15, 232, 41, 13}},
+      {form.DateValueLabel, "", {56, 232, 337, 13}},
+      {form.CleanTypedUrlsButton, "Clean TypedURLS", {16, 256, 121, 33}},
+      {form.RefreshEntriesButton, "Refresh", {208, 256, 65, 33}},
+      {form.DeleteEntryButton, "Delete", {304, 256, 65, 33}},
+  };
+  for (const Control& c : controls) {
+    SCOPED_TRACE(c.control.Name());
+    const ui::TRect r = c.control.Bounds();
+    EXPECT_EQ((std::vector<int>{r.left, r.top, r.width, r.height}),
+              (std::vector<int>{c.bounds.left, c.bounds.top, c.bounds.width, c.bounds.height}));
+    if (&c.control != &form.EntryListPage) {
+      EXPECT_EQ(c.control.Parent(), &form.EntryListPage);
+    }
+    if (const auto* label = dynamic_cast<const ui::TLabel*>(&c.control)) {
+      EXPECT_EQ(label->Caption(), c.caption);
+    } else if (const auto* button = dynamic_cast<const ui::TButton*>(&c.control)) {
+      EXPECT_EQ(button->Caption(), c.caption);
+    }
+  }
+  EXPECT_EQ(form.EntryListBox.ItemHeight, 14);
+  // At start the page is hidden and holds nothing; "Clean TypedURLS" waits for the typed addresses.
+  EXPECT_FALSE(form.EntryListPage.Visible());
+  EXPECT_FALSE(form.CleanTypedUrlsButton.Visible());
+  EXPECT_TRUE(form.EntryListBox.Items().empty());
+  EXPECT_EQ(form.ListKind, nq::lkNone);
+}
+
 const char* const kThreeStartupValues = R"(
 [HKCU\Software\Microsoft\Windows\CurrentVersion\Run]
 "a"="a.exe"

@@ -19,6 +19,7 @@
 #include <memory>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "app/MainForm.h"
 #include "app/win32/Win32App.h"
@@ -28,6 +29,7 @@
 #include "platform/win32/Win32Registry.h"
 #include "platform/win32/Win32Shell.h"
 #include "services/MainFunc.h"
+#include "services/Registry.h"
 #include "tests/support/Registry.h"
 #include "tests/support/RegistryOverride.h"
 #include "tests/support/ShellFixture.h"
@@ -505,6 +507,206 @@ TEST_F(MainWindowTest, HelpOpensTheHelpFileBesideTheProgram) {
   const std::string chm = FullPath(NQ_BUILD_DIR) + "\\norvane.chm";
   EXPECT_EQ(shell_.opened, std::vector<std::string>{chm});
   EXPECT_NE(GetFileAttributesA(chm.c_str()), INVALID_FILE_ATTRIBUTES) << chm;
+}
+
+// ---- the cookie list as the control shows it
+
+// One row as the list view holds it: its name, and whether the row is highlighted.
+struct ShownRow {
+  std::wstring name;
+  bool selected = false;
+  bool operator==(const ShownRow&) const = default;
+};
+
+std::vector<ShownRow> ShownRows(HWND list) {
+  std::vector<ShownRow> rows;
+  const int count = static_cast<int>(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0));
+  for (int i = 0; i < count; ++i) {
+    wchar_t name[64] = L"";
+    LVITEMW item{};
+    item.pszText = name;
+    item.cchTextMax = 64;
+    SendMessageW(list, LVM_GETITEMTEXTW, i, reinterpret_cast<LPARAM>(&item));
+    const bool selected = (SendMessageW(list, LVM_GETITEMSTATE, i, LVIS_SELECTED) & LVIS_SELECTED) != 0;
+    rows.push_back({name, selected});
+  }
+  return rows;
+}
+
+std::string Describe(const std::vector<ShownRow>& rows) {
+  std::string text;
+  for (const ShownRow& row : rows) {
+    char name[256] = "";
+    WideCharToMultiByte(CP_UTF8, 0, row.name.c_str(), -1, name, sizeof name, nullptr, nullptr);
+    text += std::string(row.selected ? " [" : " ") + name + (row.selected ? "]" : "");
+  }
+  return text;
+}
+
+// A row's rectangle on the screen.
+RECT RowOnScreen(HWND list, int row) {
+  RECT r{};
+  r.left = LVIR_BOUNDS;
+  SendMessageW(list, LVM_GETITEMRECT, row, reinterpret_cast<LPARAM>(&r));
+  MapWindowPoints(list, nullptr, reinterpret_cast<POINT*>(&r), 2);
+  return r;
+}
+
+// Whether the screen shows the row highlighted: along its first column at mid-height, a row not
+// highlighted shows the list's own background between and after the letters; a highlighted one
+// nowhere.
+bool HighlightedOnScreen(HWND list, int row) {
+  const RECT r = RowOnScreen(list, row);
+  const COLORREF background = RGB(248, 250, 220);
+  HDC screen = GetDC(nullptr);
+  bool plain = false;
+  for (int x = r.left + 2; x < r.left + 178 && !plain; x += 3) {
+    plain = GetPixel(screen, x, (r.top + r.bottom) / 2) == background;
+  }
+  ReleaseDC(nullptr, screen);
+  return !plain;
+}
+
+// After a heading click, Select All, Unselect, Invert and Find, the list on the screen shows the
+// program's rows in the program's order, and highlights exactly the rows the program holds as
+// selected: Delete acts on what the user sees.
+TEST_F(MainWindowTest, CookieListShowsTheOrderAndSelectionTheProgramHolds) {
+  Drive([&](nq::TMainForm& form, HWND main, Findings& f, const std::atomic<bool>& closed) {
+    const RECT w = nqgui::WindowRect(main);
+    Click(w.left + 56, w.top + SectionY(0, 1));
+    nqgui::Settle(150);
+    Click(w.left + 56, w.top + ItemY(1, 2));  // "Manage Cookies"
+    HWND list = reinterpret_cast<HWND>(ui::win32::WindowOf(form.CookieListView));
+    f.Expect(WaitFor([&] { return ShownRows(list).size() == 4; }), "four cookie rows");
+
+    const std::wstring example = L"anna@example[1].txt", news = L"anna@news.example[2].txt",
+                       shop = L"anna@shop.example[1].txt", cyrillic = L"anna@пример.рф[1].txt";
+    auto expect = [&](const std::string& after, const std::vector<ShownRow>& rows) {
+      const bool held = WaitFor([&] { return ShownRows(list) == rows; });
+      f.Expect(held, "after " + after + " the list holds" + Describe(ShownRows(list)) + ", not" + Describe(rows));
+      if (!held) return;
+      nqgui::Settle();
+      for (int i = 0; i < static_cast<int>(rows.size()); ++i) {
+        f.Expect(HighlightedOnScreen(list, i) == rows[i].selected,
+                 "after " + after + " row " + std::to_string(i) +
+                     (rows[i].selected ? " shows no highlight" : " shows a highlight"));
+      }
+    };
+    auto clickRow = [&](int row) {
+      const RECT r = RowOnScreen(list, row);
+      Click(r.left + 40, (r.top + r.bottom) / 2);
+    };
+    auto clickHeading = [&](int column) {
+      HWND header = reinterpret_cast<HWND>(SendMessageW(list, LVM_GETHEADER, 0, 0));
+      RECT r{};
+      SendMessageW(header, HDM_GETITEMRECT, column, reinterpret_cast<LPARAM>(&r));
+      MapWindowPoints(header, nullptr, reinterpret_cast<POINT*>(&r), 2);
+      Click((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+    };
+
+    // One row chosen by the mouse; the sorts move it, and its highlight must go with it.
+    const std::vector<ShownRow> loaded = ShownRows(list);
+    for (int i = 0; i < static_cast<int>(loaded.size()); ++i) {
+      if (loaded[i].name == shop) clickRow(i);
+    }
+    clickHeading(0);
+    expect("the first click on \"Cookies Files\"", {{example, false}, {news, false}, {shop, true}, {cyrillic, false}});
+    nqgui::Settle(static_cast<int>(GetDoubleClickTime()) + 100);  // two clicks, not a double click
+    clickHeading(0);
+    expect("the second click on \"Cookies Files\"", {{cyrillic, false}, {shop, true}, {news, false}, {example, false}});
+
+    nqgui::PressKeyWith(VK_CONTROL, 'A');
+    expect("Ctrl+A", {{cyrillic, true}, {shop, true}, {news, true}, {example, true}});
+    nqgui::PressKeyWith(VK_CONTROL, 'Z');
+    expect("Ctrl+Z", {{cyrillic, false}, {shop, false}, {news, false}, {example, false}});
+    clickRow(0);
+    expect("a click on the top row", {{cyrillic, true}, {shop, false}, {news, false}, {example, false}});
+    nqgui::PressKeyWith(VK_CONTROL, 'I');
+    expect("Ctrl+I", {{cyrillic, false}, {shop, true}, {news, true}, {example, true}});
+
+    nqgui::PressKey(VK_F3);
+    HWND find = nullptr;
+    f.Expect(WaitFor([&] { return (find = nqgui::FindOwned(main, "#32770")) != nullptr; }), "F3 asks for a name");
+    if (find != nullptr) {
+      for (WORD key : {'N', 'E', 'W', 'S'}) nqgui::PressKey(key);
+      nqgui::PressKey(VK_RETURN);
+      f.Expect(WaitFor([&] { return !IsWindow(find); }), "Enter answers the input dialog");
+      expect("a search for NEWS", {{cyrillic, false}, {shop, false}, {news, true}, {example, false}});
+    }
+
+    Click(w.left + 534 - 9 - 10, w.top + 5 + 9);
+    f.Expect(WaitFor([&] { return closed.load(); }), "the close button closes the window");
+  });
+}
+
+// ---- keys through the message loop
+
+// F5 and F1 pressed on the keyboard: F5 reloads the last entry list from any page, or the cookies
+// while their list has the focus; F1 opens the help.
+TEST_F(MainWindowTest, F5ReloadsAndF1OpensTheHelpFromTheKeyboard) {
+  auto addStartup = [](const std::string& name) {
+    nq::TRegistry reg;
+    reg.SetRootKey(nq::kHkeyCurrentUser);
+    if (reg.OpenKey("\\Software\\Microsoft\\Windows\\CurrentVersion\\Run", false)) reg.WriteString(name, name + ".exe");
+  };
+  Drive([&](nq::TMainForm& form, HWND main, Findings& f, const std::atomic<bool>& closed) {
+    const RECT w = nqgui::WindowRect(main);
+    HWND cookies = reinterpret_cast<HWND>(ui::win32::WindowOf(form.CookieListView));
+    auto cookieRows = [&] { return static_cast<int>(SendMessageA(cookies, LVM_GETITEMCOUNT, 0, 0)); };
+
+    Click(w.left + 56, w.top + ItemY(0, 1));  // "StartUp"
+    f.Expect(WaitFor([&] { return ListCount(form.EntryListBox) == 2; }), "the startup list");
+    addStartup("Third");
+    nqgui::PressKey(VK_F5);
+    f.Expect(WaitFor([&] { return ListCount(form.EntryListBox) == 3; }), "F5 reloads the startup list");
+
+    // On the cookie page, its list focused: F5 is the list's own.
+    Click(w.left + 56, w.top + SectionY(0, 1));
+    nqgui::Settle(150);
+    Click(w.left + 56, w.top + ItemY(1, 2));  // "Manage Cookies"
+    f.Expect(WaitFor([&] { return cookieRows() == 4; }), "four cookie rows");
+    std::ofstream(cookies_.Path() / "anna@late.example[1].txt") << "id\n42\nlate.example/\n";
+    addStartup("Fourth");
+    nqgui::PressKey(VK_F5);
+    f.Expect(WaitFor([&] { return cookieRows() == 5; }), "F5 in the cookie list reloads the cookies");
+    nqgui::Settle();
+    f.Expect(ListCount(form.EntryListBox) == 3, "and leaves the startup list as it was");
+
+    nqgui::PressKey(VK_F1);
+    nqgui::Settle(500);  // the shell's record is read once the window is gone
+    Click(w.left + 534 - 9 - 10, w.top + 5 + 9);
+    f.Expect(WaitFor([&] { return closed.load(); }), "the close button closes the window");
+  });
+  EXPECT_EQ(shell_.opened, std::vector<std::string>{FullPath(NQ_BUILD_DIR) + "\\norvane.chm"}) << "F1 opens the help";
+}
+
+// ---- the list box peer
+
+// The control keeps the same entry selected when an item above it goes, as the list's state does.
+TEST_F(MainWindowTest, ListBoxKeepsItsEntrySelectedWhenAnItemAboveGoes) {
+  nq::TMainForm form;
+  nq::win32::TMainWindow window(form);
+  HWND list = reinterpret_cast<HWND>(ui::win32::WindowOf(form.EntryListBox));
+  ASSERT_NE(list, nullptr);
+  auto selectedText = [&] {
+    const LRESULT index = SendMessageA(list, LB_GETCURSEL, 0, 0);
+    char text[64] = "";
+    if (index != LB_ERR) SendMessageA(list, LB_GETTEXT, index, reinterpret_cast<LPARAM>(text));
+    return std::to_string(index) + ":" + text;
+  };
+  form.EntryListBox.AddAll({"a", "b", "c", "d", "e"});
+  form.EntryListBox.SetItemIndex(2);
+  ASSERT_EQ(selectedText(), "2:c");
+
+  struct Step {
+    int deleted;
+    const char* selected;  // index and text the control shows as selected afterwards
+  } const steps[] = {{0, "1:c"}, {2, "1:c"}, {0, "0:c"}, {0, "-1:"}};
+  for (const Step& step : steps) {
+    form.EntryListBox.Delete(step.deleted);
+    EXPECT_EQ(selectedText(), step.selected) << "after deleting item " << step.deleted;
+    EXPECT_EQ(ListCount(form.EntryListBox), form.EntryListBox.Count());
+  }
 }
 
 // The program itself, started as it ships: its window where it belongs, closed by its button.

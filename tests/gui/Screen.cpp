@@ -66,6 +66,18 @@ void PressKey(WORD key) {
   Pause(100);
 }
 
+void PressKeyWith(WORD modifier, WORD key) {
+  INPUT inputs[4]{};
+  const WORD keys[4] = {modifier, key, key, modifier};
+  for (int i = 0; i < 4; ++i) {
+    inputs[i].type = INPUT_KEYBOARD;
+    inputs[i].ki.wVk = keys[i];
+    if (i >= 2) inputs[i].ki.dwFlags = KEYEVENTF_KEYUP;
+  }
+  SendInput(4, inputs, sizeof inputs[0]);
+  Pause(100);
+}
+
 bool WaitFor(const std::function<bool()>& condition, int milliseconds) {
   const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
   while (std::chrono::steady_clock::now() < end) {

@@ -39,6 +39,8 @@ void Click(int x, int y, bool right = false);
 void DoubleClick(int x, int y);
 void Drag(int fromX, int fromY, int toX, int toY);
 void PressKey(WORD key);
+// `modifier` held while `key` is pressed, e.g. Ctrl+A.
+void PressKeyWith(WORD modifier, WORD key);
 
 // Polls until `condition` holds or `milliseconds` pass.
 bool WaitFor(const std::function<bool()>& condition, int milliseconds = 5000);

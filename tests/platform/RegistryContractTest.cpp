@@ -150,6 +150,23 @@ TEST_P(RegistryContract, SubkeysEnumerateInNameOrder) {
   reg().CloseKey(parent);
 }
 
+// Windows compares names in capitals: the marks between the capitals and the small letters ('[',
+// '^', '_', '`') sort after every letter, not before. Wine compares them in small letters, so there
+// those marks come first.
+TEST_P(RegistryContract, SubkeysCompareInCapitalsOnWindowsInSmallLettersOnWine) {
+  RegKey parent = Create("Marks");
+  for (const char* name : {"_b", "{e", "[c", "zeta", "^d", "A", "~f", "`g", "@h"}) {
+    RegKey key = kNoKey;
+    ASSERT_EQ(reg().CreateKeyEx(parent, name, kKeyAllAccess, &key), kErrorSuccess) << name;
+    reg().CloseKey(key);
+  }
+  using Order = std::vector<std::string>;
+  const Order expected = GetParam().wine ? Order{"@h", "[c", "^d", "_b", "`g", "A", "zeta", "{e", "~f"}
+                                         : Order{"@h", "A", "zeta", "[c", "^d", "_b", "`g", "{e", "~f"};
+  EXPECT_EQ(Names(parent, true), expected);
+  reg().CloseKey(parent);
+}
+
 TEST_P(RegistryContract, ValuesEnumerateInCreationOrderOnWindowsInNameOrderOnWine) {
   RegKey key = Create("Order");
   for (const char* name : {"A", "C", "d", "B"}) SetSz(key, name, name);

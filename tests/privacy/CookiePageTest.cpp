@@ -106,6 +106,73 @@ class CookiePage : public FileTreeTest {
   ui::IDialogs* previousDialogs_ = nullptr;
 };
 
+// ---- layout
+
+TEST_F(CookiePage, LaidOutWithItsColumnsButtonsAndMenu) {
+  nq::TMainForm fresh;  // as it starts, before the page was ever shown
+  EXPECT_FALSE(fresh.CookiePage.Visible());
+  const auto bounds = [](const ui::TControl& c) {
+    const ui::TRect r = c.Bounds();
+    return std::vector<int>{r.left, r.top, r.width, r.height};
+  };
+  EXPECT_EQ(bounds(fresh.CookiePage), (std::vector<int>{120, 28, 400, 300}));
+  EXPECT_EQ(bounds(fresh.CookieListView), (std::vector<int>{16, 16, 369, 225}));
+  EXPECT_EQ(fresh.CookieListView.Color(), ui::Rgb(248, 250, 220));
+  ASSERT_EQ(fresh.CookieListView.Columns.size(), 2u);
+  EXPECT_EQ(fresh.CookieListView.Columns[0].caption, "Cookies Files");
+  EXPECT_EQ(fresh.CookieListView.Columns[0].width, 180);
+  EXPECT_EQ(fresh.CookieListView.Columns[1].caption, "Web Site");
+  EXPECT_EQ(fresh.CookieListView.Columns[1].width, 170);
+  EXPECT_TRUE(fresh.CookieListView.Items.empty());
+  EXPECT_EQ(fresh.CookieListView.PopupMenu, &fresh.CookiePopupMenu);
+
+  struct Button {
+    const ui::TButton& button;
+    const char* caption;
+    std::vector<int> bounds;
+  };
+  for (const Button& b : {Button{fresh.FindCookiesButton, "Find Cookies", {48, 256, 88, 33}},
+                          Button{fresh.RefreshCookiesButton, "Refresh", {176, 256, 88, 33}},
+                          Button{fresh.DeleteCookiesButton, "Delete", {288, 256, 88, 33}}}) {
+    EXPECT_EQ(b.button.Caption(), b.caption);
+    EXPECT_EQ(bounds(b.button), b.bounds) << b.caption;
+    EXPECT_EQ(b.button.Parent(), &fresh.CookiePage) << b.caption;
+  }
+
+  // The menu top to bottom: name, caption, and the key written beside it.
+  struct Item {
+    const char* name;
+    const char* caption;
+    const char* key;
+  };
+  const std::vector<Item> items = {
+      {"N1", "Select All(&A)", "Ctrl+A"},
+      {"N2", "Unselect(&Z)", "Ctrl+Z"},
+      {"V1", "Invert select(&I)", "Ctrl+I"},
+      {"N3", "-", ""},
+      {"DeleteCookiePopup", "Delete Cookies(&D)", "Del"},
+      {"LoadCookiesPopup", "Refresh(&R)", "F5"},
+      {"SearchCookie1", "Find Cookies...(&F)", "F3"},
+  };
+  ASSERT_EQ(fresh.CookiePopupMenu.Items.size(), items.size());
+  for (std::size_t i = 0; i < items.size(); ++i) {
+    const ui::TMenuItem& item = fresh.CookiePopupMenu.Items[i];
+    EXPECT_EQ(item.name, items[i].name) << i;
+    EXPECT_EQ(item.caption, items[i].caption) << i;
+    EXPECT_EQ(ui::ShortCutText(item.shortCut), items[i].key) << items[i].name;
+  }
+  // The two items no other test picks: they reload and ask for a name.
+  tree_.WriteFile("Cookies\\a.txt", "id\nvalue\na.example/\n");
+  PointCookiesAt("Cookies");
+  form_.CookiePopupMenu.Find("LoadCookiesPopup")->onClick();
+  EXPECT_EQ(Names(), std::vector<std::string>{"a.txt"});
+  dialogs_.AnswerInput("a");
+  form_.CookiePopupMenu.Find("SearchCookie1")->onClick();
+  ASSERT_EQ(dialogs_.shown.size(), 1u);
+  EXPECT_EQ(dialogs_.shown[0].caption, "Find cookies files");
+  EXPECT_EQ(Selection(), std::vector<bool>{true});
+}
+
 // ---- load
 
 TEST_F(CookiePage, ManageCookiesListsEveryCookieFileWithItsSite) {

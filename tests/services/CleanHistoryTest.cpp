@@ -76,6 +76,27 @@ TEST_F(CleanHistoryTest, EntriesInUseStayAndTheWalkStillEnds) {
   EXPECT_EQ(cache_.OpenWalkCount(), 0u);
 }
 
+// Another program may write to an entry between its size probe and its fetch: the fetch then
+// falls short without moving the walk on, and the next probe learns the new size.
+TEST_F(CleanHistoryTest, AnEntryThatGrowsAfterItsProbeIsStillDeletedAndTheWalkGoesOn) {
+  cache_.Add("http://a.example/", 10);
+  cache_.Add("http://grows.example/", 20);
+  cache_.Add("http://c.example/", 30);
+  cache_.GrowAfterProbe("http://grows.example/", 500);
+  const std::uint32_t grown = static_cast<std::uint32_t>(cache_.EntrySize("http://grows.example/")) + 500;
+
+  nq::ClearUrlCache();
+
+  EXPECT_TRUE(cache_.Urls().empty());
+  const auto& calls = cache_.Counts();
+  EXPECT_EQ(calls.deleted, (Strings{"http://a.example/", "http://grows.example/", "http://c.example/"}));
+  ASSERT_EQ(calls.fetchBufferSizes.size(), 3u);
+  EXPECT_EQ(calls.fetchBufferSizes[1], grown) << "fetched again into a buffer of its new size";
+  EXPECT_EQ(calls.findNext, 7) << "one short fetch more than a quiet walk";
+  EXPECT_EQ(calls.close, 1);
+  EXPECT_EQ(cache_.OpenWalkCount(), 0u);
+}
+
 TEST_F(CleanHistoryTest, CacheWalkEndsOnAFailureOtherThanAShortBuffer) {
   cache_.Add("http://a.example/");
   cache_.Add("http://b.example/");

@@ -88,7 +88,7 @@ TEST(Win32Shell, ModuleFolderHoldsTheRunningProgram) {
   const std::string folder = shell.ModuleFolder();
   ASSERT_FALSE(folder.empty());
   EXPECT_EQ(folder.back(), '\\');
-  EXPECT_TRUE(fs::exists(fs::path(folder) / "test_shell.exe"));
+  EXPECT_TRUE(fs::exists(fs::path(folder) / "test_services.exe"));
 #else
   GTEST_SKIP() << "the Win32 back ends exist only in the Windows build";
 #endif
