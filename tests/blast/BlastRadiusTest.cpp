@@ -14,8 +14,8 @@
 #include "app/MainForm.h"
 #include "console/Console.h"
 #include "services/MainFunc.h"
-#include "tests/blast/Profile.h"
-#include "tests/blast/Snapshot.h"
+#include "tests/support/BlastProfile.h"
+#include "tests/support/Snapshot.h"
 #include "tests/support/ShellFixture.h"
 #include "ui/headless/ScriptedDialogs.h"
 

@@ -13,7 +13,7 @@
 
 #include "platform/registry.h"
 #include "platform/sim/SimRegistry.h"
-#include "tests/model/Backends.h"
+#include "tests/support/ModelBackends.h"
 
 namespace {
 
