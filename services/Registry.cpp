@@ -145,7 +145,9 @@ void TRegistry::WriteString(const std::string& name, const std::string& value) {
   TChange change{TChange::TKind::Value, root_, view_, path_, name, kNone, kNone};
   if (current_ != 0) {
     change.before = ValueText(current_, name);
-    change.after = platform::RegDataText(platform::kRegSz, std::vector<std::uint8_t>(value.begin(), value.end() + 1));
+    std::vector<std::uint8_t> written(value.begin(), value.end());
+    written.push_back(0);
+    change.after = platform::RegDataText(platform::kRegSz, written);
     if (DryRun()) {
       if (change.before != change.after) RecordChange(std::move(change));
       return;
