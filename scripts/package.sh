@@ -9,7 +9,7 @@ cd "$(dirname "$0")/.."
 scripts/setup.sh
 
 build=${NQ_BUILD_DIR:-build/windows}
-if [ "$build" = build/windows ]; then
+if [ "$(realpath -m "$build")" = "$(realpath -m build/windows)" ]; then
   cmake --preset windows >/dev/null
 else
   cmake -S . -B "$build" -DCMAKE_TOOLCHAIN_FILE="$PWD/cmake/mingw-w64.cmake" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
