@@ -37,16 +37,10 @@ constexpr TKindWords kKinds[] = {
     {"cookies", "cookie", lkNone},
 };
 
-const TKindWords* KindByList(const std::string& word) {
+// The list named `word` by the words in `field` (list or one); null for none.
+const TKindWords* KindNamed(const std::string& word, const char* TKindWords::*field) {
   for (const TKindWords& k : kKinds) {
-    if (word == k.list) return &k;
-  }
-  return nullptr;
-}
-
-const TKindWords* KindByOne(const std::string& word) {
-  for (const TKindWords& k : kKinds) {
-    if (word == k.one) return &k;
+    if (word == k.*field) return &k;
   }
   return nullptr;
 }
@@ -194,7 +188,7 @@ int List(const TOptions& options, std::ostream& out) {
   std::vector<TEntry> entries;
   if (which == "all") {
     for (const TKindWords& words : kKinds) AppendEntries(words, entries);
-  } else if (const TKindWords* words = KindByList(which)) {
+  } else if (const TKindWords* words = KindNamed(which, &TKindWords::list)) {
     AppendEntries(*words, entries);
   } else {
     throw EUsage("list: unknown list " + which);
@@ -244,7 +238,7 @@ TChanges DeleteEntries(TListKind kind, const char* word, const std::vector<std::
 
 int Delete(const TOptions& options, std::ostream& out, std::ostream& err) {
   if (options.words.size() < 2) throw EUsage("delete: which list?");
-  const TKindWords* words = KindByOne(options.words[1]);
+  const TKindWords* words = KindNamed(options.words[1], &TKindWords::one);
   if (words == nullptr) throw EUsage("delete: unknown list " + options.words[1]);
   const std::vector<std::string> names(options.words.begin() + 2, options.words.end());
   if (names.empty()) throw EUsage("delete: no NAME given");

@@ -8,13 +8,7 @@
 #include <vector>
 
 #include "console/Console.h"
-#include "platform/registry.h"
-#include "platform/shell.h"
-#include "platform/win32/Win32FileSystem.h"
-#include "platform/win32/Win32Registry.h"
-#include "platform/win32/Win32Shell.h"
-#include "platform/win32/Win32UrlCache.h"
-#include "platform/win32/Win32UrlHistory.h"
+#include "platform/win32/Win32BackEnds.h"
 
 namespace {
 
@@ -42,17 +36,6 @@ std::vector<std::string> Arguments() {
 
 int main() {
   SetConsoleOutputCP(CP_UTF8);
-  // The URL history object needs the component system on this thread.
-  platform::ComApartment com;
-  platform::Win32Registry registry;
-  platform::Win32UrlCache urlCache;
-  platform::Win32UrlHistory urlHistory;
-  platform::Win32Shell shell;
-  platform::Win32FileSystem fileSystem;
-  platform::SetRegistry(&registry);
-  platform::SetUrlCache(&urlCache);
-  platform::SetUrlHistory(&urlHistory);
-  platform::SetShell(&shell);
-  platform::SetFileSystem(&fileSystem);
+  const platform::Win32BackEnds backEnds;
   return nq::console::Run(Arguments(), std::cout, std::cerr);
 }

@@ -17,6 +17,18 @@ void ReplaceNamesByText(TRegistry& reg, TStrings& list) {
   }
 }
 
+bool DeleteAllValues(RegKey root, const std::string& key) {
+  TRegistry reg;
+  reg.SetRootKey(root);
+  if (!reg.OpenKey(key, false)) return false;
+  TStrings names;
+  reg.GetValueNames(names);
+  for (const std::string& name : names) {
+    if (reg.ValueExists(name)) reg.DeleteValue(name);
+  }
+  return true;
+}
+
 }  // namespace
 
 void RecordRefusal(const TRegistry& denied, RegKey root, const std::string& key, TRegView view,
@@ -37,22 +49,6 @@ void RecordRefusal(const TRegistry& denied, RegKey root, const std::string& key,
     RecordChange(std::move(change));
   }
 }
-
-namespace {
-
-bool DeleteAllValues(RegKey root, const std::string& key) {
-  TRegistry reg;
-  reg.SetRootKey(root);
-  if (!reg.OpenKey(key, false)) return false;
-  TStrings names;
-  reg.GetValueNames(names);
-  for (const std::string& name : names) {
-    if (reg.ValueExists(name)) reg.DeleteValue(name);
-  }
-  return true;
-}
-
-}  // namespace
 
 bool ListSubkeys(RegKey root, const std::string& key, TStrings& list, TRegView view) {
   TRegistry reg(view);

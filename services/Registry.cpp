@@ -211,7 +211,6 @@ bool TRegistry::DeleteKeyFrom(RegKey base, const std::string& path, const std::s
       }
     }
     if (ChangeRecorder() != nullptr) {
-      TStrings names;
       std::vector<char> buffer(256);
       std::string name;
       for (std::uint32_t i = 0; EnumName(key.Get(), i, false, buffer, &name) == platform::kErrorSuccess; ++i) {
