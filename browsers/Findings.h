@@ -1,0 +1,44 @@
+// Today's browsers: what a hijacker changed in Edge, Chrome, Brave and Firefox (their enterprise
+// policies, a fake management enrollment, forced extensions, planted shortcut arguments and
+// scheduled tasks), as findings the user reviews before the program repairs them. Every change goes
+// through the registry store and the shell routines, so the journal, the dry run and both registry
+// views work as for every other feature.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "services/Changes.h"
+
+namespace nq {
+
+// What a finding is, and so how it is repaired.
+enum class TFindingKind {
+  PolicyValue,        // a browser policy value in the registry: the value goes (an emptied key too)
+  PolicyFile,         // a policy inside Firefox's distribution\policies.json: the file is rewritten
+  UnreadableFile,     // a policies.json that is not valid JSON: shown, never rewritten
+  ExternalExtension,  // an {id} key under a browser's Extensions key: the key goes
+  Enrollment,         // a management enrollment with no server behind it: the key goes
+  Shortcut,           // a browser shortcut with planted arguments: the arguments go
+  Task,               // a scheduled task that starts a browser or a hidden script: the task goes
+};
+
+// One thing the program would change.
+struct TFinding {
+  TFindingKind kind = TFindingKind::PolicyValue;
+  std::string browser;  // "Edge", "Chrome", "Brave", "Firefox", "Internet Explorer", ...; "Windows"
+  RegKey root = 0;      // for registry findings; 0 for files, shortcuts and tasks
+  TRegView view = TRegView::Default;
+  std::string where;    // key path from its root, a file's or shortcut's full path, a task's path
+  std::string name;     // the value's or policy's name; empty when the finding is the whole key
+  std::string data;     // the value's data, the policy's JSON text, the shortcut's arguments, ...
+  std::string why;      // one sentence for the detail line
+  bool ticked = false;   // in the one-click repair
+  bool refused = false;  // could not be read or changed: shown, never skipped silently
+
+  bool operator==(const TFinding&) const = default;
+};
+
+using TFindings = std::vector<TFinding>;
+
+}  // namespace nq
