@@ -2,6 +2,7 @@
 // wiring of clicks to handlers. Positions are pixels from the top left of the parent's client area.
 #include "app/MainForm.h"
 #include "app/Product.h"
+#include "resources/resource.h"
 
 namespace nq {
 namespace {
@@ -57,11 +58,11 @@ void TMainForm::LayOut() {
   BottomPanel.SetBounds(120, 344, 409, 57);
   BottomPanel.SetColor(ui::kClBlue);
   Button(AboutButton, 9, 16, 72, 33, "About...");
-  AboutButton.Glyph = 120;  // the "About..." glyph
+  AboutButton.Glyph = IDB_ABOUT_GLYPH;
   ProductLinkBullet.SetBounds(176, 11, 12, 12);
-  ProductLinkBullet.OverlayResource = 121;
+  ProductLinkBullet.OverlayResource = IDB_BULLET;
   NoticeLinkBullet.SetBounds(176, 36, 12, 12);
-  NoticeLinkBullet.OverlayResource = 121;
+  NoticeLinkBullet.OverlayResource = IDB_BULLET;
   for (ui::TLabel* l : {&ProductLink, &NoticeLink}) {
     l->SetColor(ui::kClGreen);
     l->SetCursor(ui::TCursor::HandPoint);
@@ -163,7 +164,7 @@ void TMainForm::LayOut() {
   WallpaperPreview.SetColor(ui::kClBtnHighlight);  // the band's own plain background, behind the wallpaper
   // Image7, the picture of a browser's bars, sits 2 pixels down in a 306 x 73 tool bar 9 pixels in,
   // which cuts it off.
-  WallpaperPreview.OverlayResource = 130;
+  WallpaperPreview.OverlayResource = IDB_TOOLBAR_PREVIEW;
   WallpaperPreview.OverlayLeft = 9;
   WallpaperPreview.OverlayTop = 2;
   WallpaperPreview.OverlayClip = ui::TRect{9, 0, 306, 73};

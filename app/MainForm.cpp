@@ -82,11 +82,15 @@ std::string TMainForm::ErrorReportText(const std::string& message) {
   return message;
 }
 
+void TMainForm::ShowErrorReport(const std::string& message) {
+  ui::Dialogs().MessageBox(ErrorReportText(message), kProductName, ui::kMbOk | ui::kMbIconError);
+}
+
 void TMainForm::Dispatch(const std::function<void()>& handler) {
   try {
     handler();
   } catch (const std::exception& e) {
-    ui::Dialogs().MessageBox(ErrorReportText(e.what()), kProductName, ui::kMbOk | ui::kMbIconError);
+    ShowErrorReport(e.what());
   }
 }
 

@@ -1,6 +1,7 @@
 // TMainForm: the program's one window. It owns every page, every control and every piece of state
 // the program keeps. Its commands are methods named after the command with "Execute" appended;
-// each feature defines its handlers in its own folder (repair/, entries/, privacy/, customise/).
+// each page's handlers live beside it in app/ (RepairPage.cpp, EntryPage.cpp, ...) and call the
+// feature folders' functions (repair/, entries/, privacy/, customise/).
 #pragma once
 
 #include <functional>
@@ -104,8 +105,9 @@ class TMainForm : public ui::TForm {
   bool Run(const std::string& command);
   // Runs `handler`; an exception that escapes it is shown by the error report.
   void Dispatch(const std::function<void()>& handler);
-  // The error report's text for an error message.
+  // The error report's text for an error message, and the report itself (an error box).
   static std::string ErrorReportText(const std::string& message);
+  static void ShowErrorReport(const std::string& message);
 
   // The two message boxes of the program (title "Norvane And Quillet", no icon).
   void Report(const std::string& text);

@@ -267,7 +267,9 @@ int Dispatch(const TOptions& options, std::ostream& out, std::ostream& err) {
   }
   if (command == "erase-tracks") {
     ExpectOperands(options, 0);
-    return Report(EraseTracks(options.dryRun).changes, out, err);
+    // Nobody is there to answer a box: the failure is one line on stderr, and the run goes on.
+    const auto printFailure = [&err](const std::string& message) { err << message << '\n'; };
+    return Report(EraseTracks(options.dryRun, printFailure).changes, out, err);
   }
   if (command == "clean-typed-urls") {
     ExpectOperands(options, 0);
