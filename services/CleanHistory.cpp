@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <exception>
 #include <vector>
+#include <utility>
 
 #include "services/FileSearch.h"
 #include "services/MainFunc.h"
@@ -94,7 +95,8 @@ void ShellDeleteFile(platform::WindowHandle owner, const std::string& path) {
   const std::size_t length = std::min(path.find('\0'), path.size());
   // The shell would take a '*' or '?' as a wildcard and delete every file it matches.
   if (platform::HasWildcard(path.substr(0, length))) return;
-  TChange change{.kind = TChange::TKind::File, .path = path.substr(0, length), .before = "file", .after = kNone};
+  std::string target = path.substr(0, length);
+  TChange change{.kind = TChange::TKind::File, .path = std::move(target), .before = "file", .after = kNone};
   if (DryRun()) {
     RecordChange(std::move(change));
     return;
