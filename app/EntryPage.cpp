@@ -12,15 +12,15 @@ namespace {
 // The load and delete commands of each kind of list.
 struct TKindCommands {
   TListKind kind;
-  const char* load;
-  const char* erase;
+  TCommandId load;
+  TCommandId erase;
 };
 
 constexpr TKindCommands kKindCommands[] = {
-    {lkStartup, "AutoRunAct", "AutoRunDelete"},
-    {lkContextMenu, "GetMenuAct", "DelMenuExtAct"},
-    {lkTypedAddress, "GetUrlAct", "DelUrlAct"},
-    {lkToolbarButton, "GetExtensionsAct", "DeleteExtensionAct"},
+    {lkStartup, TCommandId::AutoRunAct, TCommandId::AutoRunDelete},
+    {lkContextMenu, TCommandId::GetMenuAct, TCommandId::DelMenuExtAct},
+    {lkTypedAddress, TCommandId::GetUrlAct, TCommandId::DelUrlAct},
+    {lkToolbarButton, TCommandId::GetExtensionsAct, TCommandId::DeleteExtensionAct},
 };
 
 const TKindCommands* CommandsOf(int kind) {
@@ -38,8 +38,8 @@ void LoadEntryList(TMainForm& form, TListKind kind) {
   form.DateValueLabel.SetCaption("");
   form.ListKind = kind;
   form.EntryListBox.AddAll(ListEntries(kind));
-  form.Run("ListBoxIndex");
-  form.Run("AutoRunDate");
+  form.Run(TCommandId::ListBoxIndex);
+  form.Run(TCommandId::AutoRunDate);
 }
 
 // Deletes what the selected entry names. On success the entry leaves the list and the entry now at
@@ -71,7 +71,7 @@ void TMainForm::DelUrlActExecute() { DeleteSelectedEntry(*this, lkTypedAddress);
 void TMainForm::CleanUrlActExecute() {
   // No key, nothing to report: the browser has never remembered an address here.
   if (!ClearTypedAddresses().done) return;
-  Run("GetUrlAct");
+  Run(TCommandId::GetUrlAct);
   Report("The IE typed URLS history has been cleaned sucessfully.");
 }
 
@@ -97,8 +97,8 @@ void TMainForm::IEDeleteExecute() {
   if (EntryListBox.ItemIndex() < 0) return;
   if (!Confirm("Are you sure to delete selected item?")) return;
   if (const TKindCommands* kind = CommandsOf(ListKind)) Run(kind->erase);
-  Run("AutoRunDate");
-  Run("IERefresh");
+  Run(TCommandId::AutoRunDate);
+  Run(TCommandId::IERefresh);
 }
 
 void TMainForm::IERefreshExecute() {

@@ -1,7 +1,10 @@
 // The main window's layout: every control's place, size, caption, colour and font, and the
 // wiring of clicks to handlers. Positions are pixels from the top left of the parent's client area.
+#include <optional>
+
 #include "app/MainForm.h"
 #include "app/Product.h"
+#include "resources/resource.h"
 
 namespace nq {
 namespace {
@@ -22,6 +25,23 @@ void LabelAt(ui::TLabel& l, int left, int top, int width, int height, const char
   l.SetBounds(left, top, width, height);
   l.SetCaption(caption);
 }
+
+// The cookie list's context menu: each item and the command it runs (none for the separator).
+struct TMenuRow {
+  const char* name;
+  const char* caption;
+  std::optional<TCommandId> command;
+};
+
+constexpr TMenuRow kCookieMenu[] = {
+    {"N1", "Select All(&A)", TCommandId::SelectAllAct},
+    {"N2", "Unselect(&Z)", TCommandId::SelectNoneAct},
+    {"V1", "Invert select(&I)", TCommandId::InvertSelectAct},
+    {"N3", "-", std::nullopt},
+    {"DeleteCookiePopup", "Delete Cookies(&D)", TCommandId::DeleteCookie},
+    {"LoadCookiesPopup", "Refresh(&R)", TCommandId::LoadCookies},
+    {"SearchCookie1", "Find Cookies...(&F)", TCommandId::SearchCookie},
+};
 
 }  // namespace
 
@@ -57,11 +77,11 @@ void TMainForm::LayOut() {
   BottomPanel.SetBounds(120, 344, 409, 57);
   BottomPanel.SetColor(ui::kClBlue);
   Button(AboutButton, 9, 16, 72, 33, "About...");
-  AboutButton.Glyph = 120;  // the "About..." glyph
+  AboutButton.Glyph = IDB_ABOUT_GLYPH;
   ProductLinkBullet.SetBounds(176, 11, 12, 12);
-  ProductLinkBullet.OverlayResource = 121;
+  ProductLinkBullet.OverlayResource = IDB_BULLET;
   NoticeLinkBullet.SetBounds(176, 36, 12, 12);
-  NoticeLinkBullet.OverlayResource = 121;
+  NoticeLinkBullet.OverlayResource = IDB_BULLET;
   for (ui::TLabel* l : {&ProductLink, &NoticeLink}) {
     l->SetColor(ui::kClGreen);
     l->SetCursor(ui::TCursor::HandPoint);
@@ -144,15 +164,12 @@ void TMainForm::LayOut() {
   CookieListView.SetColor(ui::kClCream);
   CookieListView.Columns = {{"Cookies Files", 180}, {"Web Site", 170}};
   CookieListView.PopupMenu = &CookiePopupMenu;
-  CookiePopupMenu.Items = {
-      {"N1", "Select All(&A)", {'A', ui::kCtrl}, {}, {}},
-      {"N2", "Unselect(&Z)", {'Z', ui::kCtrl}, {}, {}},
-      {"V1", "Invert select(&I)", {'I', ui::kCtrl}, {}, {}},
-      {"N3", "-", {}, {}, {}},
-      {"DeleteCookiePopup", "Delete Cookies(&D)", {ui::kVkDelete, ui::kShiftNone}, {}, {}},
-      {"LoadCookiesPopup", "Refresh(&R)", {ui::kVkF5, ui::kShiftNone}, {}, {}},
-      {"SearchCookie1", "Find Cookies...(&F)", {ui::kVkF3, ui::kShiftNone}, {}, {}},
-  };
+  CookiePopupMenu.Items.clear();
+  for (const TMenuRow& row : kCookieMenu) {
+    // An item shows its command's key, as the command table gives it.
+    const ui::TShortCut key = row.command ? FindCommand(*row.command).key : ui::TShortCut{};
+    CookiePopupMenu.Items.push_back({row.name, row.caption, key, {}, {}});
+  }
   Button(FindCookiesButton, 48, 256, 88, 33, "Find Cookies");
   Button(RefreshCookiesButton, 176, 256, 88, 33, "Refresh");
   Button(DeleteCookiesButton, 288, 256, 88, 33, "Delete");
@@ -163,7 +180,7 @@ void TMainForm::LayOut() {
   WallpaperPreview.SetColor(ui::kClBtnHighlight);  // the band's own plain background, behind the wallpaper
   // Image7, the picture of a browser's bars, sits 2 pixels down in a 306 x 73 tool bar 9 pixels in,
   // which cuts it off.
-  WallpaperPreview.OverlayResource = 130;
+  WallpaperPreview.OverlayResource = IDB_TOOLBAR_PREVIEW;
   WallpaperPreview.OverlayLeft = 9;
   WallpaperPreview.OverlayTop = 2;
   WallpaperPreview.OverlayClip = ui::TRect{9, 0, 306, 73};
@@ -181,8 +198,8 @@ void TMainForm::Wire() {
   auto on = [this](void (TMainForm::*handler)()) {
     return [this, handler] { Dispatch([this, handler] { (this->*handler)(); }); };
   };
-  auto command = [this](const char* name) {
-    return [this, name] { Dispatch([this, name] { Run(name); }); };
+  auto command = [this](TCommandId id) {
+    return [this, id] { Dispatch([this, id] { Run(id); }); };
   };
 
   auto& norvane = NavBar.Sections[secNorvane];
@@ -193,14 +210,14 @@ void TMainForm::Wire() {
   setup.onButtonClick = on(&TMainForm::SetupSectionClick);
   norvane.items[0].onClick = on(&TMainForm::IERepairItemClick);
   norvane.items[1].onClick = on(&TMainForm::StartUpItemClick);
-  norvane.items[1].command = command("AutoRunAct");
+  norvane.items[1].command = command(TCommandId::AutoRunAct);
   norvane.items[2].onClick = on(&TMainForm::ContextMenuItemClick);
-  norvane.items[2].command = command("GetMenuAct");
+  norvane.items[2].command = command(TCommandId::GetMenuAct);
   norvane.items[3].onClick = on(&TMainForm::ToolbarButtonItemClick);
-  norvane.items[3].command = command("GetExtensionsAct");
+  norvane.items[3].command = command(TCommandId::GetExtensionsAct);
   privacy.items[0].onClick = on(&TMainForm::ProtectPrivacyItemClick);
   privacy.items[1].onClick = on(&TMainForm::ManageAddressItemClick);
-  privacy.items[1].command = command("GetUrlAct");
+  privacy.items[1].command = command(TCommandId::GetUrlAct);
   privacy.items[2].onClick = on(&TMainForm::ManageCookiesItemClick);
   setup.items[0].onClick = on(&TMainForm::ToolbarWallpaperItemClick);
 
@@ -209,14 +226,14 @@ void TMainForm::Wire() {
   ProductLink.OnClick = on(&TMainForm::ProductLinkClick);
   NoticeLink.OnClick = on(&TMainForm::NoticeLinkClick);
 
-  RepairButton.OnClick = command("CleanIE");
-  HelpButton.OnClick = command("HelpAct");
+  RepairButton.OnClick = command(TCommandId::CleanIE);
+  HelpButton.OnClick = command(TCommandId::HelpAct);
 
-  EntryListBox.OnClick = command("AutoRunDate");
+  EntryListBox.OnClick = command(TCommandId::AutoRunDate);
   EntryListBox.OnKeyUp = [this](int key, unsigned shift) { Dispatch([=, this] { EntryListBoxKeyUp(key, shift); }); };
-  CleanTypedUrlsButton.OnClick = command("CleanUrlAct");
-  RefreshEntriesButton.OnClick = command("IERefresh");
-  DeleteEntryButton.OnClick = command("IEDelete");
+  CleanTypedUrlsButton.OnClick = command(TCommandId::CleanUrlAct);
+  RefreshEntriesButton.OnClick = command(TCommandId::IERefresh);
+  DeleteEntryButton.OnClick = command(TCommandId::IEDelete);
 
   EraseTracksButton.OnClick = on(&TMainForm::EraseTracksButtonClick);
 
@@ -225,16 +242,14 @@ void TMainForm::Wire() {
   RefreshCookiesButton.OnClick = on(&TMainForm::LoadCookiesExecute);
   DeleteCookiesButton.OnClick = on(&TMainForm::DeleteCookieExecute);
   CookieListView.OnColumnClick = [this](int column) { Dispatch([=, this] { CookieListViewColumnClick(column); }); };
-  const char* menuCommands[] = {"SelectAllAct", "SelectNoneAct", "InvertSelectAct", nullptr,
-                                "DeleteCookie", "LoadCookies", "SearchCookie"};
   for (std::size_t i = 0; i < CookiePopupMenu.Items.size(); ++i) {
-    if (menuCommands[i] != nullptr) CookiePopupMenu.Items[i].onClick = command(menuCommands[i]);
+    if (kCookieMenu[i].command) CookiePopupMenu.Items[i].onClick = command(*kCookieMenu[i].command);
   }
   CookiePopupMenu.Find("DeleteCookiePopup")->enabled = [this] { return DeleteCookieUpdate(); };
 
-  WallpaperListBox.OnClick = command("BmpListChange");
-  ApplyWallpaperButton.OnClick = command("BmpSetAct");
-  ClearWallpaperButton.OnClick = command("bmpCleanAct");
+  WallpaperListBox.OnClick = command(TCommandId::BmpListChange);
+  ApplyWallpaperButton.OnClick = command(TCommandId::BmpSetAct);
+  ClearWallpaperButton.OnClick = command(TCommandId::bmpCleanAct);
 }
 
 }  // namespace nq

@@ -1,5 +1,7 @@
 #include "app/MainForm.h"
 
+#include <stdexcept>
+
 #include "app/Product.h"
 #include "platform/shell.h"
 #include "ui/Dialogs.h"
@@ -22,40 +24,40 @@ const std::vector<TCommand>& TMainForm::Commands() {
   using M = TMainForm;
   static const std::vector<TCommand> commands = {
       // The first list.
-      {"AutoRunAct", {}, &M::AutoRunActExecute},
-      {"AutoRunDate", {}, &M::AutoRunDateExecute},
-      {"AutoRunDelete", {}, &M::AutoRunDeleteExecute},
-      {"GetUrlAct", {}, &M::GetUrlActExecute},
-      {"DelUrlAct", {}, &M::DelUrlActExecute},
-      {"CleanUrlAct", {}, &M::CleanUrlActExecute},
-      {"GetMenuAct", {}, &M::GetMenuActExecute},
-      {"DelMenuExtAct", {}, &M::DelMenuExtActExecute},
-      {"CleanIE", {}, &M::CleanIEExecute},
-      {"ProtectIE", {}, &M::ProtectIEExecute},
-      {"BmpGetAct", {}, &M::BmpGetActExecute},
-      {"BmpSetAct", {}, &M::BmpSetActExecute},
-      {"BmpListboxLoad", {}, &M::BmpListboxLoadExecute},
-      {"BmpListChange", {}, &M::BmpListChangeExecute},
-      {"ListBoxIndex", {}, &M::ListBoxIndexExecute},
-      {"bmpCleanAct", {}, &M::bmpCleanActExecute},
-      {"IEDelete", {}, &M::IEDeleteExecute},
-      {"GrpCleanAct", {}, &M::GrpCleanActExecute},
-      {"GrpNorvaneAct", {}, &M::GrpNorvaneActExecute},
-      {"GrpSetUpAct", {}, &M::GrpSetUpActExecute},
-      {"GrpCookieAct", {}, &M::GrpCookieActExecute},
-      {"GrpHistoryAct", {}, &M::GrpHistoryActExecute},
-      {"IERefresh", {ui::kVkF5, ui::kShiftNone}, &M::IERefreshExecute},
-      {"HelpAct", {}, &M::HelpActExecute},  // F1 comes through FormKeyUp, on release
-      {"GetExtensionsAct", {}, &M::GetExtensionsActExecute},
-      {"DeleteExtensionAct", {}, &M::DeleteExtensionActExecute},
-      {"CleanIEDelAuto", {}, &M::CleanIEDelAutoExecute},
+      {TCommandId::AutoRunAct, "AutoRunAct", {}, &M::AutoRunActExecute},
+      {TCommandId::AutoRunDate, "AutoRunDate", {}, &M::AutoRunDateExecute},
+      {TCommandId::AutoRunDelete, "AutoRunDelete", {}, &M::AutoRunDeleteExecute},
+      {TCommandId::GetUrlAct, "GetUrlAct", {}, &M::GetUrlActExecute},
+      {TCommandId::DelUrlAct, "DelUrlAct", {}, &M::DelUrlActExecute},
+      {TCommandId::CleanUrlAct, "CleanUrlAct", {}, &M::CleanUrlActExecute},
+      {TCommandId::GetMenuAct, "GetMenuAct", {}, &M::GetMenuActExecute},
+      {TCommandId::DelMenuExtAct, "DelMenuExtAct", {}, &M::DelMenuExtActExecute},
+      {TCommandId::CleanIE, "CleanIE", {}, &M::CleanIEExecute},
+      {TCommandId::ProtectIE, "ProtectIE", {}, &M::ProtectIEExecute},
+      {TCommandId::BmpGetAct, "BmpGetAct", {}, &M::BmpGetActExecute},
+      {TCommandId::BmpSetAct, "BmpSetAct", {}, &M::BmpSetActExecute},
+      {TCommandId::BmpListboxLoad, "BmpListboxLoad", {}, &M::BmpListboxLoadExecute},
+      {TCommandId::BmpListChange, "BmpListChange", {}, &M::BmpListChangeExecute},
+      {TCommandId::ListBoxIndex, "ListBoxIndex", {}, &M::ListBoxIndexExecute},
+      {TCommandId::bmpCleanAct, "bmpCleanAct", {}, &M::bmpCleanActExecute},
+      {TCommandId::IEDelete, "IEDelete", {}, &M::IEDeleteExecute},
+      {TCommandId::GrpCleanAct, "GrpCleanAct", {}, &M::GrpCleanActExecute},
+      {TCommandId::GrpNorvaneAct, "GrpNorvaneAct", {}, &M::GrpNorvaneActExecute},
+      {TCommandId::GrpSetUpAct, "GrpSetUpAct", {}, &M::GrpSetUpActExecute},
+      {TCommandId::GrpCookieAct, "GrpCookieAct", {}, &M::GrpCookieActExecute},
+      {TCommandId::GrpHistoryAct, "GrpHistoryAct", {}, &M::GrpHistoryActExecute},
+      {TCommandId::IERefresh, "IERefresh", {ui::kVkF5, ui::kShiftNone}, &M::IERefreshExecute},
+      {TCommandId::HelpAct, "HelpAct", {}, &M::HelpActExecute},  // F1 comes through FormKeyUp, on release
+      {TCommandId::GetExtensionsAct, "GetExtensionsAct", {}, &M::GetExtensionsActExecute},
+      {TCommandId::DeleteExtensionAct, "DeleteExtensionAct", {}, &M::DeleteExtensionActExecute},
+      {TCommandId::CleanIEDelAuto, "CleanIEDelAuto", {}, &M::CleanIEDelAutoExecute},
       // The second list: the cookie list's commands.
-      {"DeleteCookie", {ui::kVkDelete, ui::kShiftNone}, &M::DeleteCookieExecute, &M::DeleteCookieUpdate},
-      {"SearchCookie", {ui::kVkF3, ui::kShiftNone}, &M::SearchCookieExecute},
-      {"LoadCookies", {ui::kVkF5, ui::kShiftNone}, &M::LoadCookiesExecute},
-      {"SelectAllAct", {'A', ui::kCtrl}, &M::SelectAllActExecute},
-      {"SelectNoneAct", {'Z', ui::kCtrl}, &M::SelectNoneActExecute},
-      {"InvertSelectAct", {'I', ui::kCtrl}, &M::InvertSelectActExecute},
+      {TCommandId::DeleteCookie, "DeleteCookie", {ui::kVkDelete, ui::kShiftNone}, &M::DeleteCookieExecute, &M::DeleteCookieUpdate},
+      {TCommandId::SearchCookie, "SearchCookie", {ui::kVkF3, ui::kShiftNone}, &M::SearchCookieExecute},
+      {TCommandId::LoadCookies, "LoadCookies", {ui::kVkF5, ui::kShiftNone}, &M::LoadCookiesExecute},
+      {TCommandId::SelectAllAct, "SelectAllAct", {'A', ui::kCtrl}, &M::SelectAllActExecute},
+      {TCommandId::SelectNoneAct, "SelectNoneAct", {'Z', ui::kCtrl}, &M::SelectNoneActExecute},
+      {TCommandId::InvertSelectAct, "InvertSelectAct", {'I', ui::kCtrl}, &M::InvertSelectActExecute},
   };
   return commands;
 }
@@ -67,11 +69,17 @@ const TCommand* TMainForm::FindCommand(const std::string& name) {
   return nullptr;
 }
 
-bool TMainForm::Run(const std::string& name) {
-  const TCommand* command = FindCommand(name);
-  if (command == nullptr) return false;
-  if (command->update != nullptr && !(this->*command->update)()) return false;
-  (this->*command->execute)();
+const TCommand& TMainForm::FindCommand(TCommandId id) {
+  for (const TCommand& command : Commands()) {
+    if (command.id == id) return command;
+  }
+  throw std::logic_error(std::string("command ") + std::to_string(static_cast<int>(id)) + " has no row");
+}
+
+bool TMainForm::Run(TCommandId id) {
+  const TCommand& command = FindCommand(id);
+  if (command.update != nullptr && !(this->*command.update)()) return false;
+  (this->*command.execute)();
   return true;
 }
 
@@ -82,11 +90,15 @@ std::string TMainForm::ErrorReportText(const std::string& message) {
   return message;
 }
 
+void TMainForm::ShowErrorReport(const std::string& message) {
+  ui::Dialogs().MessageBox(ErrorReportText(message), kProductName, ui::kMbOk | ui::kMbIconError);
+}
+
 void TMainForm::Dispatch(const std::function<void()>& handler) {
   try {
     handler();
   } catch (const std::exception& e) {
-    ui::Dialogs().MessageBox(ErrorReportText(e.what()), kProductName, ui::kMbOk | ui::kMbIconError);
+    ShowErrorReport(e.what());
   }
 }
 
@@ -100,11 +112,15 @@ bool TMainForm::Confirm(const std::string& text) {
 
 bool TMainForm::KeyDown(int key, unsigned shift) {
   const ui::TShortCut pressed{key, shift};
-  // A focused control whose context menu claims the key takes it first: F5 in the cookie list.
-  if (CookieListView.Focused() && CookieListView.PopupMenu != nullptr &&
-      pressed == ui::TShortCut{ui::kVkF5, ui::kShiftNone}) {
-    Dispatch([this] { Run("LoadCookies"); });
-    return true;
+  // A focused control whose context menu claims the key takes it first: F5 in the cookie list
+  // refreshes the cookies, not the entry list.
+  if (CookieListView.Focused() && CookieListView.PopupMenu != nullptr) {
+    for (const ui::TMenuItem& item : CookieListView.PopupMenu->Items) {
+      if (item.shortCut.key == 0 || !(item.shortCut == pressed) || !item.onClick) continue;
+      if (item.enabled && !item.enabled()) continue;
+      item.onClick();
+      return true;
+    }
   }
   for (const TCommand& command : Commands()) {
     if (command.key.key == 0 || !(command.key == pressed)) continue;
@@ -120,7 +136,7 @@ void TMainForm::KeyUp(int key, unsigned shift) {
 }
 
 void TMainForm::FormKeyUp(int key, unsigned) {
-  if (key == ui::kVkF1) Run("HelpAct");
+  if (key == ui::kVkF1) Run(TCommandId::HelpAct);
 }
 
 void TMainForm::FormShow() {}
@@ -131,43 +147,43 @@ void TMainForm::NorvaneSectionClick() { NavBar.ClearSelection(secNorvane); }
 void TMainForm::PrivacySectionClick() { NavBar.ClearSelection(secPrivacy); }
 void TMainForm::SetupSectionClick() { NavBar.ClearSelection(secSetup); }
 
-void TMainForm::IERepairItemClick() { Run("GrpNorvaneAct"); }
+void TMainForm::IERepairItemClick() { Run(TCommandId::GrpNorvaneAct); }
 
 void TMainForm::StartUpItemClick() {
   NavBar.Select(secNorvane, 1);
-  Run("GrpCleanAct");
+  Run(TCommandId::GrpCleanAct);
   CleanTypedUrlsButton.Hide();
 }
 
 void TMainForm::ContextMenuItemClick() {
   NavBar.Select(secNorvane, 2);
-  Run("GrpCleanAct");
+  Run(TCommandId::GrpCleanAct);
   CleanTypedUrlsButton.Hide();
 }
 
 void TMainForm::ToolbarButtonItemClick() {
   NavBar.Select(secNorvane, 3);
-  Run("GrpCleanAct");
+  Run(TCommandId::GrpCleanAct);
   CleanTypedUrlsButton.Hide();
 }
 
-void TMainForm::ProtectPrivacyItemClick() { Run("GrpHistoryAct"); }
+void TMainForm::ProtectPrivacyItemClick() { Run(TCommandId::GrpHistoryAct); }
 
 void TMainForm::ManageAddressItemClick() {
   NavBar.Select(secPrivacy, 1);
-  Run("GrpCleanAct");
+  Run(TCommandId::GrpCleanAct);
   CleanTypedUrlsButton.Show();
 }
 
 void TMainForm::ManageCookiesItemClick() {
-  Run("GrpCookieAct");
-  Run("LoadCookies");
+  Run(TCommandId::GrpCookieAct);
+  Run(TCommandId::LoadCookies);
 }
 
 void TMainForm::ToolbarWallpaperItemClick() {
-  Run("GrpSetUpAct");
-  Run("BmpListboxLoad");
-  Run("BmpGetAct");
+  Run(TCommandId::GrpSetUpAct);
+  Run(TCommandId::BmpListboxLoad);
+  Run(TCommandId::BmpGetAct);
 }
 
 namespace {

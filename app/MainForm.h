@@ -1,6 +1,7 @@
 // TMainForm: the program's one window. It owns every page, every control and every piece of state
 // the program keeps. Its commands are methods named after the command with "Execute" appended;
-// each feature defines its handlers in its own folder (repair/, entries/, privacy/, customise/).
+// each page's handlers live beside it in app/ (RepairPage.cpp, EntryPage.cpp, ...) and call the
+// feature folders' functions (repair/, entries/, privacy/, customise/).
 #pragma once
 
 #include <functional>
@@ -15,11 +16,27 @@ namespace nq {
 inline constexpr const char* kProductName = "Norvane And Quillet";
 
 
+// The main window's commands, by the names the system gives them. The table in MainForm.cpp
+// gives each its key, handler and enabling rule; buttons, navigation items, menu items and keys
+// name a command by its entry here, so a mistyped one does not compile.
+enum class TCommandId {
+  AutoRunAct, AutoRunDate, AutoRunDelete, GetUrlAct,
+  DelUrlAct, CleanUrlAct, GetMenuAct, DelMenuExtAct,
+  CleanIE, ProtectIE, BmpGetAct, BmpSetAct,
+  BmpListboxLoad, BmpListChange, ListBoxIndex, bmpCleanAct,
+  IEDelete, GrpCleanAct, GrpNorvaneAct, GrpSetUpAct,
+  GrpCookieAct, GrpHistoryAct, IERefresh, HelpAct,
+  GetExtensionsAct, DeleteExtensionAct, CleanIEDelAuto, DeleteCookie,
+  SearchCookie, LoadCookies, SelectAllAct, SelectNoneAct,
+  InvertSelectAct,
+};
+
 class TMainForm;
 
-// One command of the main window: its name, its key (none when key.key is 0), its handler and,
-// for the commands that have one, its enabling rule.
+// One command of the main window: its entry, its name, its key (none when key.key is 0), its
+// handler and, for the commands that have one, its enabling rule.
 struct TCommand {
+  TCommandId id;
   const char* name;
   ui::TShortCut key;
   void (TMainForm::*execute)();
@@ -99,13 +116,16 @@ class TMainForm : public ui::TForm {
 
   // ---- the command table, and running a command or handler with the error report around it
   static const std::vector<TCommand>& Commands();
+  static const TCommand& FindCommand(TCommandId id);
+  // By name, for a test that looks a command up as the system names it; null for none.
   static const TCommand* FindCommand(const std::string& name);
-  // Runs a command by name (its enabling rule first, when it has one). False when it is disabled.
-  bool Run(const std::string& command);
+  // Runs a command (its enabling rule first, when it has one). False when it is disabled.
+  bool Run(TCommandId command);
   // Runs `handler`; an exception that escapes it is shown by the error report.
   void Dispatch(const std::function<void()>& handler);
-  // The error report's text for an error message.
+  // The error report's text for an error message, and the report itself (an error box).
   static std::string ErrorReportText(const std::string& message);
+  static void ShowErrorReport(const std::string& message);
 
   // The two message boxes of the program (title "Norvane And Quillet", no icon).
   void Report(const std::string& text);

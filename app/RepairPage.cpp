@@ -7,7 +7,7 @@ namespace nq {
 void TMainForm::CleanIEExecute() {
   RepairBrowserSettings(false);
   // The cleaner is a command of its own, run after the last registry step when the box asks.
-  if (AutoCleanCheckBox.Checked()) Run("CleanIEDelAuto");
+  if (AutoCleanCheckBox.Checked()) Run(TCommandId::CleanIEDelAuto);
   Report("Your Internet Explorer Browser is successfully repaired!");
 }
 

@@ -22,24 +22,27 @@ class EUsage : public std::runtime_error {
 };
 
 // The lists, by the words the command line names them with: the plural for "list", the singular
-// for "delete" and for the kind column of the output. Cookies are files, not registry entries.
+// for "delete" and for the kind column of the output. The entry lists' words are their rows';
+// cookies, files rather than registry entries, come last.
 struct TKindWords {
   const char* list;
   const char* one;
   TListKind kind;  // lkNone for cookies
 };
 
-constexpr TKindWords kKinds[] = {
-    {"startup", "startup", lkStartup},
-    {"context-menu", "context-menu", lkContextMenu},
-    {"toolbar", "toolbar", lkToolbarButton},
-    {"typed-urls", "typed-url", lkTypedAddress},
-    {"cookies", "cookie", lkNone},
-};
+const std::vector<TKindWords>& Kinds() {
+  static const std::vector<TKindWords> kinds = [] {
+    std::vector<TKindWords> words;
+    for (const TListKindRow& row : ListKinds()) words.push_back({row.listWord, row.oneWord, row.kind});
+    words.push_back({"cookies", "cookie", lkNone});
+    return words;
+  }();
+  return kinds;
+}
 
 // The list named `word` by the words in `field` (list or one); null for none.
 const TKindWords* KindNamed(const std::string& word, const char* TKindWords::*field) {
-  for (const TKindWords& k : kKinds) {
+  for (const TKindWords& k : Kinds()) {
     if (word == k.*field) return &k;
   }
   return nullptr;
@@ -187,7 +190,7 @@ int List(const TOptions& options, std::ostream& out) {
   const std::string& which = options.words[1];
   std::vector<TEntry> entries;
   if (which == "all") {
-    for (const TKindWords& words : kKinds) AppendEntries(words, entries);
+    for (const TKindWords& words : Kinds()) AppendEntries(words, entries);
   } else if (const TKindWords* words = KindNamed(which, &TKindWords::list)) {
     AppendEntries(*words, entries);
   } else {
@@ -267,7 +270,9 @@ int Dispatch(const TOptions& options, std::ostream& out, std::ostream& err) {
   }
   if (command == "erase-tracks") {
     ExpectOperands(options, 0);
-    return Report(EraseTracks(options.dryRun).changes, out, err);
+    // Nobody is there to answer a box: the failure is one line on stderr, and the run goes on.
+    const auto printFailure = [&err](const std::string& message) { err << message << '\n'; };
+    return Report(EraseTracks(options.dryRun, printFailure).changes, out, err);
   }
   if (command == "clean-typed-urls") {
     ExpectOperands(options, 0);

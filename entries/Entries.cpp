@@ -3,24 +3,34 @@
 #include "entries/EntryKinds.h"
 
 namespace nq {
+namespace {
+
+constexpr TListKindRow kListKinds[] = {
+    {lkStartup, "startup", "startup", &StartupEntries, &StartupCommandLine, &DeleteStartupEntry},
+    {lkContextMenu, "context-menu", "context-menu", &ContextMenuEntries, &ContextMenuAddress, &DeleteContextMenuEntry},
+    {lkToolbarButton, "toolbar", "toolbar", &ToolbarButtonEntries, &ToolbarButtonExec, &DeleteToolbarButton},
+    {lkTypedAddress, "typed-urls", "typed-url", &TypedAddressEntries, nullptr, &DeleteTypedAddress},
+};
+
+}  // namespace
+
+std::span<const TListKindRow> ListKinds() { return kListKinds; }
+
+const TListKindRow* ListKindRow(TListKind kind) {
+  for (const TListKindRow& row : kListKinds) {
+    if (row.kind == kind) return &row;
+  }
+  return nullptr;
+}
 
 TStrings ListEntries(TListKind kind) {
-  switch (kind) {
-    case lkStartup: return StartupEntries();
-    case lkContextMenu: return ContextMenuEntries();
-    case lkTypedAddress: return TypedAddressEntries();
-    case lkToolbarButton: return ToolbarButtonEntries();
-    default: return TStrings();
-  }
+  const TListKindRow* row = ListKindRow(kind);
+  return row != nullptr ? row->list() : TStrings();
 }
 
 std::string EntryDetail(TListKind kind, const std::string& text) {
-  switch (kind) {
-    case lkStartup: return StartupCommandLine(text);
-    case lkContextMenu: return ContextMenuAddress(text);
-    case lkToolbarButton: return ToolbarButtonExec(text);
-    default: return std::string();
-  }
+  const TListKindRow* row = ListKindRow(kind);
+  return row != nullptr && row->detail != nullptr ? row->detail(text) : std::string();
 }
 
 TOutcome DeleteEntry(TListKind kind, const std::string& text, bool dryRun) {
@@ -28,14 +38,8 @@ TOutcome DeleteEntry(TListKind kind, const std::string& text, bool dryRun) {
   // A name with a NUL in it (made behind the registry's back to hide an entry) would be cut short
   // on its way to the registry and name another value or key, or the key above: leave it be.
   if (text.find('\0') != std::string::npos) return {};
-  bool deleted = false;
-  switch (kind) {
-    case lkStartup: deleted = DeleteStartupEntry(text); break;
-    case lkContextMenu: deleted = DeleteContextMenuEntry(text); break;
-    case lkTypedAddress: deleted = DeleteTypedAddress(text); break;
-    case lkToolbarButton: deleted = DeleteToolbarButton(text); break;
-    default: break;
-  }
+  const TListKindRow* row = ListKindRow(kind);
+  const bool deleted = row != nullptr && row->erase(text);
   return {deleted, recorder.Take()};
 }
 

@@ -3,6 +3,7 @@
 // views), the browser's context-menu entries, its toolbar buttons and the addresses typed into it.
 #pragma once
 
+#include <span>
 #include <string>
 
 #include "services/Changes.h"
@@ -11,6 +12,22 @@ namespace nq {
 
 // Which list the entry list page holds.
 enum TListKind : int { lkNone = 0, lkStartup = 1, lkContextMenu = 2, lkTypedAddress = 3, lkToolbarButton = 4 };
+
+// One kind of list, all that the window and the console need of it: adding a list is one row of
+// ListKinds() (entries/Entries.cpp).
+struct TListKindRow {
+  TListKind kind;
+  const char* listWord;  // the console's name for the list: "typed-urls"
+  const char* oneWord;   // the console's name for one of its entries, and its kind column: "typed-url"
+  TStrings (*list)();
+  std::string (*detail)(const std::string& text);  // what the "Date:" line shows; null for nothing
+  bool (*erase)(const std::string& text);
+};
+
+// Every kind of list, in the order the console lists them.
+std::span<const TListKindRow> ListKinds();
+// The row of `kind`; null for lkNone.
+const TListKindRow* ListKindRow(TListKind kind);
 
 // The entries of one list, in the order the page shows them. lkNone has none.
 TStrings ListEntries(TListKind kind);

@@ -6,14 +6,14 @@
 
 namespace nq {
 
-TOutcome EraseTracks(bool dryRun) {
+TOutcome EraseTracks(bool dryRun, const TReportFailure& reportFailure) {
   TChangeRecorder recorder(dryRun);
   ClearUrlCache();
   ClearRecentLinks();
   DeleteUserKey("\\Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\RecentDocs");
   ClearKeyValues("\\Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\RunMRU");
   ClearKeyValues("\\Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\ComDlg32\\OpenSaveMRU");
-  EmptyRecycleBin();
+  EmptyRecycleBin(reportFailure);
   const bool cleared = ClearUrlHistory();
   return {cleared, recorder.Take()};
 }

@@ -6,37 +6,32 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 native=${1:-build/native}
-own="^$PWD/(app|services|platform|ui|repair|entries|privacy|customise)/"
+own="^$PWD/(app|console|services|platform|ui|repair|entries|privacy|customise)/"
 status=0
 
-# The layers, lowest first. A source may include from its own layer and the ones below it, never
-# from one above: the features know nothing of the window, the services nothing of the features.
-# The console's entry point sits beside the window's, on top.
-layers=(platform ui services "repair entries privacy customise" "app console")
+# The layers: a source may include from its own library and the ones it links, as CMakeLists.txt
+# says (scripts/layers.py reads it), so what lint allows and what links are one thing. The
+# features know nothing of the window, the services nothing of the features, the console nothing
+# of app/. resources/resource.h is plain #defines, for any folder.
 echo "layers"
-rank_of() {
-  local folder=$1 i
-  for i in "${!layers[@]}"; do
-    for l in ${layers[$i]}; do [ "$l" = "$folder" ] && { echo "$i"; return; }; done
-  done
-  echo -1
-}
+declare -A allowed
+while read -r folder rest; do allowed[$folder]=" $rest resources "; done < <(python3 scripts/layers.py CMakeLists.txt)
 while IFS= read -r file; do
-  own_rank=$(rank_of "${file%%/*}")
-  [ "$own_rank" -ge 0 ] || continue
+  folder=${file%%/*}
+  [ -n "${allowed[$folder]:-}" ] || continue
   while IFS= read -r included; do
-    inc_rank=$(rank_of "${included%%/*}")
-    if [ "$inc_rank" -gt "$own_rank" ]; then
-      echo "$file includes $included, a higher layer"
+    inc_folder=${included%%/*}
+    [ "$inc_folder" != "$included" ] || continue  # a header beside the source
+    if [[ "${allowed[$folder]}" != *" $inc_folder "* ]]; then
+      echo "$file includes $included, which its library does not link"
       status=1
     fi
   done < <(sed -n 's/^[[:space:]]*#[[:space:]]*include[[:space:]]*"\([^"]*\)".*/\1/p' "$file")
-done < <(find app console services platform ui repair entries privacy customise \
-           -name '*.h' -o -name '*.cpp' 2>/dev/null | sort)
+done < <(find "${!allowed[@]}" -name '*.h' -o -name '*.cpp' 2>/dev/null | sort)
 
 echo "cppcheck"
 cppcheck --enable=warning,performance,portability --inline-suppr --std=c++20 --language=c++ --quiet \
-  --error-exitcode=1 -I . app services platform ui repair entries privacy customise || status=1
+  --error-exitcode=1 -I . app console services platform ui repair entries privacy customise || status=1
 
 echo "clang-tidy (portable code)"
 run-clang-tidy -p "$native" -quiet -j "$(nproc)" "$own" >/tmp/nq-tidy.$$ 2>&1 || { status=1; }

@@ -1,10 +1,15 @@
 #include "services/Changes.h"
 
+#include <cstdio>
+#include <cstdlib>
+
+#include "services/ReadOnlyViews.h"
+
 namespace nq {
 namespace {
 
-// Commands run one at a time on the one thread: a plain pointer is enough.
-TChangeRecorder* g_recorder = nullptr;
+// Per thread, so that a run on one thread never sees, or ends, another thread's recorder.
+thread_local TChangeRecorder* g_recorder = nullptr;
 
 const char* RootName(RegKey root) {
   switch (root) {
@@ -17,16 +22,23 @@ const char* RootName(RegKey root) {
 
 }  // namespace
 
-TChangeRecorder::TChangeRecorder(bool dryRun)
-    : outer_(g_recorder), dryRun_(dryRun || (g_recorder != nullptr && g_recorder->dryRun_)) {
+TChangeRecorder::TChangeRecorder(bool dryRun) : TChangeRecorder(dryRun, TIsolated{}) { isolated_ = false; }
+
+TChangeRecorder::TChangeRecorder(bool dryRun, TIsolated)
+    : outer_(g_recorder), dryRun_(dryRun || (g_recorder != nullptr && g_recorder->dryRun_)), isolated_(true) {
+  // Only the outermost dry recorder swaps the back ends; the inner ones find the views in place.
+  if (dryRun_ && (outer_ == nullptr || !outer_->dryRun_)) views_ = std::make_unique<TReadOnlyViews>();
   g_recorder = this;
 }
 
-TChangeRecorder::TChangeRecorder(bool dryRun, TIsolated) : outer_(g_recorder), dryRun_(dryRun), isolated_(true) {
-  g_recorder = this;
+TChangeRecorder::~TChangeRecorder() {
+  if (g_recorder != this) {
+    // An outer recorder closed first: the chain of recorders (and the views) would be left dangling.
+    std::fputs("TChangeRecorder closed out of order\n", stderr);
+    std::abort();
+  }
+  g_recorder = outer_;
 }
-
-TChangeRecorder::~TChangeRecorder() { g_recorder = outer_; }
 
 void TChangeRecorder::Add(TChange change) {
   if (outer_ != nullptr && !isolated_) outer_->Add(change);

@@ -4,6 +4,7 @@
 // the very code of a real one and stops only at the call that would change the system.
 #pragma once
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -23,10 +24,10 @@ struct TChange {
   TKind kind = TKind::Value;
   RegKey root = 0;
   TRegView view = TRegView::Default;
-  std::string path;  // a key's path from its root (no leading backslash), a file's full path, a URL
-  std::string name;  // the value's name
-  std::string before;
-  std::string after;
+  std::string path{};  // a key's path from its root (no leading backslash), a file's full path, a URL
+  std::string name{};  // the value's name
+  std::string before{};
+  std::string after{};
   // Refused by the system (a machine-wide key for a user who may not change it): nothing changed.
   bool refused = false;
 
@@ -44,9 +45,13 @@ struct TOutcome {
 
 inline constexpr const char* kNone = "-";
 
-// Collects the changes made while it lives. A dry run changes nothing: the routines record what
-// they would change and go on as if they had. Recorders nest: what an inner one records, the ones
-// around it record too, and a run is dry when any recorder in force asks for it.
+class TReadOnlyViews;
+
+// Collects the changes made while it lives, on its own thread. A dry run changes nothing: the
+// routines record what they would change and go on as if they had, and the back ends underneath
+// are read-only views while it lasts, so a write that slips through is refused. Recorders nest:
+// what an inner one records, the ones around it record too, and a recorder opened inside a dry run
+// is dry as well. They close in the reverse order of opening; any other order ends the program.
 class TChangeRecorder {
  public:
   explicit TChangeRecorder(bool dryRun = false);
@@ -67,6 +72,7 @@ class TChangeRecorder {
   bool dryRun_;
   bool isolated_ = false;
   TChanges changes_;
+  std::unique_ptr<TReadOnlyViews> views_;  // the outermost dry recorder's
 };
 
 // The innermost recorder in force; null outside any.
@@ -75,6 +81,12 @@ TChangeRecorder* ChangeRecorder();
 bool DryRun();
 // Records a change with the recorder in force, if there is one.
 void RecordChange(TChange change);
+
+// Called with the call's name when a write reaches a back end during a dry run, before it is
+// refused. The program needs none (the caller records the refusal); tests make it fail loudly.
+using TDryRunWriteHandler = void (*)(const char* call);
+// Installs `handler` (null for none) and returns the one it replaces.
+TDryRunWriteHandler SetDryRunWriteHandler(TDryRunWriteHandler handler);
 
 // "HKEY_LOCAL_MACHINE\Software\...\Run [32-bit]", "C:\...\file.txt": where a change happened.
 std::string ChangeWhere(const TChange& change);

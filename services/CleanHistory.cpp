@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <exception>
 #include <vector>
+#include <utility>
 
 #include "services/FileSearch.h"
 #include "services/MainFunc.h"
@@ -15,7 +16,6 @@ namespace nq {
 namespace {
 
 constexpr std::uint32_t kErrorInsufficientBuffer = 122;
-constexpr unsigned kMbOk = 0x0, kMbIconError = 0x10;
 constexpr std::uint32_t kEmptyRecycleBinQuietly =
     platform::kSherbNoConfirmation | platform::kSherbNoProgressUi | platform::kSherbNoSound;
 
@@ -31,14 +31,14 @@ std::string OleErrorText(platform::HResult code) {
 
 bool ClearUrlHistory() {
   if (DryRun()) {
-    RecordChange({TChange::TKind::History, 0, TRegView::Default, "", "", "any", "empty"});
+    RecordChange({.kind = TChange::TKind::History, .before = "any", .after = "empty"});
     return true;
   }
   const platform::IUrlHistory::Outcome outcome = platform::UrlHistory().ClearHistory();
   if (!outcome.created) throw EOleSysError(OleErrorText(outcome.result), outcome.result);
   if (!outcome.hasInterface) throw EOleError("Interface not supported");
   const bool cleared = outcome.result >= 0;
-  RecordChange({TChange::TKind::History, 0, TRegView::Default, "", "", "any", "empty", !cleared});
+  RecordChange({.kind = TChange::TKind::History, .before = "any", .after = "empty", .refused = !cleared});
   return cleared;
 }
 
@@ -46,7 +46,9 @@ namespace {
 
 // Deletes one entry of the cache, and records it once it is gone; an entry in use stays.
 void DeleteEntry(platform::IUrlCache& cache, const char* url) {
-  if (DryRun() || cache.DeleteEntry(url)) RecordChange({TChange::TKind::CacheEntry, 0, TRegView::Default, url, "", "entry", kNone});
+  if (DryRun() || cache.DeleteEntry(url)) {
+    RecordChange({.kind = TChange::TKind::CacheEntry, .path = url, .before = "entry", .after = kNone});
+  }
 }
 
 // Fetches the first entry into a buffer of exactly its size and deletes it; the walk handle, or 0
@@ -93,7 +95,8 @@ void ShellDeleteFile(platform::WindowHandle owner, const std::string& path) {
   const std::size_t length = std::min(path.find('\0'), path.size());
   // The shell would take a '*' or '?' as a wildcard and delete every file it matches.
   if (platform::HasWildcard(path.substr(0, length))) return;
-  TChange change{TChange::TKind::File, 0, TRegView::Default, path.substr(0, length), "", "file", kNone};
+  std::string target = path.substr(0, length);
+  TChange change{.kind = TChange::TKind::File, .path = std::move(target), .before = "file", .after = kNone};
   if (DryRun()) {
     RecordChange(std::move(change));
     return;
@@ -117,7 +120,7 @@ void RecycleFiles(platform::WindowHandle owner, const std::string& files, bool a
     const std::string path = files.substr(start, end - start);
     if (!platform::HasWildcard(path)) {
       list.append(path).push_back('\0');
-      recycled.push_back({TChange::TKind::File, 0, TRegView::Default, path, "", "file", "Recycle Bin"});
+      recycled.push_back({.kind = TChange::TKind::File, .path = path, .before = "file", .after = "Recycle Bin"});
     }
     start = end + 1;
   }
@@ -133,15 +136,16 @@ void RecycleFiles(platform::WindowHandle owner, const std::string& files, bool a
   for (TChange& change : recycled) RecordChange(std::move(change));
 }
 
-void EmptyRecycleBin() {
+void EmptyRecycleBin(const TReportFailure& reportFailure) {
+  const TChange emptied{.kind = TChange::TKind::RecycleBin, .before = "any", .after = "empty"};
   if (DryRun()) {
-    RecordChange({TChange::TKind::RecycleBin, 0, TRegView::Default, "", "", "any", "empty"});
+    RecordChange(emptied);
     return;
   }
   platform::IShell& shell = platform::Shell();
   const platform::TScopedLibrary library(shell, shell.LoadLibrary("Shell32.dll"));
   if (library.Get() == 0) {
-    shell.MessageBox(platform::OwnerWindow(), "Failed to load Shell32.dll.", "Error", kMbOk | kMbIconError);
+    if (reportFailure) reportFailure("Failed to load Shell32.dll.");
     return;
   }
   void* entryPoint = shell.GetProcAddress(library.Get(), "SHEmptyRecycleBinA");
@@ -149,7 +153,7 @@ void EmptyRecycleBin() {
   const auto emptyRecycleBin = reinterpret_cast<platform::EmptyRecycleBinProc>(entryPoint);
   // Its result is no guide: Windows answers an error for bins that were empty already.
   emptyRecycleBin(platform::OwnerWindow(), "", kEmptyRecycleBinQuietly);
-  RecordChange({TChange::TKind::RecycleBin, 0, TRegView::Default, "", "", "any", "empty"});
+  RecordChange(emptied);
 }
 
 void ClearRecentLinks() {

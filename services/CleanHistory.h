@@ -3,12 +3,17 @@
 // folder. Each makes and releases every platform object it needs within the call.
 #pragma once
 
+#include <functional>
 #include <stdexcept>
 #include <string>
 
 #include "platform/shell.h"
 
 namespace nq {
+
+// How a routine tells its caller of a failure the user should hear of, in the system's words; the
+// caller shows it (a message box, a line on stderr). Empty: nobody is told.
+using TReportFailure = std::function<void(const std::string& message)>;
 
 // An error of the component system (a missing interface).
 class EOleError : public std::runtime_error {
@@ -34,8 +39,9 @@ void ShellDeleteFile(platform::WindowHandle owner, const std::string& path);
 // Sends a file list (paths each ended by a NUL, the list by one more) to the Recycle Bin; unless
 // told not to, the shell asks the user first. Paths with '*' or '?' are left out.
 void RecycleFiles(platform::WindowHandle owner, const std::string& files, bool askFirst = true);
-// Empties the recycle bins of all drives without confirmation, progress window or sound.
-void EmptyRecycleBin();
+// Empties the recycle bins of all drives without confirmation, progress window or sound. When the
+// shell's library cannot be loaded, `reportFailure` is told why and nothing is emptied.
+void EmptyRecycleBin(const TReportFailure& reportFailure);
 // Deletes every .lnk file of the user's Recent folder for good. A "Recent" value that is not text
 // raises ERegistryException; a failure on one link is passed over. A link whose name came back
 // with '?' goes by its 8.3 name, or stays when it has none.

@@ -94,7 +94,7 @@ bool TRegistry::OpenKey(const std::string& key, bool canCreate) {
   long error = Registry().OpenKeyEx(base, rest.c_str(), Access(), &opened);
   if (error == platform::kErrorFileNotFound && canCreate && !rest.empty()) {
     // A key that is made is a change; a dry run only says so, and has no key to open.
-    const TChange made{TChange::TKind::Key, root_, view_, path, "", kNone, ""};
+    const TChange made{.kind = TChange::TKind::Key, .root = root_, .view = view_, .path = path, .before = kNone};
     if (DryRun()) {
       RecordChange(made);
       lastOpenError_ = error;
@@ -142,7 +142,8 @@ std::string TRegistry::ReadString(const std::string& name) {
 }
 
 void TRegistry::WriteString(const std::string& name, const std::string& value) {
-  TChange change{TChange::TKind::Value, root_, view_, path_, name, kNone, kNone};
+  TChange change{
+      .kind = TChange::TKind::Value, .root = root_, .view = view_, .path = path_, .name = name, .before = kNone, .after = kNone};
   if (current_ != 0) {
     change.before = ValueText(current_, name);
     std::vector<std::uint8_t> written(value.begin(), value.end());
@@ -167,8 +168,11 @@ void TRegistry::WriteString(const std::string& name, const std::string& value) {
 
 bool TRegistry::DeleteValue(const std::string& name) {
   if (current_ == 0) return false;
-  TChange change{TChange::TKind::Value, root_, view_, path_, name, ValueText(current_, name), kNone};
-  if (change.before == kNone) return Registry().DeleteValue(current_, name.c_str()) == platform::kErrorSuccess;
+  TChange change{.kind = TChange::TKind::Value, .root = root_, .view = view_, .path = path_, .name = name,
+                 .before = ValueText(current_, name), .after = kNone};
+  // Data that could not be read (gone, or grown since its size was asked) is still deleted on a
+  // real run; a dry run cannot say what it held and leaves it.
+  if (change.before == kNone) return !DryRun() && Registry().DeleteValue(current_, name.c_str()) == platform::kErrorSuccess;
   const bool deleted = DryRun() || Registry().DeleteValue(current_, name.c_str()) == platform::kErrorSuccess;
   change.refused = !deleted;
   RecordChange(std::move(change));
@@ -214,9 +218,10 @@ bool TRegistry::DeleteKeyFrom(RegKey base, const std::string& path, const std::s
       std::vector<char> buffer(256);
       std::string name;
       for (std::uint32_t i = 0; EnumName(key.Get(), i, false, buffer, &name) == platform::kErrorSuccess; ++i) {
-        gone.push_back({TChange::TKind::Value, root_, view_, fullPath, name, ValueText(key.Get(), name), kNone});
+        gone.push_back({.kind = TChange::TKind::Value, .root = root_, .view = view_, .path = fullPath, .name = name,
+                        .before = ValueText(key.Get(), name), .after = kNone});
       }
-      gone.push_back({TChange::TKind::Key, root_, view_, fullPath, "", "", kNone});
+      gone.push_back({.kind = TChange::TKind::Key, .root = root_, .view = view_, .path = fullPath, .after = kNone});
     }
   }
   const bool deleted =

@@ -10,6 +10,11 @@ IDialogs*& Installed() {
   return installed;
 }
 
+TErrorReport& InstalledReport() {
+  static TErrorReport report = nullptr;
+  return report;
+}
+
 }  // namespace
 
 IDialogs& Dialogs() {
@@ -25,6 +30,16 @@ IDialogs* SetDialogs(IDialogs* dialogs) {
   IDialogs* previous = Installed();
   Installed() = dialogs;
   return previous;
+}
+
+TErrorReport SetErrorReport(TErrorReport report) {
+  TErrorReport previous = InstalledReport();
+  InstalledReport() = report;
+  return previous;
+}
+
+void ReportError(const std::string& message) {
+  if (InstalledReport() != nullptr) InstalledReport()(message);
 }
 
 }  // namespace ui

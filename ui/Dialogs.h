@@ -25,4 +25,12 @@ IDialogs& Dialogs();
 // Installs `dialogs` (not owned); returns the one it replaces.
 IDialogs* SetDialogs(IDialogs* dialogs);
 
+// The program's error report, for an exception that escaped everything up to a window procedure
+// (which must not let it unwind through the system's frames). The application installs it; until
+// then nothing is shown.
+using TErrorReport = void (*)(const std::string& message);
+// Installs `report` and returns the one it replaces.
+TErrorReport SetErrorReport(TErrorReport report);
+void ReportError(const std::string& message);
+
 }  // namespace ui

@@ -87,13 +87,13 @@ void TControl::SetColor(TColor color) {
 
 void TControl::SetFont(const TFont& font) {
   font_ = font;
-  Notify(kChColor);
+  Notify(kChFont);
 }
 
 void TControl::SetCursor(TCursor cursor) {
   if (cursor_ == cursor) return;
   cursor_ = cursor;
-  Notify(kChColor);
+  Notify(kChCursor);
 }
 
 void TControl::SetFocus() {

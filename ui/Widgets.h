@@ -64,7 +64,8 @@ class TForm;
 // What changed in a control, for its peer.
 enum TChange : unsigned {
   kChVisible = 1, kChText = 2, kChItems = 4, kChSelection = 8, kChEnabled = 16,
-  kChPicture = 32, kChBounds = 64, kChChecked = 128, kChRedraw = 256, kChColor = 512,
+  kChPicture = 32, kChBounds = 64, kChChecked = 128, kChRedraw = 256, kChColor = 512, kChFont = 1024,
+  kChCursor = 2048,
 };
 
 // A back end's binding of one control.

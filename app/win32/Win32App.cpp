@@ -8,6 +8,8 @@ namespace nq::win32 {
 void InstallWindowing() {
   static ui::win32::TWin32Dialogs dialogs;
   ui::SetDialogs(&dialogs);
+  // What escapes a handler up to a window procedure is reported like a command's error.
+  ui::SetErrorReport(&TMainForm::ShowErrorReport);
   TMainForm::ShowAboutBox = [](TMainForm& main) {
     ShowAbout(main, [&main](TAboutForm& about) { ui::win32::ShowModal(about, main); });
   };

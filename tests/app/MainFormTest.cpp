@@ -153,7 +153,7 @@ TEST_F(ShellTest, SectionButtonClearsOnlyItsOwnListAndKeepsThePage) {
 TEST_F(ShellTest, ClickingTheSelectedItemAgainShowsAndReloadsItsPage) {
   AddStartup("First");
   form_.NavBar.ClickItem(TMainForm::secNorvane, 1);
-  form_.Run("GrpHistoryAct");
+  form_.Run(nq::TCommandId::GrpHistoryAct);
   AddStartup("Second");
   form_.NavBar.ClickItem(TMainForm::secNorvane, 1);
   EXPECT_EQ(ShowingPages(), std::vector<std::string>{"GroupBoxClean"});
@@ -207,7 +207,7 @@ TEST_F(ShellTest, CookieKeysActFromAnyPageAndDelOnlyWithASelection) {
   AddCookie("b@two.txt");
   AddCookie("c@three.txt");
   form_.NavBar.ClickItem(TMainForm::secPrivacy, 2);
-  form_.Run("GrpNorvaneAct");  // another page in front; the keys still reach the cookie list
+  form_.Run(nq::TCommandId::GrpNorvaneAct);  // another page in front; the keys still reach the cookie list
   auto selected = [&] { return form_.CookieListView.SelCount(); };
 
   EXPECT_FALSE(Key(ui::kVkDelete));  // nothing selected: Del is not taken

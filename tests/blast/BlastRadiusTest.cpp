@@ -436,7 +436,7 @@ TEST_P(BlastRadius, ProtectIeWritesOnlyIntoExistingClassKeys) {
                                          FoldName("HKCR\\" + kClsid + "\\ProgID"),
                                          FoldName("HKCR\\" + kClsid + "\\Programmable"),
                                          FoldName("HKCR\\" + kClsid + "\\InProcServer32")};
-  Run([&] { form_->Run("ProtectIE"); }, [&](const Change& c, const RegistrySnapshot&) {
+  Run([&] { form_->Run(nq::TCommandId::ProtectIE); }, [&](const Change& c, const RegistrySnapshot&) {
     return (c.kind == Change::ValueAdded || c.kind == Change::ValueChanged) && written.count(FoldName(c.key)) &&
            (c.value.empty() || SameKey(c.value, "ThreadingModel"));
   });

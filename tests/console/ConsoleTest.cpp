@@ -138,6 +138,67 @@ TEST_P(ConsoleTest, RepairDryRunPrintsWhatTheRunDoes) {
   EXPECT_EQ(ApplyChanges(FactsOfDump(before), ParseChanges(run.out), &mismatch), FactsOfDump(Registry()));
   EXPECT_EQ(mismatch, "");
   EXPECT_EQ(Run({"repair"}).out, "") << "nothing left to do";
+  EXPECT_EQ(Run({"repair", "--dry-run"}).out, "") << "nor anything to foretell: data already there is no change";
+}
+
+// Every machine-wide key is visited in the 64-bit view first: its line comes before the 32-bit one.
+TEST_P(ConsoleTest, RepairVisitsThe64BitViewBeforeThe32BitOne) {
+  LoadFixture(reg(), "hijacked-profile.reg");
+  const Lines lines = SplitLines(Run({"repair"}).out);
+  std::ptrdiff_t line64 = -1, line32 = -1;
+  for (std::size_t i = 0; i < lines.size(); ++i) {
+    if (lines[i].rfind("value\tHKEY_LOCAL_MACHINE\\", 0) != 0) continue;
+    if (lines[i].find("Internet Explorer\\Search\tSearchAssistant\t") != std::string::npos) line64 = static_cast<std::ptrdiff_t>(i);
+    if (lines[i].find("Internet Explorer\\Search [32-bit]\tSearchAssistant\t") != std::string::npos) {
+      line32 = static_cast<std::ptrdiff_t>(i);
+    }
+  }
+  ASSERT_GE(line64, 0);
+  ASSERT_GE(line32, 0);
+  EXPECT_LT(line64, line32);
+}
+
+// Every changing command, run dry and then for real on the same profile: the preview is the run's
+// own list, and (through the test programs' guard) no write reached a back end while it was dry.
+TEST_P(ConsoleTest, EveryChangingCommandForetellsItsRun) {
+  LoadFixture(reg(), "hijacked-profile.reg");
+  LoadReg(reg(), "[HKEY_CURRENT_USER\\Software\\Microsoft\\Internet Explorer\\TypedURLs]\n\"url1\"=\"http://a.example/\"\n");
+  PointCookiesAt("Cookies");
+  WriteCookie("user@abcd[1].txt", "abcd.example/");
+  const Lines commands[] = {
+      {"delete", "toolbar", "Portal Search"},
+      {"delete", "startup", "Helper32"},
+      {"delete", "cookie", "user@abcd[1].txt"},
+      {"clean-typed-urls"},
+      {"repair", "--keep-startup"},
+      {"repair"},
+      {"erase-tracks"},
+  };
+  for (Lines args : commands) {
+    SCOPED_TRACE(args[0] + " " + args.back());
+    const std::string before = Registry();
+    args.push_back("--dry-run");
+    const Result preview = Run(args);
+    EXPECT_EQ(Registry(), before);
+    EXPECT_EQ(sim_.shell.fileOperations.size(), 0u);
+    args.pop_back();
+    const Result run = Run(args);
+    EXPECT_EQ(run.code, nq::console::kExitDone) << run.err;
+    EXPECT_EQ(preview.out, run.out);
+    EXPECT_NE(run.out, "");
+    sim_.shell.fileOperations.clear();
+  }
+}
+
+// Nobody is there to answer a box: a missing shell library is one line on stderr, and the run goes on.
+TEST_P(ConsoleTest, EraseTracksReportsAMissingShellLibraryOnStderr) {
+  sim_.shell.SetRecycleLibrary(platform::SimShell::Library::Missing);
+  const Result run = Run({"erase-tracks"});
+  EXPECT_EQ(run.code, nq::console::kExitDone);
+  EXPECT_EQ(run.err, "Failed to load Shell32.dll.\n");
+  EXPECT_TRUE(sim_.shell.messageBoxes.empty());
+  EXPECT_TRUE(dialogs_.shown.empty());
+  EXPECT_EQ(sim_.history.Clears(), 1) << "the step after it still ran";
 }
 
 TEST_P(ConsoleTest, KeepStartupLeavesTheStartupKeys) {
@@ -208,6 +269,14 @@ TEST_P(ConsoleTest, ListAsJson) {
               list.out == "[\n " + cyrillic + ",\n " + quoted + "\n]\n")
       << list.out;
   EXPECT_EQ(Run({"list", "context-menu", "--json"}).out, "[]\n");
+}
+
+// Control characters, DEL among them, are escaped so that every entry keeps to its own line and field.
+TEST_P(ConsoleTest, ListEscapesControlCharacters) {
+  nq::TRegistry run;
+  ASSERT_TRUE(run.OpenKey("\\Software\\Microsoft\\Windows\\CurrentVersion\\Run", true));
+  run.WriteString(std::string("del\x7F") + "name", "line\nbreak");
+  EXPECT_EQ(Run({"list", "startup"}).out, "startup\tdel\\x7Fname\tline\\x0Abreak\n");
 }
 
 TEST_P(ConsoleTest, DeleteByNameAndDryRun) {

@@ -148,7 +148,7 @@ TEST_P(EntryPageTest, ToolbarButtonsWithReadOnlyMachineKeys) {
   if (const std::string why = backend().SetReadOnly(kHkeyLocalMachine); !why.empty()) GTEST_SKIP() << why;
 
   // Listed while the rights were there, a button cannot go once they are not.
-  form.Run("DeleteExtensionAct");
+  form.Run(nq::TCommandId::DeleteExtensionAct);
   EXPECT_EQ(Items(), (Strings{"Go", "Go", "go", "Go", "Old"}));
   EXPECT_EQ(Selected(), 0);
 

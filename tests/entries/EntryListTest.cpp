@@ -155,7 +155,7 @@ TEST_P(EntryPageTest, DeleteStepSelectsTheEntryThatTakesThePlace) {
     if (c.goneBehindItsBack) {
       Load("[HKCU\\Software\\Microsoft\\Windows\\CurrentVersion\\Run]\n\"b\"=-\n");
     }
-    form.Run("AutoRunDelete");
+    form.Run(nq::TCommandId::AutoRunDelete);
     EXPECT_EQ(Items(), c.items);
     EXPECT_EQ(Selected(), c.selected);
     EXPECT_EQ(Item(), shown);
@@ -169,7 +169,7 @@ TEST_P(EntryPageTest, RefreshAndF5DoNothingBeforeTheFirstLoad) {
   EXPECT_TRUE(Items().empty());
   EXPECT_FALSE(form.EntryListPage.Visible());
   EXPECT_TRUE(form.RepairPage.Visible());
-  form.Run("IERefresh");
+  form.Run(nq::TCommandId::IERefresh);
   EXPECT_TRUE(Items().empty());
 }
 
@@ -177,7 +177,7 @@ TEST_P(EntryPageTest, F5ReloadsTheLastListWhileAnotherPageIsShown) {
   Load(kThreeStartupValues);
   Click(kStartUp);
   Load("[HKCU\\Software\\Microsoft\\Windows\\CurrentVersion\\Run]\n\"b\"=-\n\"d\"=\"d.exe\"\n");
-  form.Run("GrpSetUpAct");  // what the wallpaper item shows
+  form.Run(nq::TCommandId::GrpSetUpAct);  // what the wallpaper item shows
   PressF5();
   EXPECT_EQ(Items(), (Strings{"a", "c", "d"}));
   EXPECT_TRUE(form.WallpaperPage.Visible());
@@ -276,7 +276,7 @@ TEST_P(EntryPageTest, DeleteLeavesNamesTheRegistryCannotBeAskedAbout) {
     form.EntryListBox.Clear();
     form.EntryListBox.Add(c.text);
     form.EntryListBox.SetItemIndex(0);
-    form.Run(c.kind == nq::lkStartup ? "AutoRunDelete" : "DelMenuExtAct");
+    form.Run(c.kind == nq::lkStartup ? nq::TCommandId::AutoRunDelete : nq::TCommandId::DelMenuExtAct);
     EXPECT_EQ(Dump(kHkeyCurrentUser), before) << c.kind;
     EXPECT_EQ(Items().size(), 1u);
   }

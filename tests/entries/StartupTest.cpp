@@ -175,7 +175,7 @@ TEST_P(EntryPageTest, StartupWithReadOnlyMachineKeys) {
 
   // Listed while the rights were there, the machine's value cannot go once they are not.
   Select(2);
-  form.Run("AutoRunDelete");
+  form.Run(nq::TCommandId::AutoRunDelete);
   EXPECT_EQ(Items(), (Strings{"dup", "dup", "machine"}));
   EXPECT_EQ(Selected(), 2);
 

@@ -121,7 +121,7 @@ TEST(ProgramFolder, FromInsideFindsHelpAndBitmaps) {
   const std::string folder = "C:\\Программы\\Норване\\";
   EXPECT_EQ(shell.ModuleFolder(), folder);
   nq::TMainForm form;
-  form.Run("HelpAct");
+  form.Run(nq::TCommandId::HelpAct);
   EXPECT_EQ(shell.opened, std::vector<std::string>{folder + "norvane.chm"});
   EXPECT_TRUE(files.FileExists(folder + "norvane.chm"));
 

@@ -9,6 +9,7 @@
 
 #include "app/MainForm.h"
 #include "services/CleanHistory.h"
+#include "services/FileSearch.h"
 #include "services/MainFunc.h"
 #include "tests/support/ShellFixture.h"
 #include "ui/BmpWriter.h"
@@ -134,6 +135,46 @@ TEST_F(LossyCodePage, WallpaperPictureIsReachedByItsShortNameOrNotAtAll) {
     }
     EXPECT_FALSE(platform::HasWildcard(stored));
     std::filesystem::remove_all(tree_.Host("Program"));
+  }
+}
+
+// A cookie that cannot be reached, selected with one that can: the one that can still goes, and
+// the one that cannot leaves no empty path in the shell's list (which would end the list there).
+TEST_F(LossyCodePage, AnUnreachableCookieSelectedWithANormalOneKeepsOnlyItself) {
+  tree_.Sim()->SetShortNames(false);
+  for (const char* name : {"user@тест[1].txt", "user@abcd[1].txt"}) {
+    tree_.WriteFile(std::string("Cookies\\") + name, std::string("id\nvalue\n") + name + "/\n");
+  }
+  SetFolder("Cookies", "Cookies");
+  nq::TMainForm form;
+  form.NavBar.ClickItem(nq::TMainForm::secPrivacy, 2);
+  ASSERT_EQ(form.CookieListView.Items.size(), 2u);
+  for (ui::TListItem& row : form.CookieListView.Items) row.Selected = true;
+  shell_.AnswerRecycleConfirmation(true);
+  form.DeleteCookiesButton.Click();
+
+  ExpectNoWildcardHandedToTheShell();
+  EXPECT_EQ(shell_.RecycledNames(), Strings{"user@abcd[1].txt"});
+  EXPECT_TRUE(tree_.Exists("Cookies\\user@тест[1].txt"));
+  for (const auto& call : shell_.fileOperations) {
+    for (const std::string& path : call.files) EXPECT_FALSE(path.empty());
+    EXPECT_NE(call.list.substr(0, 1), std::string(1, '\0')) << "a list that begins empty names nothing";
+  }
+}
+
+// An 8.3 name stands in for a lossy long name only when it holds no wildcard itself.
+TEST(NameToActOn, AShortNameWithAWildcardIsNeverUsed) {
+  struct Case {
+    const char *name, *shortName, *expected;
+  } const cases[] = {
+      {"plain.txt", "PLAIN~1.TXT", "plain.txt"},
+      {"user@????[1].txt", "USER@~1.TXT", "USER@~1.TXT"},
+      {"user@????[1].txt", "", ""},
+      {"user@????[1].txt", "USER?~1.TXT", ""},
+      {"user@****[1].txt", "USER*~1.TXT", ""},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(nq::NameToActOn(c.name, c.shortName), c.expected) << c.name << " / " << c.shortName;
   }
 }
 

@@ -53,7 +53,7 @@ class CookiePage : public FileTreeTest {
     FileTreeTest::SetUp();
     previousFiles_ = platform::SetFileSystem(&files_);
     previousDialogs_ = ui::SetDialogs(&dialogs_);
-    form_.Run("GrpCookieAct");
+    form_.Run(nq::TCommandId::GrpCookieAct);
   }
   void TearDown() override {
     ui::SetDialogs(previousDialogs_);
@@ -245,7 +245,7 @@ TEST_F(CookiePage, FolderWithoutCookieFilesGivesAnEmptyList) {
   PointCookiesAt("Cookies");
   SetRows({"old.txt|old.example/"});
 
-  form_.Run("LoadCookies");
+  form_.Run(nq::TCommandId::LoadCookies);
 
   EXPECT_TRUE(form_.CookieListView.Items.empty());
   EXPECT_EQ(form_.CookieFolder, tree_.Path("Cookies"));
@@ -257,11 +257,11 @@ TEST_F(CookiePage, WithoutACookieFolderNothingElseIsSearched) {
   tree_.WriteFile("stray.txt", "id\nvalue\nstray.example/\n");
   tree_.WriteFile("Cookies\\a.txt", "id\nvalue\na.example/\n");
   PointCookiesAt("Cookies");
-  form_.Run("LoadCookies");
+  form_.Run(nq::TCommandId::LoadCookies);
   ASSERT_EQ(Names(), std::vector<std::string>{"a.txt"});
 
   ASSERT_TRUE(nq::DeleteNamedValue(platform::kHkeyCurrentUser, kShellFolders, "Cookies"));
-  form_.Run("LoadCookies");
+  form_.Run(nq::TCommandId::LoadCookies);
 
   EXPECT_TRUE(form_.CookieFolder.empty());
   EXPECT_TRUE(form_.CookieListView.Items.empty());
@@ -272,7 +272,7 @@ TEST_F(CookiePage, WithoutACookieFolderNothingElseIsSearched) {
 TEST_F(CookiePage, CookiesValueThatIsNotTextIsReportedAndKeepsTheList) {
   tree_.WriteFile("Cookies\\a.txt", "id\nvalue\na.example/\n");
   PointCookiesAt("Cookies");
-  form_.Run("LoadCookies");
+  form_.Run(nq::TCommandId::LoadCookies);
   const std::string folder = form_.CookieFolder;
   LoadReg(reg_, "[HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders]\n"
                 "\"Cookies\"=hex:43,3a,00\n");
@@ -290,7 +290,7 @@ TEST_F(CookiePage, CookiesValueThatIsNotTextIsReportedAndKeepsTheList) {
 TEST_F(CookiePage, F5ReloadsTheCookiesOnlyWhileTheirListHasTheFocus) {
   tree_.WriteFile("Cookies\\a.txt", "id\nvalue\na.example/\n");
   PointCookiesAt("Cookies");
-  form_.Run("LoadCookies");
+  form_.Run(nq::TCommandId::LoadCookies);
   tree_.WriteFile("Cookies\\b.txt", "id\nvalue\nb.example/\n");
 
   form_.RefreshCookiesButton.SetFocus();
@@ -345,7 +345,7 @@ TEST_F(CookiePage, HeadingClicksSortAscendingThenReverse) {
 TEST_F(CookiePage, RefreshShowsTheSearchOrderAndKeepsTheSortDirection) {
   for (const char* name : {"a.txt", "b.txt", "c.txt"}) tree_.WriteFile(std::string("Cookies\\") + name, "x\n");
   PointCookiesAt("Cookies");
-  form_.Run("LoadCookies");
+  form_.Run(nq::TCommandId::LoadCookies);
   form_.CookieListView.ClickColumn(0);
   form_.CookieListView.ClickColumn(0);
   ASSERT_EQ(Names(), (std::vector<std::string>{"c.txt", "b.txt", "a.txt"}));
@@ -407,7 +407,7 @@ TEST_F(CookiePage, NamesBeyondAsciiLoadAndSearchAsTheyAre) {
     tree_.WriteFile(std::string("Cookies\\") + name, std::string("id\nvalue\n") + name + "/\n");
   }
   PointCookiesAt("Cookies");
-  form_.Run("LoadCookies");
+  form_.Run(nq::TCommandId::LoadCookies);
   form_.SortColumn = 1;
   form_.CookieListView.ClickColumn(0);
   const std::vector<std::string> names = {"tést.txt", "USER@ТЕСТ[2].txt", "user@тест[1].txt", "user@тесь[1].txt"};
@@ -432,7 +432,7 @@ TEST_F(CookiePage, NamesBeyondAsciiLoadAndSearchAsTheyAre) {
 
 TEST_F(CookiePage, FindByItsKeyLeavesAHiddenListWithoutTheFocus) {
   SetRows({"a.com.txt", "b.txt"});
-  form_.Run("GrpHistoryAct");
+  form_.Run(nq::TCommandId::GrpHistoryAct);
   form_.EraseTracksButton.SetFocus();
   dialogs_.AnswerInput("com");
 
@@ -474,7 +474,7 @@ TEST_F(CookiePage, DeleteSendsTheSelectedFilesTopDownToTheRecycleBin) {
       tree_.WriteFile(std::string("Cookies\\") + name, "id\nvalue\nsite/\n");
     }
     PointCookiesAt("Cookies");
-    form_.Run("LoadCookies");
+    form_.Run(nq::TCommandId::LoadCookies);
     form_.SortColumn = 0;
     form_.SortAscending = true;
     form_.CookieListView.ClickColumn(0);  // descending, so the list's order is not the folder's
@@ -511,7 +511,7 @@ TEST_F(CookiePage, DeleteSendsTheSelectedFilesTopDownToTheRecycleBin) {
 TEST_F(CookiePage, RowsStayWhileTheirFilesAreStillThere) {
   for (const char* name : {"a.txt", "b.txt", "c.txt"}) tree_.WriteFile(std::string("Cookies\\") + name, "x\n");
   PointCookiesAt("Cookies");
-  form_.Run("LoadCookies");
+  form_.Run(nq::TCommandId::LoadCookies);
   Select({true, true, true});
   std::filesystem::remove(tree_.Host("Cookies\\b.txt"));  // gone before the delete, by other means
   shell_.AnswerRecycleConfirmation(false);
@@ -530,13 +530,13 @@ TEST_F(CookiePage, RowsStayWhileTheirFilesAreStillThere) {
 TEST_F(CookiePage, WithNothingSelectedDeleteDoesNothingAndItsMenuItemIsGreyed) {
   tree_.WriteFile("Cookies\\a.txt", "x\n");
   PointCookiesAt("Cookies");
-  form_.Run("LoadCookies");
+  form_.Run(nq::TCommandId::LoadCookies);
   const ui::TMenuItem& item = *form_.CookiePopupMenu.Find("DeleteCookiePopup");
   EXPECT_EQ(item.caption, "Delete Cookies(&D)");
 
   EXPECT_FALSE(form_.CookiePopupMenu.IsEnabled(item));
   EXPECT_FALSE(form_.KeyDown(ui::kVkDelete, ui::kShiftNone));
-  EXPECT_FALSE(form_.Run("DeleteCookie"));
+  EXPECT_FALSE(form_.Run(nq::TCommandId::DeleteCookie));
   form_.DeleteCookiesButton.Click();
   EXPECT_TRUE(shell_.fileOperations.empty());
   EXPECT_EQ(Names(), std::vector<std::string>{"a.txt"});

@@ -256,17 +256,21 @@ TEST_F(TraceCleanerTest, AnErrorInAStepSkipsTheStepsAfterIt) {
 
 TEST_F(TraceCleanerTest, AMissingShellLibraryIsReportedMidRunAndTheRunGoesOn) {
   shell_.SetRecycleLibrary(platform::SimShell::Library::Missing);
-  dialogs_.onShow = [this](const ui::ScriptedDialogs::Shown&) {
-    EXPECT_EQ(shell_.messageBoxes.size(), 1u) << "the library's error came first";
+  std::vector<bool> historyReached;
+  dialogs_.onShow = [this, &historyReached](const ui::ScriptedDialogs::Shown&) {
+    historyReached.push_back(!watch_.cursors.empty());
   };
 
   EraseTracks();
 
-  ASSERT_EQ(shell_.messageBoxes.size(), 1u);
-  EXPECT_EQ(shell_.messageBoxes[0].text, "Failed to load Shell32.dll.");
-  EXPECT_EQ(shell_.messageBoxes[0].caption, "Error");
+  EXPECT_TRUE(shell_.messageBoxes.empty()) << "the window shows it, not the routine";
+  ASSERT_EQ(dialogs_.shown.size(), 2u);
+  EXPECT_EQ(dialogs_.shown[0].text, "Failed to load Shell32.dll.");
+  EXPECT_EQ(dialogs_.shown[0].caption, "Error");
+  EXPECT_EQ(dialogs_.shown[0].flags, ui::kMbOk | ui::kMbIconError);
+  EXPECT_EQ(historyReached, (std::vector<bool>{false, true})) << "the library's error comes mid-run, before the history";
   EXPECT_EQ(shell_.RecycledNames(), Strings{"thrown-away.txt"});
-  EXPECT_EQ(Texts(), Strings{kSuccess});
+  EXPECT_EQ(Texts(), (Strings{"Failed to load Shell32.dll.", kSuccess}));
   EXPECT_EQ(form_.Cursor(), ui::TCursor::Default);
 }
 

@@ -265,7 +265,7 @@ TEST_P(RepairTest, ProtectIERestoresScriptShellClassInExistingKeys) {
                                key + "\\InProcServer32]\n@=\"C:\\\\WINDOWS\\\\system32\\\\wshom.ocx\"\n"
                                      "\"ThreadingModel\"=\"Apartment\"\n");
 
-  EXPECT_TRUE(form_->Run("ProtectIE"));
+  EXPECT_TRUE(form_->Run(nq::TCommandId::ProtectIE));
   ExpectRoot(platform::kHkeyClassesRoot, *expected);
   EXPECT_TRUE(dialogs_.shown.empty());
 }

@@ -75,7 +75,7 @@ TEST(RealRecycleBin, EmptyRecycleBinEmptiesIt) {
   ASSERT_FALSE(tree.Exists("recycled-by-test.txt"));
   ASSERT_TRUE(fs::exists(WineRecycleBinFiles() / "recycled-by-test.txt"));
 
-  nq::EmptyRecycleBin();
+  nq::EmptyRecycleBin(nullptr);
 
   std::error_code ec;
   EXPECT_TRUE(fs::is_empty(WineRecycleBinFiles(), ec));

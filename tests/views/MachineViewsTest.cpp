@@ -154,7 +154,7 @@ TEST_F(MachineViewsTest, StartupEntryOfThe32BitViewListedAndDeletedInLookupOrder
 TEST_F(MachineViewsTest, HijackCleanerTakesScriptsOutOfThe32BitRunKey) {
   Write(kRun, kKeyWow64_32Key, "NorvaneScript", "wscript.exe C:\\ProgramData\\x\\helper.vbs");
   Write(kRun, kKeyWow64_32Key, "NorvaneTool", "C:\\Program Files (x86)\\Tool\\tool.exe");
-  form_->Run("CleanIEDelAuto");
+  form_->Run(nq::TCommandId::CleanIEDelAuto);
   EXPECT_EQ(Read(kRun, kKeyWow64_32Key, "NorvaneScript"), "-");
   EXPECT_EQ(Read(kRun, kKeyWow64_32Key, "NorvaneTool"), "C:\\Program Files (x86)\\Tool\\tool.exe");
 }

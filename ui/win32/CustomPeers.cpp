@@ -68,7 +68,7 @@ class TLabelPeer final : public TCustomPeer {
  protected:
   void Update(unsigned what) override {
     if (what & kChText) SetWindowTextA(hwnd_, label_.Caption().c_str());
-    if (what & (kChText | kChColor | kChBounds)) FitText();
+    if (what & (kChText | kChFont | kChBounds)) FitText();
     TCustomPeer::Update(what);
   }
 

@@ -40,10 +40,8 @@ class TFormPeer final : public TCustomPeer {
     }
     // Closing ends the loop that runs the form; the message wakes it up.
     if ((what & kChVisible) && form_.Closed()) PostMessageA(hwnd_, WM_NULL, 0, 0);
-    if (what & kChColor) {
-      ShowCursorNow();
-      Invalidate();
-    }
+    if (what & kChCursor) ShowCursorNow();
+    if (what & (kChColor | kChFont | kChCursor)) Invalidate();
   }
 
  protected:

@@ -70,7 +70,7 @@ class TListViewPeer final : public TStandardPeer {
  protected:
   void Update(unsigned what) override {
     if ((what & (kChItems | kChSelection | kChRedraw)) && !view_.Updating()) Push();
-    if (what & kChColor) {
+    if (what & (kChColor | kChFont)) {
       const TColor back = EffectiveColor(view_);
       ListView_SetBkColor(hwnd_, back);
       ListView_SetTextBkColor(hwnd_, back);

@@ -6,7 +6,9 @@
 #include <windowsx.h>
 
 #include <algorithm>
+#include <exception>
 
+#include "ui/Dialogs.h"
 #include "ui/win32/Gdi.h"
 
 namespace ui::win32 {
@@ -73,7 +75,7 @@ void TPeer::Changed(TControl&, unsigned what) {
     }
   }
   if (what & kChEnabled) EnableWindow(hwnd_, control_.Enabled() ? TRUE : FALSE);
-  if (what & kChColor) ShowCursorNow();
+  if (what & kChCursor) ShowCursorNow();
   Update(what);
 }
 
@@ -126,12 +128,15 @@ LRESULT CALLBACK TCustomPeer::Proc(HWND window, UINT message, WPARAM wParam, LPA
     peer->Detach();
     return DefWindowProcA(window, message, wParam, lParam);
   }
-  // Nothing may unwind through the system's frames; the commands report their own errors.
+  // Nothing may unwind through the system's frames: what escapes goes to the error report.
   try {
     return peer->WndProc(message, wParam, lParam);
+  } catch (const std::exception& e) {
+    ReportError(e.what());
   } catch (...) {
-    return 0;
+    ReportError("Unexpected error");
   }
+  return 0;
 }
 
 void TCustomPeer::CreateCustom(HWND parent, const char* windowClass, DWORD style, DWORD exStyle, int x, int y,
@@ -249,9 +254,12 @@ LRESULT CALLBACK TStandardPeer::Proc(HWND window, UINT message, WPARAM wParam, L
   }
   try {
     return peer->SubclassProc(message, wParam, lParam);
+  } catch (const std::exception& e) {
+    ReportError(e.what());
   } catch (...) {
-    return 0;
+    ReportError("Unexpected error");
   }
+  return 0;
 }
 
 void TStandardPeer::CreateStandard(HWND parent, const char* windowClass, DWORD style, DWORD exStyle) {
@@ -282,7 +290,7 @@ LRESULT TStandardPeer::SubclassProc(UINT message, WPARAM wParam, LPARAM lParam) 
 }
 
 void TStandardPeer::Update(unsigned what) {
-  if (what & kChColor) {
+  if (what & (kChColor | kChFont)) {
     SendMessageA(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(FontOf(control_.Font())), FALSE);
     InvalidateRect(hwnd_, nullptr, TRUE);
   }
