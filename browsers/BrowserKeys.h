@@ -2,6 +2,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 #include "services/Registry.h"
 
@@ -19,9 +20,9 @@ inline constexpr TPolicyRoot kPolicyRoots[] = {
     {"Firefox", "Software\\Policies\\Mozilla\\Firefox", false},
 };
 
-bool EqualNoCase(const std::string& a, const std::string& b);
+bool EqualNoCase(std::string_view a, std::string_view b);
 // True when `path` is `key` or lies below it.
-bool KeyWithin(const std::string& path, const std::string& key);
+bool KeyWithin(std::string_view path, std::string_view key);
 // The policy root a key lies within, or null.
 const TPolicyRoot* PolicyRootOf(const std::string& path);
 

@@ -146,7 +146,11 @@ bool RemovePolicies(const std::string& text, const std::vector<std::string>& nam
     }
     removed = true;
   }
-  if (removed) *result = file.dump(2) + "\n";
+  if (removed) {
+    *result = file.dump(2) + "\n";
+    // Laid out, a file near the limit could pass it and no longer be read back: then compact.
+    if (result->size() > kMaxPolicyTextBytes) *result = file.dump();
+  }
   return removed;
 }
 

@@ -1,5 +1,6 @@
 #include <algorithm>
 #include <cctype>
+#include <string_view>
 #include <utility>
 
 #include "browsers/BrowserKeys.h"
@@ -12,15 +13,28 @@
 
 namespace nq {
 
-bool EqualNoCase(const std::string& a, const std::string& b) {
-  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-           return std::tolower(static_cast<unsigned char>(x)) == std::tolower(static_cast<unsigned char>(y));
-         });
+namespace {
+
+// ASCII letters only: policy names and the keys compared here are ASCII, and a name beyond it
+// matches only itself.
+bool SameLetter(char x, char y) {
+  const auto fold = [](char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; };
+  return fold(x) == fold(y);
 }
 
-bool KeyWithin(const std::string& path, const std::string& key) {
-  return path.size() >= key.size() && EqualNoCase(path.substr(0, key.size()), key) &&
-         (path.size() == key.size() || path[key.size()] == '\\');
+// True when `text` begins with `prefix`, without regard to case.
+bool StartsNoCase(std::string_view text, std::string_view prefix) {
+  return text.size() >= prefix.size() && std::equal(prefix.begin(), prefix.end(), text.begin(), SameLetter);
+}
+
+}  // namespace
+
+bool EqualNoCase(std::string_view a, std::string_view b) {
+  return a.size() == b.size() && StartsNoCase(a, b);
+}
+
+bool KeyWithin(std::string_view path, std::string_view key) {
+  return StartsNoCase(path, key) && (path.size() == key.size() || path[key.size()] == '\\');
 }
 
 const TPolicyRoot* PolicyRootOf(const std::string& path) {
@@ -44,10 +58,7 @@ constexpr const char* kInvalidSettingsWhy =
 constexpr const char* kLockedWhy = "Keeps an extension from being removed.";
 constexpr const char* kManagedWhy = "Set by your organization.";
 
-bool HasPrefixNoCase(const std::string& text, const char* prefix) {
-  const std::string p(prefix);
-  return text.size() >= p.size() && EqualNoCase(text.substr(0, p.size()), p);
-}
+bool HasPrefixNoCase(const std::string& text, const char* prefix) { return StartsNoCase(text, prefix); }
 
 // Why a value of a Chromium policy key is a finding; null when it is not one. `list` names the
 // list subkey the value is in, empty for a value of the policy key itself.

@@ -2,6 +2,9 @@
 
 #include <windows.h>
 #include <lm.h>
+// The interface keeps the calls' own names; the A/W macros would rename them here.
+#undef MoveFileEx
+#undef DeleteFile
 
 #include <algorithm>
 #include <memory>
