@@ -30,9 +30,9 @@ class TRemoved {
   void Key(const TKeyId& key) { keys_.insert(key); }
 
   bool KeyGone(const TKeyId& key) const {
-    const auto& [root, view, path] = key;
-    return std::any_of(keys_.begin(), keys_.end(), [&](const TKeyId& gone) {
-      return std::get<0>(gone) == root && std::get<1>(gone) == view && KeyWithin(path, std::get<2>(gone));
+    return std::any_of(keys_.begin(), keys_.end(), [&key](const TKeyId& gone) {
+      return std::get<0>(gone) == std::get<0>(key) && std::get<1>(gone) == std::get<1>(key) &&
+             KeyWithin(std::get<2>(key), std::get<2>(gone));
     });
   }
   bool ValueGone(const TKeyId& key, const std::string& name) const {
@@ -41,7 +41,9 @@ class TRemoved {
   }
   // True when every value and subkey of the key went in this run.
   bool Emptied(const TKeyId& key, const std::string& path) const {
-    const auto& [root, view, folded] = key;
+    const RegKey root = std::get<0>(key);
+    const TRegView view = std::get<1>(key);
+    const std::string& folded = std::get<2>(key);
     TStrings names;
     ListValueNames(root, "\\" + path, names, view);
     if (std::any_of(names.begin(), names.end(), [&](const std::string& n) { return !ValueGone(key, n); })) return false;
@@ -91,6 +93,7 @@ void PruneEmptyKeys(RegKey root, TRegView view, std::string path, TRemoved& remo
 void RepairPolicyFile(const std::string& path, const std::vector<const TFinding*>& policies) {
   std::string text, rewritten;
   std::vector<std::string> names;
+  names.reserve(policies.size());
   for (const TFinding* finding : policies) names.push_back(finding->name);
   if (!ReadTextFile(path, kMaxPolicyTextBytes, &text)) return;
   const TPolicyFileScan scan = ScanPolicyFile(text);
