@@ -1,5 +1,8 @@
 #include "platform/shell.h"
 
+#include "platform/files.h"
+#include "platform/management.h"
+
 #include <cstddef>
 #include <stdexcept>
 
@@ -55,5 +58,9 @@ IUrlCache* SetUrlCache(IUrlCache* cache) { return Set(cache); }
 IUrlHistory* SetUrlHistory(IUrlHistory* history) { return Set(history); }
 IShell* SetShell(IShell* shell) { return Set(shell); }
 IFileSystem* SetFileSystem(IFileSystem* fileSystem) { return Set(fileSystem); }
+IFiles& Files() { return Get<IFiles>("files"); }
+IFiles* SetFiles(IFiles* files) { return Set(files); }
+IManagement& Management() { return Get<IManagement>("machine management"); }
+IManagement* SetManagement(IManagement* management) { return Set(management); }
 
 }  // namespace platform

@@ -6,7 +6,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 native=${1:-build/native}
-own="^$PWD/(app|console|services|platform|ui|repair|entries|privacy|customise)/"
+own="^$PWD/(app|console|services|platform|ui|repair|entries|privacy|customise|browsers)/"
 status=0
 
 # The layers: a source may include from its own library and the ones it links, as CMakeLists.txt
@@ -31,7 +31,7 @@ done < <(find "${!allowed[@]}" -name '*.h' -o -name '*.cpp' 2>/dev/null | sort)
 
 echo "cppcheck"
 cppcheck --enable=warning,performance,portability --inline-suppr --std=c++20 --language=c++ --quiet \
-  --error-exitcode=1 -I . app console services platform ui repair entries privacy customise || status=1
+  --error-exitcode=1 -I . app console services platform ui repair entries privacy customise browsers || status=1
 
 echo "clang-tidy (portable code)"
 run-clang-tidy -p "$native" -quiet -j "$(nproc)" "$own" >/tmp/nq-tidy.$$ 2>&1 || { status=1; }

@@ -5,6 +5,9 @@
 
 #include "platform/registry.h"
 #include "platform/shell.h"
+#include "platform/files.h"
+#include "platform/management.h"
+#include "platform/win32/Win32Files.h"
 #include "platform/win32/Win32FileSystem.h"
 #include "platform/win32/Win32Registry.h"
 #include "platform/win32/Win32Shell.h"
@@ -21,6 +24,8 @@ class Win32BackEnds {
     SetUrlHistory(&urlHistory_);
     SetShell(&shell_);
     SetFileSystem(&fileSystem_);
+    SetFiles(&files_);
+    SetManagement(&management_);
   }
   Win32BackEnds(const Win32BackEnds&) = delete;
   Win32BackEnds& operator=(const Win32BackEnds&) = delete;
@@ -32,6 +37,8 @@ class Win32BackEnds {
   Win32UrlHistory urlHistory_;
   Win32Shell shell_;
   Win32FileSystem fileSystem_;
+  Win32Files files_;
+  Win32Management management_;
 };
 
 }  // namespace platform

@@ -6,6 +6,8 @@
 #include <utility>
 
 #include "platform/registry.h"
+#include "platform/files.h"
+#include "platform/management.h"
 #include "platform/shell.h"
 #include "ui/Dialogs.h"
 
@@ -16,6 +18,8 @@ inline platform::IShell* SwapBackEnd(platform::IShell* b) { return platform::Set
 inline platform::IUrlCache* SwapBackEnd(platform::IUrlCache* b) { return platform::SetUrlCache(b); }
 inline platform::IUrlHistory* SwapBackEnd(platform::IUrlHistory* b) { return platform::SetUrlHistory(b); }
 inline platform::IFileSystem* SwapBackEnd(platform::IFileSystem* b) { return platform::SetFileSystem(b); }
+inline platform::IFiles* SwapBackEnd(platform::IFiles* b) { return platform::SetFiles(b); }
+inline platform::IManagement* SwapBackEnd(platform::IManagement* b) { return platform::SetManagement(b); }
 inline ui::IDialogs* SwapBackEnd(ui::IDialogs* b) { return ui::SetDialogs(b); }
 
 template <typename Interface>

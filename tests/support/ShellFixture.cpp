@@ -136,9 +136,13 @@ SimBackEnds::SimBackEnds()
     : shell(*tree.Sim(), tree.Scratch("recycled")),
       previousShell_(platform::SetShell(&shell)),
       previousCache_(platform::SetUrlCache(&cache)),
-      previousHistory_(platform::SetUrlHistory(&history)) {}
+      previousHistory_(platform::SetUrlHistory(&history)),
+      previousFiles_(platform::SetFiles(&files)),
+      previousManagement_(platform::SetManagement(&management)) {}
 
 SimBackEnds::~SimBackEnds() {
+  platform::SetManagement(previousManagement_);
+  platform::SetFiles(previousFiles_);
   platform::SetUrlHistory(previousHistory_);
   platform::SetUrlCache(previousCache_);
   platform::SetShell(previousShell_);

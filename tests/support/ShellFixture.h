@@ -10,6 +10,7 @@
 
 #include "platform/shell.h"
 #include "platform/sim/SimFileSystem.h"
+#include "platform/sim/SimFiles.h"
 #include "platform/sim/SimShell.h"
 #include "platform/sim/SimUrlCache.h"
 #include "platform/sim/SimUrlHistory.h"
@@ -87,11 +88,15 @@ class SimBackEnds {
   platform::SimShell shell;
   platform::SimUrlCache cache;
   platform::SimUrlHistory history;
+  platform::SimFiles files{*tree.Sim()};
+  platform::SimManagement management;
 
  private:
   platform::IShell* previousShell_;
   platform::IUrlCache* previousCache_;
   platform::IUrlHistory* previousHistory_;
+  platform::IFiles* previousFiles_;
+  platform::IManagement* previousManagement_;
 };
 
 // Passes every call to another file system; test spies override the calls they watch.
@@ -122,6 +127,8 @@ class FileTreeTest : public SimRegistryTest {
   platform::SimShell& shell_ = sim_.shell;
   platform::SimUrlCache& cache_ = sim_.cache;
   platform::SimUrlHistory& history_ = sim_.history;
+  platform::SimFiles& files_ = sim_.files;
+  platform::SimManagement& management_ = sim_.management;
 };
 
 // Whether a test may empty the real URL cache, URL history or recycle bins: only in the Windows

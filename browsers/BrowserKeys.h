@@ -1,0 +1,29 @@
+// Where today's browsers keep what a hijacker changes, shared by the search and the repair.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "services/Registry.h"
+
+namespace nq {
+
+struct TPolicyRoot {
+  const char* browser;
+  const char* key;  // from the root, no leading backslash
+  bool chromium;    // Chromium's policy names and its Recommended subkey; otherwise Firefox's
+};
+inline constexpr TPolicyRoot kPolicyRoots[] = {
+    {"Edge", "Software\\Policies\\Microsoft\\Edge", true},
+    {"Chrome", "Software\\Policies\\Google\\Chrome", true},
+    {"Brave", "Software\\Policies\\BraveSoftware\\Brave", true},
+    {"Firefox", "Software\\Policies\\Mozilla\\Firefox", false},
+};
+
+bool EqualNoCase(std::string_view a, std::string_view b);
+// True when `path` is `key` or lies below it.
+bool KeyWithin(std::string_view path, std::string_view key);
+// The policy root a key lies within, or null.
+const TPolicyRoot* PolicyRootOf(const std::string& path);
+
+}  // namespace nq

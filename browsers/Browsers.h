@@ -1,0 +1,36 @@
+// Today's browsers: finding what a hijacker set in Edge, Chrome, Brave and Firefox, and repairing
+// what the user ticked. The window's page and the console call these alike.
+#pragma once
+
+#include <string>
+
+#include "browsers/Findings.h"
+
+namespace nq {
+
+// Whether an organization manages this machine: joined to a domain or to Entra ID, or enrolled
+// with a management service that has a server behind it. Only then do browser policies belong.
+bool MachineIsManaged();
+
+// Every finding, in a stable order: the policies in the registry (the user's, then the machine's),
+// Firefox's policies files, external extensions, management enrollments with no server. On an
+// unmanaged machine every policy finding is ticked; on a managed one none is.
+TFindings FindBrowserHijacks();
+
+// Repairs the given findings (the ticked rows): a policy value goes, with every policy key it
+// leaves empty up to the browser's own; a policies file is rewritten without the policies; an
+// external extension's or a fake enrollment's key goes. Every change and every refused one is
+// recorded and returned; a dry run changes nothing and returns what the run would change.
+TOutcome RepairFindings(const TFindings& ticked, bool dryRun = false);
+
+// A finding as its list row shows it.
+struct TFindingColumns {
+  std::string browser;  // "Chrome"
+  std::string where;    // "HKEY_CURRENT_USER\Software\Policies\Google\Chrome", a file's path
+  std::string finding;  // "HomepageLocation = "http://..."", "Management enrollment with no server"
+};
+TFindingColumns FindingColumns(const TFinding& finding);
+// The detail line for the selected row: the full key or file, the name, the data and why.
+std::string FindingDetail(const TFinding& finding);
+
+}  // namespace nq

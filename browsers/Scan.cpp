@@ -1,0 +1,381 @@
+#include <algorithm>
+#include <cctype>
+#include <string_view>
+#include <utility>
+
+#include "browsers/BrowserKeys.h"
+#include "browsers/Browsers.h"
+#include "browsers/PolicyText.h"
+#include "platform/management.h"
+#include "platform/shell.h"
+#include "services/MainFunc.h"
+#include "services/TextFiles.h"
+
+namespace nq {
+
+namespace {
+
+// ASCII letters only: policy names and the keys compared here are ASCII, and a name beyond it
+// matches only itself.
+bool SameLetter(char x, char y) {
+  const auto fold = [](char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; };
+  return fold(x) == fold(y);
+}
+
+// True when `text` begins with `prefix`, without regard to case.
+bool StartsNoCase(std::string_view text, std::string_view prefix) {
+  return text.size() >= prefix.size() && std::equal(prefix.begin(), prefix.end(), text.begin(), SameLetter);
+}
+
+}  // namespace
+
+bool EqualNoCase(std::string_view a, std::string_view b) {
+  return a.size() == b.size() && StartsNoCase(a, b);
+}
+
+bool KeyWithin(std::string_view path, std::string_view key) {
+  return StartsNoCase(path, key) && (path.size() == key.size() || path[key.size()] == '\\');
+}
+
+const TPolicyRoot* PolicyRootOf(const std::string& path) {
+  for (const TPolicyRoot& root : kPolicyRoots) {
+    if (KeyWithin(path, root.key)) return &root;
+  }
+  return nullptr;
+}
+
+namespace {
+
+constexpr const char* kHomeWhy = "Forces the home page, the new tab page or the pages opened at start-up.";
+constexpr const char* kSearchWhy = "Forces the search engine.";
+constexpr const char* kProxyWhy = "Sends the browser's traffic through a proxy.";
+constexpr const char* kForcedWhy = "Installs an extension the user cannot remove.";
+constexpr const char* kAllowWhy = "Lets an extension past the browser's block list.";
+constexpr const char* kSourcesWhy = "Lets extensions install from a site outside the browser's store.";
+constexpr const char* kSettingsWhy = "Installs extensions the user cannot remove, or from a site outside the store.";
+constexpr const char* kInvalidSettingsWhy =
+    "Not valid JSON: the browser ignores it, yet still says it is managed by an organization.";
+constexpr const char* kLockedWhy = "Keeps an extension from being removed.";
+constexpr const char* kManagedWhy = "Set by your organization.";
+
+bool HasPrefixNoCase(const std::string& text, const char* prefix) { return StartsNoCase(text, prefix); }
+
+// Why a value of a Chromium policy key is a finding; null when it is not one. `list` names the
+// list subkey the value is in, empty for a value of the policy key itself.
+const char* ChromiumWhy(const std::string& list, const std::string& name) {
+  if (!list.empty()) {
+    if (EqualNoCase(list, "RestoreOnStartupURLs")) return kHomeWhy;
+    if (EqualNoCase(list, "ExtensionInstallForcelist")) return kForcedWhy;
+    if (EqualNoCase(list, "ExtensionInstallAllowlist")) return kAllowWhy;
+    if (EqualNoCase(list, "ExtensionInstallSources")) return kSourcesWhy;
+    if (HasPrefixNoCase(list, "DefaultSearchProvider")) return kSearchWhy;
+    return nullptr;
+  }
+  for (const char* home : {"HomepageLocation", "HomepageIsNewTabPage", "NewTabPageLocation", "RestoreOnStartup",
+                           "ShowHomeButton"}) {
+    if (EqualNoCase(name, home)) return kHomeWhy;
+  }
+  if (HasPrefixNoCase(name, "DefaultSearchProvider")) return kSearchWhy;
+  for (const char* proxy : {"ProxyMode", "ProxyServer", "ProxyPacUrl", "ProxySettings"}) {
+    if (EqualNoCase(name, proxy)) return kProxyWhy;
+  }
+  return nullptr;
+}
+
+// The same for Firefox: `list` is the path below the policy key ("Homepage", "Extensions\Install").
+const char* FirefoxWhy(const std::string& list, const std::string& name) {
+  if (list.empty()) return EqualNoCase(name, "NewTabPage") ? kHomeWhy : nullptr;
+  if (KeyWithin(list, "Homepage")) return kHomeWhy;
+  if (KeyWithin(list, "SearchEngines")) return kSearchWhy;
+  if (KeyWithin(list, "Proxy")) return kProxyWhy;
+  if (KeyWithin(list, "Extensions\\Install")) return kForcedWhy;
+  if (KeyWithin(list, "Extensions\\Locked")) return kLockedWhy;
+  return nullptr;
+}
+
+// The subkeys of a policy key whose values are findings; Firefox's are read to any depth.
+bool IsListKey(const TPolicyRoot& root, const std::string& below) {
+  if (root.chromium) {
+    return ChromiumWhy(below, "") != nullptr;
+  }
+  for (const char* top : {"Homepage", "SearchEngines", "Proxy", "Extensions"}) {
+    if (KeyWithin(below, top)) return true;
+  }
+  return false;
+}
+
+// Reads the policy values of one key and, below it, of the keys that hold policies.
+class TPolicyWalk {
+ public:
+  TPolicyWalk(const TPolicyRoot& policy, RegKey root, TFindings& findings)
+      : policy_(policy), root_(root), findings_(findings) {}
+
+  // `below` is the path under the policy key (or its Recommended key), `base` that key's path.
+  void Walk(const std::string& base, const std::string& below, int depth) {
+    const std::string path = below.empty() ? base : base + "\\" + below;
+    TStrings values, subkeys;
+    {
+      TRegistry reg;
+      reg.SetRootKey(root_);
+      if (!reg.OpenKey("\\" + path, false)) {
+        // A key the user may only read still tells what it holds.
+        reg.SetReadOnly(true);
+        if (!reg.OpenKey("\\" + path, false)) return;
+      }
+      reg.GetValueNames(values);
+      reg.GetKeyNames(subkeys);
+      for (const std::string& name : values) Value(reg, path, below, name);
+    }
+    // Firefox's policy keys nest a few levels; a deeper tree is no policy of theirs.
+    if (depth >= 4) return;
+    for (const std::string& subkey : subkeys) {
+      const std::string next = below.empty() ? subkey : below + "\\" + subkey;
+      if (IsListKey(policy_, next)) Walk(base, next, depth + 1);
+    }
+  }
+
+ private:
+  void Value(TRegistry& reg, const std::string& path, const std::string& below, const std::string& name) {
+    const char* why = policy_.chromium ? ChromiumWhy(below, name) : FirefoxWhy(below, name);
+    if (below.empty() && EqualNoCase(name, "ExtensionSettings")) {
+      std::string text;
+      bool isText = true;
+      try {
+        text = reg.ReadString(name);
+      } catch (const ERegistryException&) {
+        isText = false;
+      }
+      const TExtensionSettings scan = isText ? ScanExtensionSettings(text) : TExtensionSettings::Invalid;
+      if (scan == TExtensionSettings::Harmless) return;
+      why = scan == TExtensionSettings::Forces ? kSettingsWhy : kInvalidSettingsWhy;
+    }
+    if (why == nullptr) return;
+    TFinding finding;
+    finding.kind = TFindingKind::PolicyValue;
+    finding.browser = policy_.browser;
+    finding.root = root_;
+    finding.where = path;
+    finding.name = name;
+    finding.data = reg.DataText(name);
+    finding.why = why;
+    findings_.push_back(std::move(finding));
+  }
+
+  const TPolicyRoot& policy_;
+  RegKey root_;
+  TFindings& findings_;
+};
+
+void FindPolicyValues(TFindings& findings) {
+  // The machine's policies key is one for both views: read once.
+  for (const RegKey root : {kHkeyCurrentUser, kHkeyLocalMachine}) {
+    for (const TPolicyRoot& policy : kPolicyRoots) {
+      TPolicyWalk walk(policy, root, findings);
+      walk.Walk(policy.key, "", 0);
+      if (policy.chromium) walk.Walk(std::string(policy.key) + "\\Recommended", "", 0);
+    }
+  }
+}
+
+// The folders that may hold firefox.exe: App Paths in both views, then the Program Files folders.
+TStrings FirefoxFolders() {
+  TStrings folders;
+  const auto add = [&folders](std::string exe) {
+    if (exe.size() >= 2 && exe.front() == '"') exe = exe.substr(1, exe.find('"', 1) - 1);
+    const std::size_t slash = exe.rfind('\\');
+    if (slash == std::string::npos || slash == 0) return;
+    const std::string folder = exe.substr(0, slash);
+    if (std::none_of(folders.begin(), folders.end(), [&](const std::string& f) { return EqualNoCase(f, folder); })) {
+      folders.push_back(folder);
+    }
+  };
+  const std::string appPath = "\\Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\firefox.exe";
+  for (const TRegView view : kMachineViews) add(ReadStringValue(kHkeyLocalMachine, appPath, "", false, view));
+  add(ReadStringValue(kHkeyCurrentUser, appPath, ""));
+  const std::string current = "\\Software\\Microsoft\\Windows\\CurrentVersion";
+  for (const TRegView view : kMachineViews) {
+    for (const char* name : {"ProgramFilesDir", "ProgramFilesDir (x86)"}) {
+      const std::string programs = ReadStringValue(kHkeyLocalMachine, current, name, false, view);
+      if (!programs.empty()) add(programs + "\\Mozilla Firefox\\firefox.exe");
+    }
+  }
+  return folders;
+}
+
+void FindPolicyFiles(TFindings& findings) {
+  for (const std::string& folder : FirefoxFolders()) {
+    if (platform::HasWildcard(folder) || !platform::FileSystem().FileExists(folder + "\\firefox.exe")) continue;
+    const std::string path = folder + "\\distribution\\policies.json";
+    if (!platform::FileSystem().FileExists(path)) continue;
+    std::string text;
+    TPolicyFileScan scan;
+    if (ReadTextFile(path, kMaxPolicyTextBytes, &text)) {
+      scan = ScanPolicyFile(text);
+    } else {
+      scan.problem = "cannot be read, or is too large to be a policies file";
+    }
+    if (!scan.readable) {
+      TFinding finding;
+      finding.kind = TFindingKind::UnreadableFile;
+      finding.browser = "Firefox";
+      finding.where = path;
+      finding.why = "The policies file is " + scan.problem + "; it is shown, never rewritten.";
+      findings.push_back(std::move(finding));
+      continue;
+    }
+    for (TPolicyFileScan::TPolicy& policy : scan.policies) {
+      TFinding finding;
+      finding.kind = TFindingKind::PolicyFile;
+      finding.browser = "Firefox";
+      finding.where = path;
+      finding.why = policy.name == "Homepage"        ? kHomeWhy
+                    : policy.name == "NewTabPage"    ? kHomeWhy
+                    : policy.name == "SearchEngines" ? kSearchWhy
+                    : policy.name == "Proxy"         ? kProxyWhy
+                                                     : kSettingsWhy;
+      finding.name = std::move(policy.name);
+      finding.data = std::move(policy.json);
+      findings.push_back(std::move(finding));
+    }
+  }
+}
+
+struct TExtensionsKey {
+  const char* browser;
+  const char* key;
+};
+constexpr TExtensionsKey kExtensionsKeys[] = {
+    {"Chrome", "Software\\Google\\Chrome\\Extensions"},
+    {"Edge", "Software\\Microsoft\\Edge\\Extensions"},
+    {"Brave", "Software\\BraveSoftware\\Brave\\Extensions"},
+};
+
+std::string ReadText(TRegistry& reg, const char* name) {
+  try {
+    return reg.ValueExists(name) ? reg.ReadString(name) : std::string();
+  } catch (const ERegistryException&) {
+    return std::string();
+  }
+}
+
+void FindExternalExtensions(RegKey root, TRegView view, TFindings& findings) {
+  for (const TExtensionsKey& extensions : kExtensionsKeys) {
+    TStrings ids;
+    ListSubkeys(root, std::string("\\") + extensions.key, ids, view);
+    for (const std::string& id : ids) {
+      const std::string path = std::string(extensions.key) + "\\" + id;
+      TRegistry reg(view);
+      reg.SetRootKey(root);
+      reg.SetReadOnly(true);
+      if (!reg.OpenKey("\\" + path, false)) continue;
+      const std::string crx = ReadText(reg, "path");
+      const std::string update = ReadText(reg, "update_url");
+      if (crx.empty() && update.empty()) continue;
+      TFinding finding;
+      finding.kind = TFindingKind::ExternalExtension;
+      finding.browser = extensions.browser;
+      finding.root = root;
+      finding.view = view;
+      finding.where = path;
+      if (!crx.empty()) {
+        finding.name = "path";
+        finding.data = crx;
+        const std::string version = ReadText(reg, "version");
+        if (!version.empty()) finding.data += " (version " + version + ")";
+        finding.why = "Installs an extension from a file on this computer, outside any store.";
+        finding.ticked = true;
+      } else if (!IsStoreAddress(update)) {
+        finding.name = "update_url";
+        finding.data = update;
+        finding.why = "Installs an extension from a site outside the browser's store.";
+        finding.ticked = true;
+      } else {
+        finding.name = "update_url";
+        finding.data = update;
+        finding.why = "Installs an extension from the browser's store; left alone unless you tick it.";
+      }
+      findings.push_back(std::move(finding));
+    }
+  }
+}
+
+constexpr const char* kEnrollments = "Software\\Microsoft\\Enrollments";
+
+// Each enrollment with EnrollmentState 1 in one view: with a server behind it (`served`) or not.
+void ReadEnrollments(TRegView view, bool* served, TFindings* fake) {
+  TStrings ids;
+  ListSubkeys(kHkeyLocalMachine, std::string("\\") + kEnrollments, ids, view);
+  for (const std::string& id : ids) {
+    const std::string path = std::string(kEnrollments) + "\\" + id;
+    TRegistry reg(view);
+    reg.SetRootKey(kHkeyLocalMachine);
+    reg.SetReadOnly(true);
+    if (!reg.OpenKey("\\" + path, false) || reg.DataText("EnrollmentState") != "dword:00000001") continue;
+    if (!ReadText(reg, "UPN").empty() || !ReadText(reg, "DiscoveryServiceFullURL").empty()) {
+      *served = true;
+      continue;
+    }
+    if (fake == nullptr) continue;
+    TFinding finding;
+    finding.kind = TFindingKind::Enrollment;
+    finding.browser = "Windows";
+    finding.root = kHkeyLocalMachine;
+    finding.view = view;
+    finding.where = path;
+    finding.name = "EnrollmentState";
+    finding.data = "dword:00000001";
+    finding.why =
+        "A management enrollment with no server behind it: it makes the browsers obey policies a hijacker set.";
+    fake->push_back(std::move(finding));
+  }
+}
+
+bool JoinedToOrganization() {
+  platform::IManagement& management = platform::Management();
+  std::string name;
+  platform::NetSetupJoinStatus status = platform::NetSetupJoinStatus::Unknown;
+  if (management.NetGetJoinInformation(&name, &status) == platform::kNerrSuccess &&
+      status == platform::NetSetupJoinStatus::Domain) {
+    return true;
+  }
+  bool joined = false;
+  return management.NetGetAadJoinInformation(&joined) >= 0 && joined;
+}
+
+}  // namespace
+
+bool MachineIsManaged() {
+  if (JoinedToOrganization()) return true;
+  bool served = false;
+  for (const TRegView view : kMachineViews) ReadEnrollments(view, &served, nullptr);
+  return served;
+}
+
+TFindings FindBrowserHijacks() {
+  TFindings findings;
+  FindPolicyValues(findings);
+  FindPolicyFiles(findings);
+  bool served = false;
+  TFindings enrollments;
+  for (const TRegView view : kMachineViews) ReadEnrollments(view, &served, &enrollments);
+  const bool managed = served || JoinedToOrganization();
+  // Policies, and an enrollment that makes them count, belong to an organization only where there is one.
+  for (const TRegView view : kMachineViews) FindExternalExtensions(kHkeyLocalMachine, view, findings);
+  FindExternalExtensions(kHkeyCurrentUser, TRegView::Default, findings);
+  for (TFinding& finding : enrollments) findings.push_back(std::move(finding));
+  for (TFinding& finding : findings) {
+    switch (finding.kind) {
+      case TFindingKind::PolicyValue:
+      case TFindingKind::PolicyFile:
+      case TFindingKind::Enrollment:
+        finding.ticked = !managed;
+        if (managed) finding.why = std::string(kManagedWhy) + " " + finding.why;
+        break;
+      default: break;  // an unreadable file is never ticked; an extension key has its own verdict
+    }
+  }
+  // Shortcut and scheduled-task findings are appended here once those sources join.
+  return findings;
+}
+
+}  // namespace nq

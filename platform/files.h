@@ -1,0 +1,34 @@
+// The few texts a feature edits in place (a browser's policies file): read whole, written beside
+// and moved over, each call shaped after the kernel32 one it stands for. The Win32 back end
+// forwards to kernel32; the substitute (platform/sim) works on the folder tree of a SimFileSystem.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+namespace platform {
+
+inline constexpr std::uint32_t kMoveFileReplaceExisting = 0x1;
+inline constexpr std::uint32_t kMoveFileWriteThrough = 0x8;
+
+class IFiles {
+ public:
+  virtual ~IFiles() = default;
+  // CreateFileA (OPEN_EXISTING) and ReadFile: the whole file. False when it cannot be opened, is a
+  // folder, or holds more than `maxBytes` bytes (then nothing is read).
+  virtual bool ReadWholeFile(const std::string& path, std::size_t maxBytes, std::string* bytes) = 0;
+  // CreateFileA (CREATE_NEW), WriteFile and FlushFileBuffers: a new file holding `bytes`. False when
+  // the file exists already or cannot be written whole; a part-written file is removed again.
+  virtual bool WriteNewFile(const std::string& path, const std::string& bytes) = 0;
+  // MoveFileExA.
+  virtual bool MoveFileEx(const std::string& from, const std::string& to, std::uint32_t flags) = 0;
+  // DeleteFileA.
+  virtual bool DeleteFile(const std::string& path) = 0;
+};
+
+IFiles& Files();
+// Installs `files` (not owned) and returns the one it replaces.
+IFiles* SetFiles(IFiles* files);
+
+}  // namespace platform

@@ -1,0 +1,34 @@
+// Whether an organization manages the machine, as the browsers decide it: joined to a domain
+// (netapi32 NetGetJoinInformation) or to Entra ID (NetGetAadJoinInformation, which older systems and
+// Wine lack, so it is looked up at run time). The Win32 back end forwards to netapi32; the
+// substitute (platform/sim) answers what the test sets.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace platform {
+
+// NETSETUP_JOIN_STATUS.
+enum class NetSetupJoinStatus : std::uint32_t { Unknown = 0, Unjoined = 1, Workgroup = 2, Domain = 3 };
+
+inline constexpr long kNerrSuccess = 0;
+// HRESULT_FROM_WIN32(ERROR_PROC_NOT_FOUND): the system has no NetGetAadJoinInformation.
+inline constexpr std::int32_t kProcNotFound = static_cast<std::int32_t>(0x8007007F);
+
+class IManagement {
+ public:
+  virtual ~IManagement() = default;
+  // NetGetJoinInformation(nullptr, ...): NERR_Success with the workgroup's or domain's name and
+  // the join status, or the failure code.
+  virtual long NetGetJoinInformation(std::string* name, NetSetupJoinStatus* status) = 0;
+  // NetGetAadJoinInformation(nullptr, ...) and NetFreeAadJoinInformation: its HRESULT (kProcNotFound
+  // where the system lacks the call), with `*joined` true when it gave join information.
+  virtual std::int32_t NetGetAadJoinInformation(bool* joined) = 0;
+};
+
+IManagement& Management();
+// Installs `management` (not owned) and returns the one it replaces.
+IManagement* SetManagement(IManagement* management);
+
+}  // namespace platform

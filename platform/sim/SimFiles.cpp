@@ -1,0 +1,77 @@
+#include "platform/sim/SimFiles.h"
+
+#include <fstream>
+#include <system_error>
+
+namespace platform {
+
+namespace fs = std::filesystem;
+
+bool SimFiles::ReadWholeFile(const std::string& path, std::size_t maxBytes, std::string* bytes) {
+  if (bytes == nullptr || HasWildcard(path)) return false;
+  const fs::path host = tree_.HostPath(path);
+  std::error_code error;
+  if (!fs::is_regular_file(host, error)) return false;
+  const auto size = fs::file_size(host, error);
+  if (error || size > maxBytes) return false;
+  std::ifstream in(host, std::ios::binary);
+  if (!in) return false;
+  std::string text(static_cast<std::size_t>(size), '\0');
+  in.read(text.data(), static_cast<std::streamsize>(text.size()));
+  if (static_cast<std::uintmax_t>(in.gcount()) != size) return false;
+  *bytes = std::move(text);
+  return true;
+}
+
+bool SimFiles::WriteNewFile(const std::string& path, const std::string& bytes) {
+  if (HasWildcard(path)) return false;
+  const fs::path host = tree_.HostPath(path);
+  std::error_code error;
+  if (fs::exists(host, error) || !fs::is_directory(host.parent_path(), error)) return false;
+  if (failNextWrite_) {
+    failNextWrite_ = false;
+    return false;
+  }
+  std::ofstream out(host, std::ios::binary);
+  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+  out.close();
+  if (!out) {
+    fs::remove(host, error);
+    return false;
+  }
+  ++writes;
+  return true;
+}
+
+bool SimFiles::MoveFileEx(const std::string& from, const std::string& to, std::uint32_t flags) {
+  if (HasWildcard(from) || HasWildcard(to)) return false;
+  const fs::path source = tree_.HostPath(from);
+  const fs::path target = tree_.HostPath(to);
+  std::error_code error;
+  if (!fs::is_regular_file(source, error)) return false;
+  if (fs::exists(target, error) && (flags & kMoveFileReplaceExisting) == 0) return false;
+  fs::rename(source, target, error);
+  if (error) return false;
+  ++moves;
+  return true;
+}
+
+bool SimFiles::DeleteFile(const std::string& path) {
+  if (HasWildcard(path)) return false;
+  std::error_code error;
+  const fs::path host = tree_.HostPath(path);
+  return fs::is_regular_file(host, error) && fs::remove(host, error);
+}
+
+long SimManagement::NetGetJoinInformation(std::string* name, NetSetupJoinStatus* status) {
+  if (name != nullptr) *name = joinName;
+  if (status != nullptr) *status = joinStatus;
+  return kNerrSuccess;
+}
+
+std::int32_t SimManagement::NetGetAadJoinInformation(bool* joined) {
+  if (joined != nullptr) *joined = haveAadCall && aadJoined;
+  return haveAadCall ? 0 : kProcNotFound;
+}
+
+}  // namespace platform

@@ -1,0 +1,43 @@
+// The policies-file calls of the native build, on the folder tree of a SimFileSystem, and the
+// machine's management state as the test sets it.
+#pragma once
+
+#include <cstddef>
+#include <string>
+
+#include "platform/files.h"
+#include "platform/management.h"
+#include "platform/sim/SimFileSystem.h"
+
+namespace platform {
+
+class SimFiles final : public IFiles {
+ public:
+  explicit SimFiles(SimFileSystem& tree) : tree_(tree) {}
+  bool ReadWholeFile(const std::string& path, std::size_t maxBytes, std::string* bytes) override;
+  bool WriteNewFile(const std::string& path, const std::string& bytes) override;
+  bool MoveFileEx(const std::string& from, const std::string& to, std::uint32_t flags) override;
+  bool DeleteFile(const std::string& path) override;
+
+  // Makes the next WriteNewFile fail, as a full disk would.
+  void FailNextWrite() { failNextWrite_ = true; }
+  // How many files were written and moved: a dry run writes none.
+  int writes = 0, moves = 0;
+
+ private:
+  SimFileSystem& tree_;
+  bool failNextWrite_ = false;
+};
+
+class SimManagement final : public IManagement {
+ public:
+  long NetGetJoinInformation(std::string* name, NetSetupJoinStatus* status) override;
+  std::int32_t NetGetAadJoinInformation(bool* joined) override;
+
+  NetSetupJoinStatus joinStatus = NetSetupJoinStatus::Workgroup;
+  std::string joinName = "WORKGROUP";
+  bool haveAadCall = false;  // as on Wine and older systems
+  bool aadJoined = false;
+};
+
+}  // namespace platform

@@ -1,0 +1,120 @@
+#include "platform/win32/Win32Files.h"
+
+#include <windows.h>
+#include <lm.h>
+// The interface keeps the calls' own names; the A/W macros would rename them here.
+#undef MoveFileEx
+#undef DeleteFile
+
+#include <algorithm>
+#include <memory>
+#include <type_traits>
+
+namespace platform {
+namespace {
+
+struct HandleCloser {
+  void operator()(HANDLE handle) const { ::CloseHandle(handle); }
+};
+using ScopedFile = std::unique_ptr<std::remove_pointer_t<HANDLE>, HandleCloser>;
+
+ScopedFile OpenFile(const std::string& path, DWORD access, DWORD disposition) {
+  HANDLE file = ::CreateFileA(path.c_str(), access, FILE_SHARE_READ, nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
+  return ScopedFile(file == INVALID_HANDLE_VALUE ? nullptr : file);
+}
+
+// The head of DSREG_JOIN_INFO; only whether the call gave one is read.
+struct JoinInfo;
+using AadJoinProc = HRESULT(WINAPI*)(LPCWSTR tenantId, JoinInfo** joinInfo);
+using AadFreeProc = VOID(WINAPI*)(JoinInfo* joinInfo);
+
+struct LibraryFreer {
+  void operator()(HMODULE library) const { ::FreeLibrary(library); }
+};
+
+}  // namespace
+
+bool Win32Files::ReadWholeFile(const std::string& path, std::size_t maxBytes, std::string* bytes) {
+  if (bytes == nullptr) return false;
+  const ScopedFile file = OpenFile(path, GENERIC_READ, OPEN_EXISTING);
+  if (!file) return false;
+  LARGE_INTEGER size{};
+  if (!::GetFileSizeEx(file.get(), &size) || size.QuadPart < 0 ||
+      static_cast<unsigned long long>(size.QuadPart) > maxBytes) {
+    return false;
+  }
+  std::string text(static_cast<std::size_t>(size.QuadPart), '\0');
+  std::size_t done = 0;
+  while (done < text.size()) {
+    DWORD read = 0;
+    const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(text.size() - done, 1u << 20));
+    if (!::ReadFile(file.get(), text.data() + done, chunk, &read, nullptr) || read == 0) return false;
+    done += read;
+  }
+  *bytes = std::move(text);
+  return true;
+}
+
+bool Win32Files::WriteNewFile(const std::string& path, const std::string& bytes) {
+  bool whole = false;
+  {
+    const ScopedFile file = OpenFile(path, GENERIC_WRITE, CREATE_NEW);
+    if (!file) return false;
+    std::size_t done = 0;
+    whole = true;
+    while (done < bytes.size() && whole) {
+      DWORD written = 0;
+      const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(bytes.size() - done, 1u << 20));
+      whole = ::WriteFile(file.get(), bytes.data() + done, chunk, &written, nullptr) && written == chunk;
+      done += written;
+    }
+    whole = whole && ::FlushFileBuffers(file.get());
+  }
+  if (!whole) ::DeleteFileA(path.c_str());
+  return whole;
+}
+
+bool Win32Files::MoveFileEx(const std::string& from, const std::string& to, std::uint32_t flags) {
+  return ::MoveFileExA(from.c_str(), to.c_str(), flags) != FALSE;
+}
+
+bool Win32Files::DeleteFile(const std::string& path) { return ::DeleteFileA(path.c_str()) != FALSE; }
+
+long Win32Management::NetGetJoinInformation(std::string* name, NetSetupJoinStatus* status) {
+  LPWSTR buffer = nullptr;
+  NETSETUP_JOIN_STATUS joinStatus = NetSetupUnknownStatus;
+  const NET_API_STATUS result = ::NetGetJoinInformation(nullptr, &buffer, &joinStatus);
+  if (result != NERR_Success) return static_cast<long>(result);
+  if (name != nullptr) {
+    name->clear();
+    const int length = ::WideCharToMultiByte(CP_UTF8, 0, buffer, -1, nullptr, 0, nullptr, nullptr);
+    if (length > 1) {
+      name->resize(static_cast<std::size_t>(length));
+      ::WideCharToMultiByte(CP_UTF8, 0, buffer, -1, name->data(), length, nullptr, nullptr);
+      name->resize(static_cast<std::size_t>(length - 1));
+    }
+  }
+  ::NetApiBufferFree(buffer);
+  if (status != nullptr) *status = static_cast<NetSetupJoinStatus>(joinStatus);
+  return kNerrSuccess;
+}
+
+std::int32_t Win32Management::NetGetAadJoinInformation(bool* joined) {
+  if (joined != nullptr) *joined = false;
+  const std::unique_ptr<std::remove_pointer_t<HMODULE>, LibraryFreer> library(::LoadLibraryA("netapi32.dll"));
+  if (!library) return kProcNotFound;
+  const auto get = reinterpret_cast<AadJoinProc>(
+      reinterpret_cast<void*>(::GetProcAddress(library.get(), "NetGetAadJoinInformation")));
+  const auto release = reinterpret_cast<AadFreeProc>(
+      reinterpret_cast<void*>(::GetProcAddress(library.get(), "NetFreeAadJoinInformation")));
+  if (get == nullptr || release == nullptr) return kProcNotFound;
+  JoinInfo* info = nullptr;
+  const HRESULT result = get(nullptr, &info);
+  if (info != nullptr) {
+    if (joined != nullptr) *joined = SUCCEEDED(result);
+    release(info);
+  }
+  return result;
+}
+
+}  // namespace platform

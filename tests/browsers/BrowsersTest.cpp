@@ -1,0 +1,425 @@
+// Today's browsers on the substitutes: the hijacked profile's findings and verdicts, the one-click
+// repair and what it leaves, a managed machine, hostile texts, and the dry run.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "browsers/Browsers.h"
+#include "browsers/PolicyText.h"
+#include "services/MainFunc.h"
+#include "tests/support/BlastProfile.h"
+#include "tests/support/Registry.h"
+#include "tests/support/ShellFixture.h"
+#include "tests/support/Snapshot.h"
+
+namespace nqtest {
+namespace {
+
+using nq::TFinding;
+using nq::TFindingKind;
+using nq::TFindings;
+using nq::TStrings;
+using platform::kHkeyCurrentUser;
+using platform::kHkeyLocalMachine;
+
+std::string ReadHost(const std::filesystem::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::stringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+// A row as the list shows it, with its tick: "Edge | HKEY_... | Finding [x]".
+std::vector<std::string> Rows(const TFindings& findings) {
+  std::vector<std::string> rows;
+  for (const TFinding& finding : findings) {
+    const nq::TFindingColumns columns = nq::FindingColumns(finding);
+    rows.push_back(columns.browser + " | " + columns.where + " | " + columns.finding + (finding.ticked ? " [x]" : " [ ]"));
+  }
+  return rows;
+}
+
+TFindings Ticked(const TFindings& findings) {
+  TFindings ticked;
+  std::copy_if(findings.begin(), findings.end(), std::back_inserter(ticked), [](const TFinding& f) { return f.ticked; });
+  return ticked;
+}
+
+class BrowsersTest : public FileTreeTest {
+ protected:
+  void SetUp() override {
+    FileTreeTest::SetUp();
+    LoadFixture(reg_, "browsers-hijacked.reg");
+    // Firefox where the Program Files folder says, with the hijacker's policies file beside it.
+    nq::TRegistry current(nq::TRegView::Key64);
+    current.SetRootKey(kHkeyLocalMachine);
+    ASSERT_TRUE(current.OpenKey("\\Software\\Microsoft\\Windows\\CurrentVersion", true));
+    current.WriteString("ProgramFilesDir", tree_.Path("Program Files"));
+    tree_.WriteFile("Program Files\\Mozilla Firefox\\firefox.exe", "MZ");
+    tree_.MakeFolder("Program Files\\Mozilla Firefox\\distribution");
+    WritePolicies(ReadHost(std::string(NQ_FIXTURES) + "/firefox-policies.json"));
+  }
+
+  void WritePolicies(const std::string& text) { tree_.WriteFile(kPolicies, text); }
+  std::string Policies() const { return ReadHost(tree_.Host(kPolicies)); }
+  std::string PoliciesPath() const { return tree_.Path(kPolicies); }
+
+  static constexpr const char* kPolicies = "Program Files\\Mozilla Firefox\\distribution\\policies.json";
+};
+
+TEST_F(BrowsersTest, ListsEveryPatternOfTheProfileWithItsVerdict) {
+  const std::string file = PoliciesPath();
+  const std::vector<std::string> expected = {
+      "Edge | HKEY_CURRENT_USER\\Software\\Policies\\Microsoft\\Edge\\ExtensionInstallForcelist | 1 = "
+      "\"kfjdhsgelmnopqrstuvwxyzabcdefghi;https://edge.microsoft.com/extensionwebstorebase/v1/crx\" [x]",
+      "Chrome | HKEY_CURRENT_USER\\Software\\Policies\\Google\\Chrome\\ExtensionInstallForcelist | 1 = "
+      "\"abcdefghijklmnopabcdefghijklmnop;https://clients2.google.com/service/update2/crx\" [x]",
+      "Chrome | HKEY_CURRENT_USER\\Software\\Policies\\Google\\Chrome\\ExtensionInstallForcelist | 2 = "
+      "\"ponmlkjihgfedcbaponmlkjihgfedcba\" [x]",
+      "Edge | HKEY_LOCAL_MACHINE\\Software\\Policies\\Microsoft\\Edge | HomepageLocation = \"http://searchy.example/home\" [x]",
+      "Edge | HKEY_LOCAL_MACHINE\\Software\\Policies\\Microsoft\\Edge | RestoreOnStartup = dword:00000004 [x]",
+      "Edge | HKEY_LOCAL_MACHINE\\Software\\Policies\\Microsoft\\Edge | DefaultSearchProviderEnabled = dword:00000001 [x]",
+      "Edge | HKEY_LOCAL_MACHINE\\Software\\Policies\\Microsoft\\Edge | DefaultSearchProviderName = \"Searchy\" [x]",
+      "Edge | HKEY_LOCAL_MACHINE\\Software\\Policies\\Microsoft\\Edge | DefaultSearchProviderSearchURL = "
+      "\"http://searchy.example/?q={searchTerms}\" [x]",
+      "Edge | HKEY_LOCAL_MACHINE\\Software\\Policies\\Microsoft\\Edge\\ExtensionInstallAllowlist | 1 = "
+      "\"hgfedcbahgfedcbahgfedcbahgfedcba\" [x]",
+      "Edge | HKEY_LOCAL_MACHINE\\Software\\Policies\\Microsoft\\Edge\\ExtensionInstallSources | 1 = "
+      "\"https://ext.searchy.example/*\" [x]",
+      "Edge | HKEY_LOCAL_MACHINE\\Software\\Policies\\Microsoft\\Edge\\RestoreOnStartupURLs | 1 = "
+      "\"http://searchy.example/start\" [x]",
+      "Edge | HKEY_LOCAL_MACHINE\\Software\\Policies\\Microsoft\\Edge\\Recommended | NewTabPageLocation = "
+      "\"http://searchy.example/newtab\" [x]",
+      "Chrome | HKEY_LOCAL_MACHINE\\Software\\Policies\\Google\\Chrome\\ExtensionInstallAllowlist | 1 = "
+      "\"hgfedcbahgfedcbahgfedcbahgfedcba\" [x]",
+      "Chrome | HKEY_LOCAL_MACHINE\\Software\\Policies\\Google\\Chrome\\ExtensionInstallSources | 1 = "
+      "\"https://ext.searchy.example/*\" [x]",
+      "Brave | HKEY_LOCAL_MACHINE\\Software\\Policies\\BraveSoftware\\Brave\\ExtensionInstallAllowlist | 1 = "
+      "\"hgfedcbahgfedcbahgfedcbahgfedcba\" [x]",
+      "Brave | HKEY_LOCAL_MACHINE\\Software\\Policies\\BraveSoftware\\Brave\\ExtensionInstallSources | 1 = "
+      "\"https://ext.searchy.example/*\" [x]",
+      "Firefox | HKEY_LOCAL_MACHINE\\Software\\Policies\\Mozilla\\Firefox\\Homepage | URL = \"http://searchy.example/home\" [x]",
+      "Firefox | HKEY_LOCAL_MACHINE\\Software\\Policies\\Mozilla\\Firefox\\Homepage | Locked = dword:00000001 [x]",
+      "Firefox | " + file + " | Homepage = {\"URL\":\"http://searchy.example/home\",\"Locked\":true,\"StartPage\":\"homepage\"} [x]",
+      "Firefox | " + file + " | SearchEngines = {\"Add\":[{\"Name\":\"Searchy\",\"URLTemplate\":"
+      "\"http://searchy.example/?q={searchTerms}\"}],\"Default\":\"Searchy\"} [x]",
+      "Chrome | HKEY_LOCAL_MACHINE\\Software\\Google\\Chrome\\Extensions\\hgfedcbahgfedcbahgfedcbahgfedcba [32-bit] | "
+      "Extension hgfedcbahgfedcbahgfedcbahgfedcba: https://ext.searchy.example/update.xml [x]",
+      "Edge | HKEY_CURRENT_USER\\Software\\Microsoft\\Edge\\Extensions\\kfjdhsgelmnopqrstuvwxyzabcdefghi | "
+      "Extension kfjdhsgelmnopqrstuvwxyzabcdefghi: https://edge.microsoft.com/extensionwebstorebase/v1/crx [ ]",
+      "Windows | HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Enrollments\\FFFFFFFF-FFFF-FFFF-FFFF-FFFFFFFFFFFF | "
+      "Management enrollment with no server [x]",
+  };
+  EXPECT_EQ(Rows(nq::FindBrowserHijacks()), expected);
+}
+
+TEST_F(BrowsersTest, DetailLineGivesTheWholeKeyNameDataAndWhy) {
+  const TFindings findings = nq::FindBrowserHijacks();
+  const auto newTab = std::find_if(findings.begin(), findings.end(),
+                                   [](const TFinding& f) { return f.name == "NewTabPageLocation"; });
+  ASSERT_NE(newTab, findings.end());
+  EXPECT_EQ(nq::FindingDetail(*newTab),
+            "HKEY_LOCAL_MACHINE\\Software\\Policies\\Microsoft\\Edge\\Recommended  NewTabPageLocation = "
+            "\"http://searchy.example/newtab\"  Forces the home page, the new tab page or the pages opened at start-up.");
+}
+
+TEST_F(BrowsersTest, OneClickRepairLeavesNoKeyOfFindingsAndKeepsEverythingElse) {
+  const auto before = SnapRegistry(reg_);
+  const nq::TOutcome outcome = nq::RepairFindings(Ticked(nq::FindBrowserHijacks()));
+  EXPECT_TRUE(outcome.done);
+  std::vector<std::string> diff;
+  for (const Change& change : Diff(before, SnapRegistry(reg_))) {
+    if (change.kind == Change::KeyRemoved) diff.push_back(change.Describe());
+  }
+  // Each key that held only findings went, up to the browser's own policy key.
+  const std::vector<std::string> removed = {
+      "key removed: HKCU\\Software\\Policies\\Google\\Chrome",
+      "key removed: HKCU\\Software\\Policies\\Google\\Chrome\\ExtensionInstallForcelist",
+      "key removed: HKCU\\Software\\Policies\\Microsoft\\Edge",
+      "key removed: HKCU\\Software\\Policies\\Microsoft\\Edge\\ExtensionInstallForcelist",
+      "key removed: HKLM\\Software\\Microsoft\\Enrollments\\FFFFFFFF-FFFF-FFFF-FFFF-FFFFFFFFFFFF",
+      "key removed: HKLM\\Software\\Policies\\BraveSoftware\\Brave",
+      "key removed: HKLM\\Software\\Policies\\BraveSoftware\\Brave\\ExtensionInstallAllowlist",
+      "key removed: HKLM\\Software\\Policies\\BraveSoftware\\Brave\\ExtensionInstallSources",
+      "key removed: HKLM\\Software\\Policies\\Google\\Chrome\\ExtensionInstallAllowlist",
+      "key removed: HKLM\\Software\\Policies\\Google\\Chrome\\ExtensionInstallSources",
+      "key removed: HKLM\\Software\\Policies\\Microsoft\\Edge",
+      "key removed: HKLM\\Software\\Policies\\Microsoft\\Edge\\ExtensionInstallAllowlist",
+      "key removed: HKLM\\Software\\Policies\\Microsoft\\Edge\\ExtensionInstallSources",
+      "key removed: HKLM\\Software\\Policies\\Microsoft\\Edge\\Recommended",
+      "key removed: HKLM\\Software\\Policies\\Microsoft\\Edge\\RestoreOnStartupURLs",
+      "key removed: HKLM\\Software\\Policies\\Mozilla\\Firefox",
+      "key removed: HKLM\\Software\\Policies\\Mozilla\\Firefox\\Homepage",
+      "key removed: HKLM\\Software\\Wow6432Node\\Google\\Chrome\\Extensions\\hgfedcbahgfedcbahgfedcbahgfedcba",
+  };
+  EXPECT_EQ(diff, removed);
+  // Chrome's other policy keeps its key; the placeholder enrollment, the OMADM account, Office's
+  // policies and the store extension stay.
+  TStrings values;
+  EXPECT_TRUE(nq::ListValueNames(kHkeyLocalMachine, "\\Software\\Policies\\Google\\Chrome", values));
+  EXPECT_EQ(values, TStrings{"MetricsReportingEnabled"});
+  // Nothing of the policies file but the unrelated policy is left, and the old file is in the Recycle Bin.
+  EXPECT_EQ(Policies(), "{\n  \"policies\": {\n    \"DisableTelemetry\": true\n  }\n}\n");
+  const auto recycled = SnapFiles(tree_.Scratch("recycled"));
+  EXPECT_TRUE(std::any_of(recycled.begin(), recycled.end(),
+                          [](const auto& file) { return file.first.find("policies.json") != std::string::npos; }));
+  // And nothing is left to find but the store extension the user did not tick.
+  EXPECT_EQ(Ticked(nq::FindBrowserHijacks()), TFindings{});
+}
+
+TEST_F(BrowsersTest, DryRunChangesNothingAndReportsWhatTheRunThenDoes) {
+  const TFindings ticked = Ticked(nq::FindBrowserHijacks());
+  const auto before = SnapRegistry(reg_);
+  const std::string policies = Policies();
+  const nq::TOutcome dry = nq::RepairFindings(ticked, true);
+  EXPECT_TRUE(Diff(before, SnapRegistry(reg_)).empty());
+  EXPECT_EQ(Policies(), policies);
+  EXPECT_EQ(files_.writes + files_.moves, 0);
+  EXPECT_TRUE(SnapFiles(tree_.Scratch("recycled")).empty());
+  const nq::TOutcome real = nq::RepairFindings(ticked);
+  EXPECT_EQ(dry.changes, real.changes);
+  EXPECT_FALSE(real.changes.empty());
+}
+
+// The organization the browsers would see, one way or another.
+struct ManagedCase {
+  const char* name;
+  void (*make)(platform::SimManagement&, platform::SimRegistry&);
+};
+
+const ManagedCase kManaged[] = {
+    {"Domain", [](platform::SimManagement& m, platform::SimRegistry&) { m.joinStatus = platform::NetSetupJoinStatus::Domain; }},
+    {"Entra",
+     [](platform::SimManagement& m, platform::SimRegistry&) {
+       m.haveAadCall = true;
+       m.aadJoined = true;
+     }},
+    {"EnrollmentWithUpn",
+     [](platform::SimManagement&, platform::SimRegistry& reg) {
+       LoadReg(reg, "[HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Enrollments\\6D8B3C3E-0000-4A6B-9C2D-1234567890AB]\n"
+                    "\"EnrollmentState\"=dword:00000001\n\"UPN\"=\"someone@example.org\"\n");
+     }},
+    {"EnrollmentWithServer",
+     [](platform::SimManagement&, platform::SimRegistry& reg) {
+       LoadReg(reg, "[HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Enrollments\\6D8B3C3E-0000-4A6B-9C2D-1234567890AB]\n"
+                    "\"EnrollmentState\"=dword:00000001\n"
+                    "\"DiscoveryServiceFullURL\"=\"https://enroll.example.org/discovery.svc\"\n");
+     }},
+};
+
+TEST_F(BrowsersTest, OnAManagedMachineThePoliciesAreTheOrganizationsAndTheRepairLeavesThem) {
+  for (const ManagedCase& managed : kManaged) {
+    SCOPED_TRACE(managed.name);
+    management_ = platform::SimManagement();
+    managed.make(management_, reg_);
+    const auto before = SnapRegistry(reg_);
+    const std::string policies = Policies();
+    const TFindings findings = nq::FindBrowserHijacks();
+    EXPECT_TRUE(nq::MachineIsManaged());
+    for (const TFinding& finding : findings) {
+      if (finding.kind == TFindingKind::ExternalExtension) continue;
+      EXPECT_FALSE(finding.ticked) << finding.where << " " << finding.name;
+      EXPECT_EQ(finding.why.rfind("Set by your organization.", 0), 0u) << finding.why;
+    }
+    TFindings ticked = Ticked(findings);
+    std::erase_if(ticked, [](const TFinding& f) { return f.kind == TFindingKind::ExternalExtension; });
+    EXPECT_TRUE(nq::RepairFindings(ticked).changes.empty());
+    EXPECT_TRUE(Diff(before, SnapRegistry(reg_)).empty());
+    EXPECT_EQ(Policies(), policies);
+  }
+}
+
+TEST_F(BrowsersTest, AnEnrollmentWithoutStateOneOrWithAServerIsNoFinding) {
+  management_.haveAadCall = true;  // a system that has the call, and no join
+  EXPECT_FALSE(nq::MachineIsManaged());
+  LoadReg(reg_, "[HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Enrollments\\FFFFFFFF-FFFF-FFFF-FFFF-FFFFFFFFFFFF]\n"
+                "\"EnrollmentState\"=dword:00000002\n");
+  const TFindings findings = nq::FindBrowserHijacks();
+  EXPECT_TRUE(std::none_of(findings.begin(), findings.end(),
+                           [](const TFinding& f) { return f.kind == TFindingKind::Enrollment; }));
+}
+
+// Texts a hijacker (or a broken installer) may leave as policies.json: each is one clear
+// "unreadable" finding that no repair rewrites, or nothing.
+TEST_F(BrowsersTest, AHostilePoliciesFileIsAFindingNeverRewritten) {
+  struct Case {
+    const char* name;
+    std::string text;
+    bool unreadable;
+  };
+  const std::vector<Case> cases = {
+      {"not JSON", "policies: { Homepage = evil }", true},
+      {"empty", "", true},
+      {"cut short", "{\"policies\": {\"Homepage\": {\"URL\": \"http://x", true},
+      {"not UTF-8", "{\"policies\": {\"Homepage\": {\"URL\": \"http://\xff\xfe\"}}}", true},
+      {"deeply nested", "{\"policies\": {\"Homepage\": " + std::string(100000, '[') + std::string(100000, ']') + "}}", true},
+      {"huge", "{\"policies\": {\"DisableTelemetry\": true, \"x\": \"" + std::string(nq::kMaxPolicyTextBytes, 'a') + "\"}}",
+       true},
+      {"an array", "[1, 2, 3]", false},
+      {"policies not an object", "{\"policies\": \"Homepage\"}", false},
+      {"only other policies", "{\"policies\": {\"DisableTelemetry\": true}}", false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    tree_.WriteFile(kPolicies, c.text);
+    TFindings files;
+    for (const TFinding& finding : nq::FindBrowserHijacks()) {
+      if (finding.where == PoliciesPath()) files.push_back(finding);
+    }
+    if (c.unreadable) {
+      ASSERT_EQ(files.size(), 1u);
+      EXPECT_EQ(files[0].kind, TFindingKind::UnreadableFile);
+      EXPECT_FALSE(files[0].ticked);
+      EXPECT_EQ(nq::FindingColumns(files[0]).finding, "Unreadable policies file");
+      // Ticked by the user, it is still refused.
+      files[0].ticked = true;
+      const nq::TOutcome outcome = nq::RepairFindings(files);
+      ASSERT_EQ(outcome.changes.size(), 1u);
+      EXPECT_TRUE(outcome.changes[0].refused);
+    } else {
+      EXPECT_TRUE(files.empty());
+    }
+    EXPECT_EQ(Policies(), c.text);
+  }
+}
+
+TEST_F(BrowsersTest, ExtensionSettingsIsAFindingWhenItForcesOrIsNoJson) {
+  struct Case {
+    const char* text;
+    nq::TExtensionSettings scan;
+  };
+  const Case cases[] = {
+      {R"({"abc": {"installation_mode": "force_installed", "update_url": "https://clients2.google.com/service/update2/crx"}})",
+       nq::TExtensionSettings::Forces},
+      {R"({"abc": {"installation_mode": "normal_installed"}})", nq::TExtensionSettings::Forces},
+      {R"({"abc": {"installation_mode": "allowed", "update_url": "https://ext.searchy.example/u.xml"}})",
+       nq::TExtensionSettings::Forces},
+      {R"({"https://ext.searchy.example/u.xml": {"installation_mode": "allowed"}})", nq::TExtensionSettings::Forces},
+      {R"({"*": {"installation_mode": "blocked"}, "abc": {"installation_mode": "allowed"}})",
+       nq::TExtensionSettings::Harmless},
+      {R"({"abc": "force_installed"})", nq::TExtensionSettings::Harmless},
+      {"{not json", nq::TExtensionSettings::Invalid},
+      {"[]", nq::TExtensionSettings::Invalid},
+      {"", nq::TExtensionSettings::Invalid},
+  };
+  for (const Case& c : cases) EXPECT_EQ(nq::ScanExtensionSettings(c.text), c.scan) << c.text;
+
+  // In the registry: not text at all reads as no JSON, and goes like the rest.
+  ProfileGenerator profile(reg_, 1);
+  profile.Text(kHkeyCurrentUser, "Software\\Policies\\BraveSoftware\\Brave", "ExtensionSettings", "{not json");
+  profile.Set(kHkeyCurrentUser, "Software\\Policies\\Mozilla\\Firefox", "ExtensionSettings", platform::kRegDword,
+              {1, 0, 0, 0});
+  profile.Text(kHkeyCurrentUser, "Software\\Policies\\Google\\Chrome", "ExtensionSettings",
+               R"({"*": {"installation_mode": "blocked"}})");
+  std::vector<std::string> settings;
+  for (const TFinding& finding : nq::FindBrowserHijacks()) {
+    if (finding.name == "ExtensionSettings" && finding.kind == TFindingKind::PolicyValue) {
+      settings.push_back(finding.browser + ": " + finding.why);
+    }
+  }
+  const std::string invalid = "Not valid JSON: the browser ignores it, yet still says it is managed by an organization.";
+  EXPECT_EQ(settings, (std::vector<std::string>{"Brave: " + invalid, "Firefox: " + invalid}));
+}
+
+TEST_F(BrowsersTest, ForcelistValuesOfEveryKindAreFindingsAndGo) {
+  const std::string key = "Software\\Policies\\Google\\Chrome\\ExtensionInstallForcelist";
+  ProfileGenerator profile(reg_, 1);
+  const std::vector<std::pair<std::uint32_t, std::vector<std::uint8_t>>> kinds = {
+      {platform::kRegNone, {}},
+      {platform::kRegSz, {'a', 'b'}},  // no closing NUL
+      {platform::kRegExpandSz, {'%', 'x', '%', 0}},
+      {platform::kRegBinary, {0xFF, 0x00, 0xFE}},
+      {platform::kRegDword, {1, 2, 3}},  // too short for its kind
+      {platform::kRegMultiSz, {'a', 0, 'b', 0, 0}},
+      {11, {1, 2, 3, 4, 5, 6, 7, 8}},  // REG_QWORD
+      {0x12345678, {0x80}},
+  };
+  for (std::size_t i = 0; i < kinds.size(); ++i) {
+    profile.Set(kHkeyCurrentUser, key, "1" + std::to_string(i), kinds[i].first, kinds[i].second);
+  }
+  TFindings forced;
+  for (const TFinding& finding : nq::FindBrowserHijacks()) {
+    if (finding.root == kHkeyCurrentUser && finding.where == key) forced.push_back(finding);
+  }
+  EXPECT_EQ(forced.size(), 2 + kinds.size());
+  EXPECT_TRUE(nq::RepairFindings(forced).done);
+  TStrings left;
+  EXPECT_FALSE(nq::ListValueNames(kHkeyCurrentUser, "\\Software\\Policies\\Google\\Chrome", left));
+}
+
+// Other products' policies and the browsers' policies beyond the lists: the repair changes exactly
+// the findings' values and the keys they leave empty.
+TEST_F(BrowsersTest, BlastRadiusTheRepairChangesExactlyItsFindings) {
+  ProfileGenerator profile(reg_, 7);
+  profile.Noise(300);
+  for (const char* product : {"Microsoft\\Office\\16.0\\Outlook", "Microsoft\\Windows\\WindowsUpdate\\AU",
+                              "Microsoft\\Windows Defender\\Real-Time Protection"}) {
+    for (int i = 0; i < 20; ++i) {
+      profile.RandomValue(kHkeyLocalMachine, std::string("Software\\Policies\\") + product, "Setting" + std::to_string(i));
+    }
+  }
+  for (const char* browser : {"Microsoft\\Edge", "Google\\Chrome", "BraveSoftware\\Brave", "Mozilla\\Firefox"}) {
+    const std::string base = std::string("Software\\Policies\\") + browser;
+    for (const char* other : {"PasswordManagerEnabled", "HomepageLocation2", "xDefaultSearchProviderName", "SyncDisabled"}) {
+      profile.RandomValue(kHkeyLocalMachine, base, other);
+      profile.RandomValue(kHkeyCurrentUser, base + "\\Recommended", other);
+    }
+    profile.Text(kHkeyLocalMachine, base + "\\URLBlocklist", "1", "http://searchy.example");
+    profile.Text(kHkeyLocalMachine, base + "\\Homepage2", "URL", "http://ok.example");
+  }
+  const TFindings findings = Ticked(nq::FindBrowserHijacks());
+  const auto before = SnapRegistry(reg_);
+  const nq::TOutcome outcome = nq::RepairFindings(findings);
+  std::vector<std::string> changed, expected;
+  const auto after = SnapRegistry(reg_);
+  for (const Change& change : Diff(before, after)) {
+    EXPECT_TRUE(change.kind == Change::ValueRemoved || change.kind == Change::KeyRemoved) << change.Describe();
+  }
+  // Every value gone, with those of the keys that went.
+  for (const auto& [folded, key] : before) {
+    const auto kept = after.find(folded);
+    for (const auto& [name, value] : key.values) {
+      if (kept == after.end() || kept->second.values.count(name) == 0) changed.push_back(FoldName(key.path + "|" + value.name));
+    }
+  }
+  // A key as the snapshot spells it.
+  const auto snapPath = [](platform::RegKey root, nq::TRegView view, std::string path) {
+    if (view == nq::TRegView::Key32) path.insert(path.find('\\'), "\\Wow6432Node");
+    return FoldName(std::string(root == kHkeyCurrentUser ? "HKCU\\" : "HKLM\\") + path);
+  };
+  for (const nq::TChange& change : outcome.changes) {
+    if (change.kind == nq::TChange::TKind::Value) {
+      expected.push_back(snapPath(change.root, change.view, change.path) + "|" + FoldName(change.name));
+    }
+  }
+  std::sort(changed.begin(), changed.end());
+  std::sort(expected.begin(), expected.end());
+  EXPECT_EQ(changed, expected);
+  // Every value removed was a finding or lay in a key a finding named.
+  for (const std::string& value : changed) {
+    EXPECT_TRUE(std::any_of(findings.begin(), findings.end(), [&](const TFinding& f) {
+      return value.rfind(snapPath(f.root, f.view, f.where), 0) == 0;
+    })) << value;
+  }
+}
+
+TEST_F(BrowsersTest, APoliciesFileThatCannotBeWrittenStaysAsItWas) {
+  const std::string policies = Policies();
+  files_.FailNextWrite();
+  TFindings file;
+  for (const TFinding& finding : nq::FindBrowserHijacks()) {
+    if (finding.kind == TFindingKind::PolicyFile) file.push_back(finding);
+  }
+  const nq::TOutcome outcome = nq::RepairFindings(file);
+  EXPECT_FALSE(outcome.done);
+  EXPECT_EQ(Policies(), policies);
+  EXPECT_TRUE(SnapFiles(tree_.Scratch("recycled")).empty());
+  EXPECT_FALSE(tree_.Exists(std::string(kPolicies) + ".new"));
+}
+
+}  // namespace
+}  // namespace nqtest
