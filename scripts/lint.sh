@@ -6,13 +6,13 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 native=${1:-build/native}
-own="^$PWD/(app|services|platform|ui|repair|entries|privacy|customise)/"
+own="^$PWD/(app|services|platform|ui|repair|entries|privacy|customise|browsers)/"
 status=0
 
 # The layers, lowest first. A source may include from its own layer and the ones below it, never
 # from one above: the features know nothing of the window, the services nothing of the features.
 # The console's entry point sits beside the window's, on top.
-layers=(platform ui services "repair entries privacy customise" "app console")
+layers=(platform ui services "repair entries privacy customise browsers" "app console")
 echo "layers"
 rank_of() {
   local folder=$1 i
@@ -31,12 +31,12 @@ while IFS= read -r file; do
       status=1
     fi
   done < <(sed -n 's/^[[:space:]]*#[[:space:]]*include[[:space:]]*"\([^"]*\)".*/\1/p' "$file")
-done < <(find app console services platform ui repair entries privacy customise \
+done < <(find app console services platform ui repair entries privacy customise browsers \
            -name '*.h' -o -name '*.cpp' 2>/dev/null | sort)
 
 echo "cppcheck"
 cppcheck --enable=warning,performance,portability --inline-suppr --std=c++20 --language=c++ --quiet \
-  --error-exitcode=1 -I . app services platform ui repair entries privacy customise || status=1
+  --error-exitcode=1 -I . app services platform ui repair entries privacy customise browsers || status=1
 
 echo "clang-tidy (portable code)"
 run-clang-tidy -p "$native" -quiet -j "$(nproc)" "$own" >/tmp/nq-tidy.$$ 2>&1 || { status=1; }

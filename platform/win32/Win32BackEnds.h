@@ -3,9 +3,11 @@
 // for the URL history object.
 #pragma once
 
+#include "platform/links.h"
 #include "platform/registry.h"
 #include "platform/shell.h"
 #include "platform/win32/Win32FileSystem.h"
+#include "platform/win32/Win32Links.h"
 #include "platform/win32/Win32Registry.h"
 #include "platform/win32/Win32Shell.h"
 #include "platform/win32/Win32UrlCache.h"
@@ -21,6 +23,8 @@ class Win32BackEnds {
     SetUrlHistory(&urlHistory_);
     SetShell(&shell_);
     SetFileSystem(&fileSystem_);
+    SetShellLinks(&shellLinks_);
+    SetTaskScheduler(&taskScheduler_);
   }
   Win32BackEnds(const Win32BackEnds&) = delete;
   Win32BackEnds& operator=(const Win32BackEnds&) = delete;
@@ -32,6 +36,8 @@ class Win32BackEnds {
   Win32UrlHistory urlHistory_;
   Win32Shell shell_;
   Win32FileSystem fileSystem_;
+  Win32ShellLinks shellLinks_;
+  Win32TaskScheduler taskScheduler_;
 };
 
 }  // namespace platform
