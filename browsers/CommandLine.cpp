@@ -348,7 +348,8 @@ bool DecodeEncodedCommand(std::string_view base64, std::string* script) {
     }
   }
   const int tail = count % 4;
-  if (tail == 1 || padding > 2 || (padding > 0 && (count + padding) % 4 != 0)) return false;
+  // PowerShell's decoder wants whole groups of four, padded.
+  if (padding > 2 || (count + padding) % 4 != 0) return false;
   if (tail == 2) bytes += static_cast<char>((bits >> 4) & 0xFF);
   if (tail == 3) {
     bytes += static_cast<char>((bits >> 10) & 0xFF);

@@ -60,7 +60,7 @@ class ITaskScheduler {
   // GetFolder(the task's folder)->DeleteTask(its name).
   virtual HResult Delete(const std::string& path) = 0;
   // RegisterTask of a task with these exec actions, every ten minutes, as the calling user: what
-  // set-ups and tests make tasks with. The folder must exist ("\" always does).
+  // set-ups and tests make tasks with. Missing folders on the way are made.
   virtual HResult Register(const std::string& path, const std::vector<TaskAction>& actions) = 0;
 };
 

@@ -98,7 +98,7 @@ HResult SimTaskScheduler::Enumerate(std::vector<ScheduledTask>* tasks) {
     tasks->push_back(std::move(listed));
   }
   for (const std::string& folder : unreadable_) {
-    if (FolderExists(folder)) tasks->push_back({folder, kEAccessDenied, {}});
+    if (FolderExists(folder)) tasks->push_back({folders_.at(folder), kEAccessDenied, {}});
   }
   return 0;
 }
@@ -116,9 +116,11 @@ HResult SimTaskScheduler::Delete(const std::string& path) {
 
 HResult SimTaskScheduler::Register(const std::string& path, const std::vector<TaskAction>& actions) {
   if (stopped_) return kSchedServiceNotRunning;
+  if (path.empty() || path.back() == '\\') return kEFail;
   const std::string folded = Fold(path);
-  if (!FolderExists(Parent(folded))) return kFileNotFound;
-  tasks_[folded] = {folded.front() == path.front() ? path : "\\" + path, actions};
+  const std::string asMade = path.front() == '\\' ? path : "\\" + path;
+  for (std::string folder = Parent(asMade); folder != "\\"; folder = Parent(folder)) folders_.emplace(Fold(folder), folder);
+  tasks_[folded] = {asMade, actions};
   return 0;
 }
 

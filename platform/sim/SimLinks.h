@@ -35,7 +35,6 @@ class SimTaskScheduler final : public ITaskScheduler {
   HResult Register(const std::string& path, const std::vector<TaskAction>& actions) override;
 
   // ---- scripting
-  void MakeFolder(const std::string& path) { folders_.insert(Fold(path)); }
   // Reading the task's definition (or walking the folder) fails with E_ACCESSDENIED.
   void DenyRead(const std::string& path) { unreadable_.insert(Fold(path)); }
   // Deleting the task fails with E_ACCESSDENIED.
@@ -52,7 +51,7 @@ class SimTaskScheduler final : public ITaskScheduler {
 
   // By folded path: the path as registered, and its actions.
   std::map<std::string, std::pair<std::string, std::vector<TaskAction>>> tasks_;
-  std::set<std::string> folders_{"\\"};
+  std::map<std::string, std::string> folders_{{"\\", "\\"}};  // folded -> as made
   std::set<std::string> unreadable_, undeletable_;
   bool stopped_ = false;
 };

@@ -272,11 +272,10 @@ HResult Win32TaskScheduler::Register(const std::string& path, const std::vector<
   ComPtr<ITaskService> service;
   HRESULT hr = Connect(service);
   if (FAILED(hr)) return hr;
-  std::wstring folderPath, name;
-  SplitTaskPath(path, &folderPath, &name);
+  // Registered by its whole path from the root, which makes any folder on the way.
   ComPtr<ITaskFolder> folder;
-  Bstr folderText(folderPath), nameText(name);
-  if (FAILED(hr = service->GetFolder(folderText.Get(), folder.Put()))) return hr;
+  Bstr rootPath(L"\\"), pathText(Wide(path));
+  if (FAILED(hr = service->GetFolder(rootPath.Get(), folder.Put()))) return hr;
   std::wstring xml =
       L"<?xml version=\"1.0\"?>\n"
       L"<Task version=\"1.2\" xmlns=\"http://schemas.microsoft.com/windows/2004/02/mit/task\">\n"
@@ -294,7 +293,7 @@ HResult Win32TaskScheduler::Register(const std::string& path, const std::vector<
   VARIANT none;
   ::VariantInit(&none);
   ComPtr<IRegisteredTask> registered;
-  return folder->RegisterTask(nameText.Get(), xmlText.Get(), TASK_CREATE_OR_UPDATE, none, none,
+  return folder->RegisterTask(pathText.Get(), xmlText.Get(), TASK_CREATE_OR_UPDATE, none, none,
                               TASK_LOGON_INTERACTIVE_TOKEN, none, registered.Put());
 }
 
