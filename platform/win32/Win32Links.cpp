@@ -6,7 +6,9 @@
 #include <shobjidl.h>
 #include <taskschd.h>
 
+#include <algorithm>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace platform {
@@ -124,7 +126,7 @@ VARIANT Index(LONG i) {
 }
 
 // The exec actions of one registered task.
-HRESULT ReadActions(IRegisteredTask* task, std::vector<TaskAction>* actions) {
+HRESULT ReadActions([[maybe_unused]] ITaskService* service, IRegisteredTask* task, std::vector<TaskAction>* actions) {
   ComPtr<ITaskDefinition> definition;
   HRESULT hr = task->get_Definition(definition.Put());
   if (FAILED(hr)) return hr;
@@ -148,24 +150,49 @@ HRESULT ReadActions(IRegisteredTask* task, std::vector<TaskAction>* actions) {
   return S_OK;
 }
 
-void WalkFolder(ITaskFolder* folder, const std::string& folderPath, std::vector<ScheduledTask>* out, int depth) {
+// One registered task as listed: its path and exec actions, or why they could not be read.
+ScheduledTask ListTask(ITaskService* service, HRESULT got, IRegisteredTask* task, std::string fallbackPath) {
+  ScheduledTask listed{std::move(fallbackPath), got, {}};
+  if (FAILED(got)) return listed;
+  Bstr path;
+  if (SUCCEEDED(task->get_Path(path.Put()))) listed.path = Utf8(path);
+  listed.result = ReadActions(service, task, &listed.actions);
+  if (FAILED(listed.result)) listed.actions.clear();
+  return listed;
+}
+
+// Wine's GetTasks is a stub (E_NOTIMPL); its tasks are files under System32\Tasks, one per task,
+// that GetTask opens by name. Windows never gets here.
+bool ListTaskFiles(ITaskService* service, ITaskFolder* folder, const std::string& folderPath, std::vector<ScheduledTask>* out) {
+  wchar_t system[MAX_PATH];
+  const UINT length = ::GetSystemDirectoryW(system, MAX_PATH);
+  if (length == 0 || length >= MAX_PATH) return false;
+  std::wstring pattern = std::wstring(system, length) + L"\\Tasks" + (folderPath == "\\" ? L"" : Wide(folderPath)) + L"\\*";
+  WIN32_FIND_DATAW data;
+  HANDLE search = ::FindFirstFileW(pattern.c_str(), &data);
+  if (search == INVALID_HANDLE_VALUE) return false;
+  do {
+    if ((data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) continue;
+    Bstr name{std::wstring(data.cFileName)};
+    ComPtr<IRegisteredTask> task;
+    const HRESULT got = folder->GetTask(name.Get(), task.Put());
+    out->push_back(ListTask(service, got, task.Get(), folderPath + (folderPath == "\\" ? "" : "\\") + Utf8(data.cFileName)));
+  } while (::FindNextFileW(search, &data));
+  ::FindClose(search);
+  return true;
+}
+
+void WalkFolder(ITaskService* service, ITaskFolder* folder, const std::string& folderPath, std::vector<ScheduledTask>* out, int depth) {
   ComPtr<IRegisteredTaskCollection> tasks;
   HRESULT hr = folder->GetTasks(TASK_ENUM_HIDDEN, tasks.Put());
   LONG count = 0;
   if (SUCCEEDED(hr)) hr = tasks->get_Count(&count);
+  if (hr == E_NOTIMPL && ListTaskFiles(service, folder, folderPath, out)) hr = S_OK;
   if (FAILED(hr)) out->push_back({folderPath, hr, {}});
   for (LONG i = 1; i <= count; ++i) {
     ComPtr<IRegisteredTask> task;
-    ScheduledTask listed;
-    listed.path = folderPath + (folderPath == "\\" ? "" : "\\") + "#" + std::to_string(i);
-    listed.result = tasks->get_Item(Index(i), task.Put());
-    if (SUCCEEDED(listed.result)) {
-      Bstr path;
-      if (SUCCEEDED(task->get_Path(path.Put()))) listed.path = Utf8(path);
-      listed.result = ReadActions(task.Get(), &listed.actions);
-      if (FAILED(listed.result)) listed.actions.clear();
-    }
-    out->push_back(std::move(listed));
+    const HRESULT got = tasks->get_Item(Index(i), task.Put());
+    out->push_back(ListTask(service, got, task.Get(), folderPath + (folderPath == "\\" ? "" : "\\") + "#" + std::to_string(i)));
   }
   // Folders nest only a few deep; the bound keeps a looping folder list from recursing forever.
   if (depth > 32) return;
@@ -186,7 +213,7 @@ void WalkFolder(ITaskFolder* folder, const std::string& folderPath, std::vector<
       out->push_back({folderPath, hr, {}});
       continue;
     }
-    WalkFolder(sub.Get(), Utf8(path), out, depth + 1);
+    WalkFolder(service, sub.Get(), Utf8(path), out, depth + 1);
   }
 }
 
@@ -252,7 +279,7 @@ HResult Win32TaskScheduler::Enumerate(std::vector<ScheduledTask>* tasks) {
   Bstr rootPath(L"\\");
   if (FAILED(hr = service->GetFolder(rootPath.Get(), root.Put()))) return hr;
   tasks->clear();
-  WalkFolder(root.Get(), "\\", tasks, 0);
+  WalkFolder(service.Get(), root.Get(), "\\", tasks, 0);
   return S_OK;
 }
 
@@ -272,10 +299,28 @@ HResult Win32TaskScheduler::Register(const std::string& path, const std::vector<
   ComPtr<ITaskService> service;
   HRESULT hr = Connect(service);
   if (FAILED(hr)) return hr;
-  // Registered by its whole path from the root, which makes any folder on the way.
+  std::wstring folderPath, name;
+  SplitTaskPath(path, &folderPath, &name);
   ComPtr<ITaskFolder> folder;
-  Bstr rootPath(L"\\"), pathText(Wide(path));
-  if (FAILED(hr = service->GetFolder(rootPath.Get(), folder.Put()))) return hr;
+  Bstr folderText(folderPath), nameText(name);
+  if (FAILED(service->GetFolder(folderText.Get(), folder.Put()))) {
+    // Each missing folder on the way is made (Wine's RegisterTask does not make them).
+    Bstr rootPath(L"\\");
+    if (FAILED(hr = service->GetFolder(rootPath.Get(), folder.Put()))) return hr;
+    std::size_t at = 1;
+    while (at <= folderPath.size()) {
+      const std::size_t next = std::min(folderPath.find(L'\\', at), folderPath.size());
+      Bstr part(folderPath.substr(at, next - at));
+      ComPtr<ITaskFolder> sub;
+      if (FAILED(folder->GetFolder(part.Get(), sub.Put()))) {
+        VARIANT none;
+        ::VariantInit(&none);
+        if (FAILED(hr = folder->CreateFolder(part.Get(), none, sub.Put()))) return hr;
+      }
+      std::swap(*folder.Put(), *sub.Put());
+      at = next + 1;
+    }
+  }
   std::wstring xml =
       L"<?xml version=\"1.0\"?>\n"
       L"<Task version=\"1.2\" xmlns=\"http://schemas.microsoft.com/windows/2004/02/mit/task\">\n"
@@ -293,7 +338,7 @@ HResult Win32TaskScheduler::Register(const std::string& path, const std::vector<
   VARIANT none;
   ::VariantInit(&none);
   ComPtr<IRegisteredTask> registered;
-  return folder->RegisterTask(pathText.Get(), xmlText.Get(), TASK_CREATE_OR_UPDATE, none, none,
+  return folder->RegisterTask(nameText.Get(), xmlText.Get(), TASK_CREATE_OR_UPDATE, none, none,
                               TASK_LOGON_INTERACTIVE_TOKEN, none, registered.Put());
 }
 

@@ -106,23 +106,31 @@ class TasksContract : public LinksContract {
   std::vector<std::string> made_;
 };
 
-TEST_P(TasksContract, EveryFoldersTasksAreListedWithTheirActionsAndOneIsDeleted) {
-  const std::string encoded = "-E " + EncodeCommand(std::string(3000, 'x'));
+// Windows takes action texts of many thousand characters; Wine 8's XML reader crashes on one of
+// 12,000 while the task is registered, so the command here is of the size seen in the wild. Wine 8
+// also keeps no actions at all: it lists its tasks, each with E_NOTIMPL for them.
+TEST_P(TasksContract, EveryFoldersTasksAreListedWithTheirActionsAndOneIsDeleted_WineKeepsNoActions) {
+  const std::string encoded = "-E " + EncodeCommand(std::string(600, 'x'));
   ASSERT_EQ(Register("\\NQ Loader", {{"cmd.exe", "/c start /min \"\" powershell -W Hidden " + encoded}}), 0);
   ASSERT_EQ(Register("\\NQ Vendor\\Deep\\Два действия", {{"C:\\a.exe", ""}, {"C:\\b.exe", "--x \"y z\""}}), 0);
   std::map<std::string, platform::ScheduledTask> listed = Listed();
   ASSERT_EQ(listed.count("\\NQ Loader"), 1u);
   ASSERT_EQ(listed.count("\\NQ Vendor\\Deep\\Два действия"), 1u);
-  EXPECT_EQ(listed["\\NQ Loader"].result, 0);
-  ASSERT_EQ(listed["\\NQ Loader"].actions.size(), 1u);
-  EXPECT_EQ(listed["\\NQ Loader"].actions[0].path, "cmd.exe");
-  EXPECT_EQ(listed["\\NQ Loader"].actions[0].arguments, "/c start /min \"\" powershell -W Hidden " + encoded);
-  const std::vector<platform::TaskAction>& two = listed["\\NQ Vendor\\Deep\\Два действия"].actions;
-  ASSERT_EQ(two.size(), 2u);
-  EXPECT_EQ(two[0].path, "C:\\a.exe");
-  EXPECT_EQ(two[0].arguments, "");
-  EXPECT_EQ(two[1].path, "C:\\b.exe");
-  EXPECT_EQ(two[1].arguments, "--x \"y z\"");
+  if (GetParam() == Backend::Win32 && LinkBackEnds::WineKeepsNoTaskActions()) {
+    EXPECT_EQ(listed["\\NQ Loader"].result, static_cast<platform::HResult>(0x80004001));
+    EXPECT_TRUE(listed["\\NQ Loader"].actions.empty());
+  } else {
+    EXPECT_EQ(listed["\\NQ Loader"].result, 0);
+    ASSERT_EQ(listed["\\NQ Loader"].actions.size(), 1u);
+    EXPECT_EQ(listed["\\NQ Loader"].actions[0].path, "cmd.exe");
+    EXPECT_EQ(listed["\\NQ Loader"].actions[0].arguments, "/c start /min \"\" powershell -W Hidden " + encoded);
+    const std::vector<platform::TaskAction>& two = listed["\\NQ Vendor\\Deep\\Два действия"].actions;
+    ASSERT_EQ(two.size(), 2u);
+    EXPECT_EQ(two[0].path, "C:\\a.exe");
+    EXPECT_EQ(two[0].arguments, "");
+    EXPECT_EQ(two[1].path, "C:\\b.exe");
+    EXPECT_EQ(two[1].arguments, "--x \"y z\"");
+  }
 
   EXPECT_EQ(tasks_.Delete("\\NQ Loader"), 0);
   EXPECT_LT(tasks_.Delete("\\NQ Loader"), 0) << "gone already";

@@ -10,6 +10,8 @@
 
 #ifdef _WIN32
 #include "platform/win32/Win32Links.h"
+#include "platform/win32/Win32Shell.h"
+#include "platform/win32/Win32UrlHistory.h"
 #endif
 
 namespace nqtest {
@@ -24,6 +26,7 @@ LinkBackEnds::LinkBackEnds(FileTree& tree) {
     tasks_ = std::move(tasks);
   } else {
 #ifdef _WIN32
+    com_ = std::make_shared<platform::ComApartment>();
     links_ = std::make_unique<platform::Win32ShellLinks>();
     tasks_ = std::make_unique<platform::Win32TaskScheduler>();
 #else
@@ -37,6 +40,9 @@ LinkBackEnds::LinkBackEnds(FileTree& tree) {
 LinkBackEnds::~LinkBackEnds() {
   platform::SetShellLinks(previousLinks_);
   platform::SetTaskScheduler(previousTasks_);
+  tasks_.reset();
+  links_.reset();
+  com_.reset();
 }
 
 std::string LinkBackEnds::StartTaskService() {
@@ -52,6 +58,14 @@ std::string LinkBackEnds::StartTaskService() {
   char text[64];
   std::snprintf(text, sizeof text, "the Task Scheduler does not answer (0x%08X)", static_cast<unsigned>(result));
   return text;
+}
+
+bool LinkBackEnds::WineKeepsNoTaskActions() {
+#ifdef _WIN32
+  return !platform::Win32Shell::WineVersion().empty();
+#else
+  return false;
+#endif
 }
 
 std::string EncodeCommand(const std::string& script) {

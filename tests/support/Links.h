@@ -32,7 +32,11 @@ class LinkBackEnds {
   // and waits until the scheduler answers. Empty on success, else why not.
   std::string StartTaskService();
 
+  // True under Wine, whose Task Scheduler (Wine 8) keeps no actions: reading them answers E_NOTIMPL.
+  static bool WineKeepsNoTaskActions();
+
  private:
+  std::shared_ptr<void> com_;  // the real calls are component-system objects
   std::unique_ptr<platform::IShellLinks> links_;
   std::unique_ptr<platform::ITaskScheduler> tasks_;
   platform::SimShellLinks* simLinks_ = nullptr;
