@@ -83,7 +83,9 @@ bool SimTaskScheduler::FolderExists(const std::string& folded) const { return fo
 HResult SimTaskScheduler::Enumerate(std::vector<ScheduledTask>* tasks) {
   if (stopped_) return kSchedServiceNotRunning;
   tasks->clear();
-  for (const auto& [folded, task] : tasks_) {
+  for (const auto& entry : tasks_) {
+    const std::string& folded = entry.first;
+    const auto& task = entry.second;
     // A task below a folder that cannot be walked is not seen; the folder is listed instead.
     const auto deniedFolder = std::find_if(unreadable_.begin(), unreadable_.end(), [&](const std::string& f) {
       return FolderExists(f) && folded.compare(0, f.size() + 1, f + "\\") == 0;
