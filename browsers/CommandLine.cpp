@@ -314,8 +314,8 @@ TPlantedArguments FindPlantedArguments(std::string_view arguments) {
       result.planted.emplace_back(raw);
       // "--load-extension path" is read by no browser, but the path goes with the switch.
       if (name == kLoadExtension && i + 1 < args.size() && !IsSwitch(args[i + 1].text)) {
+        result.planted.back() = arguments.substr(args[i].begin, args[i + 1].end - args[i].begin);
         ++i;
-        result.planted.back().append(" ").append(arguments.substr(args[i].begin, args[i].end - args[i].begin));
       }
     } else if (WithoutPlantedFeature(text, &rest)) {
       result.planted.emplace_back(kLoadExtensionFeature);
