@@ -20,6 +20,8 @@ struct TChange {
     CacheEntry,  // an entry of the browser's URL cache: "entry", then "-"
     RecycleBin,  // the recycle bins of all drives: "any", then "empty"
     History,     // the browser's URL history: "any", then "empty"
+    Shortcut,    // a shortcut file: its arguments before and after
+    Task,        // a scheduled task: "task" while it exists, "-" once deleted
   };
   TKind kind = TKind::Value;
   RegKey root = 0;

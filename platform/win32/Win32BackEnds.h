@@ -3,12 +3,14 @@
 // for the URL history object.
 #pragma once
 
+#include "platform/links.h"
 #include "platform/registry.h"
 #include "platform/shell.h"
 #include "platform/files.h"
 #include "platform/management.h"
 #include "platform/win32/Win32Files.h"
 #include "platform/win32/Win32FileSystem.h"
+#include "platform/win32/Win32Links.h"
 #include "platform/win32/Win32Registry.h"
 #include "platform/win32/Win32Shell.h"
 #include "platform/win32/Win32UrlCache.h"
@@ -26,6 +28,8 @@ class Win32BackEnds {
     SetFileSystem(&fileSystem_);
     SetFiles(&files_);
     SetManagement(&management_);
+    SetShellLinks(&shellLinks_);
+    SetTaskScheduler(&taskScheduler_);
   }
   Win32BackEnds(const Win32BackEnds&) = delete;
   Win32BackEnds& operator=(const Win32BackEnds&) = delete;
@@ -39,6 +43,8 @@ class Win32BackEnds {
   Win32FileSystem fileSystem_;
   Win32Files files_;
   Win32Management management_;
+  Win32ShellLinks shellLinks_;
+  Win32TaskScheduler taskScheduler_;
 };
 
 }  // namespace platform

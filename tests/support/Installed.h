@@ -1,10 +1,12 @@
 // Puts a back end in place for as long as it lives, then the one it replaced: the registry, the
-// shell, the URL cache and history, the file system or the dialogs. `Installed installed(spy);`
+// shell, the URL cache and history, the file system, the shell links, the task scheduler or the
+// dialogs. `Installed installed(spy);`
 #pragma once
 
 #include <type_traits>
 #include <utility>
 
+#include "platform/links.h"
 #include "platform/registry.h"
 #include "platform/files.h"
 #include "platform/management.h"
@@ -20,6 +22,8 @@ inline platform::IUrlHistory* SwapBackEnd(platform::IUrlHistory* b) { return pla
 inline platform::IFileSystem* SwapBackEnd(platform::IFileSystem* b) { return platform::SetFileSystem(b); }
 inline platform::IFiles* SwapBackEnd(platform::IFiles* b) { return platform::SetFiles(b); }
 inline platform::IManagement* SwapBackEnd(platform::IManagement* b) { return platform::SetManagement(b); }
+inline platform::IShellLinks* SwapBackEnd(platform::IShellLinks* b) { return platform::SetShellLinks(b); }
+inline platform::ITaskScheduler* SwapBackEnd(platform::ITaskScheduler* b) { return platform::SetTaskScheduler(b); }
 inline ui::IDialogs* SwapBackEnd(ui::IDialogs* b) { return ui::SetDialogs(b); }
 
 template <typename Interface>

@@ -1,0 +1,79 @@
+#include "browsers/Tasks.h"
+
+#include <cstdio>
+
+#include "browsers/CommandLine.h"
+#include "platform/links.h"
+
+namespace nq {
+namespace {
+
+std::string ErrorCode(platform::HResult code) {
+  char text[16];
+  std::snprintf(text, sizeof text, "0x%08X", static_cast<unsigned>(code));
+  return text;
+}
+
+std::string TaskName(const std::string& path) {
+  const std::size_t slash = path.rfind('\\');
+  return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+TFinding Refused(const std::string& where, const std::string& why) {
+  TFinding finding;
+  finding.kind = TFindingKind::Task;
+  finding.browser = "Windows";
+  finding.where = where;
+  finding.name = TaskName(where);
+  finding.why = why;
+  finding.ticked = true;
+  finding.refused = true;
+  return finding;
+}
+
+}  // namespace
+
+TFindings FindTaskHijacks() {
+  TFindings findings;
+  std::vector<platform::ScheduledTask> tasks;
+  const platform::HResult connected = platform::TaskScheduler().Enumerate(&tasks);
+  if (connected != 0) {
+    findings.push_back(Refused("\\", "The Task Scheduler could not be read (error " + ErrorCode(connected) + ")."));
+    return findings;
+  }
+  for (const platform::ScheduledTask& task : tasks) {
+    if (task.result != 0) {
+      findings.push_back(Refused(task.path, "The task could not be read (error " + ErrorCode(task.result) + ")."));
+      continue;
+    }
+    for (const platform::TaskAction& action : task.actions) {
+      TCommandVerdict verdict;
+      if (!JudgeCommand(action.path, action.arguments, &verdict)) continue;
+      TFinding finding;
+      finding.kind = TFindingKind::Task;
+      finding.browser = verdict.browser;
+      finding.where = task.path;
+      finding.name = TaskName(task.path);
+      finding.data = action.arguments.empty() ? action.path : action.path + " " + action.arguments;
+      finding.why = verdict.decoded
+                        ? "The task runs an encoded PowerShell command that starts " + verdict.browser + ": " + verdict.starts
+                        : "The task starts " + verdict.browser + " with: " + verdict.starts;
+      finding.ticked = true;  // no organisation plants these
+      findings.push_back(std::move(finding));
+      break;  // one finding per task: the repair deletes the whole task
+    }
+  }
+  return findings;
+}
+
+TOutcome RepairTask(const TFinding& finding, bool dryRun) {
+  TChangeRecorder recorder(dryRun);
+  TChange change{TChange::TKind::Task, 0, TRegView::Default, finding.where, "", "task", kNone};
+  // What could not be read is not known to be a hijack: it is never deleted blind.
+  change.refused = finding.refused;
+  if (!change.refused && !DryRun()) change.refused = platform::TaskScheduler().Delete(finding.where) != 0;
+  RecordChange(change);
+  return {!change.refused, recorder.Take()};
+}
+
+}  // namespace nq

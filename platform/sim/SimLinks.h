@@ -1,0 +1,59 @@
+// The shell links and the Task Scheduler of the native build. A shortcut is a file of the
+// substitute tree in a small format of its own ("NQLINK", then the target and the arguments, each
+// with its length), so that the directory search finds it and a truncated or foreign file fails to
+// load as it does on Windows. Tasks live in memory, by path; a test can make one unreadable or
+// undeletable, or the service not running.
+#pragma once
+
+#include <map>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "platform/links.h"
+#include "platform/sim/SimFileSystem.h"
+
+namespace platform {
+
+class SimShellLinks final : public IShellLinks {
+ public:
+  explicit SimShellLinks(SimFileSystem& files) : files_(files) {}
+  HResult Load(const std::string& path, ShellLink* link) override;
+  HResult SaveArguments(const std::string& path, const std::string& arguments) override;
+  HResult Create(const std::string& path, const ShellLink& link) override;
+
+  int saves = 0;  // links written (Create and SaveArguments)
+
+ private:
+  SimFileSystem& files_;
+};
+
+class SimTaskScheduler final : public ITaskScheduler {
+ public:
+  HResult Enumerate(std::vector<ScheduledTask>* tasks) override;
+  HResult Delete(const std::string& path) override;
+  HResult Register(const std::string& path, const std::vector<TaskAction>& actions) override;
+
+  // ---- scripting
+  // Reading the task's definition (or walking the folder) fails with E_ACCESSDENIED.
+  void DenyRead(const std::string& path) { unreadable_.insert(Fold(path)); }
+  // Deleting the task fails with E_ACCESSDENIED.
+  void DenyDelete(const std::string& path) { undeletable_.insert(Fold(path)); }
+  // Connect answers SCHED_E_SERVICE_NOT_RUNNING, as Wine's does before the service is started.
+  void StopService(bool stopped = true) { stopped_ = stopped; }
+
+  int deletions = 0;
+
+ private:
+  static std::string Fold(const std::string& path);
+  static std::string Parent(const std::string& path);
+  bool FolderExists(const std::string& folded) const;
+
+  // By folded path: the path as registered, and its actions.
+  std::map<std::string, std::pair<std::string, std::vector<TaskAction>>> tasks_;
+  std::map<std::string, std::string> folders_{{"\\", "\\"}};  // folded -> as made
+  std::set<std::string> unreadable_, undeletable_;
+  bool stopped_ = false;
+};
+
+}  // namespace platform
