@@ -153,9 +153,10 @@ class TFormPeer final : public TCustomPeer {
           if (focus != nullptr && IsChild(hwnd_, focus)) savedFocus_ = focus;
           return 0;
         }
-        if (savedFocus_ != nullptr && IsWindow(savedFocus_) && IsChild(hwnd_, savedFocus_) &&
-            IsWindowVisible(savedFocus_)) {
-          SetFocus(savedFocus_);
+        // Back where the keyboard was; the first time, where the form says it starts. The
+        // system would otherwise give it to the form's own window.
+        if (HWND target = FocusTarget()) {
+          SetFocus(target);
           return 0;
         }
         break;
@@ -178,6 +179,14 @@ class TFormPeer final : public TCustomPeer {
   RECT MinimiseRect() const {
     const int right = CloseRect().left - TITLE_BUTTON_GAP;
     return RECT{right - TITLE_BUTTON_W, TITLE_BUTTON_Y, right, TITLE_BUTTON_Y + TITLE_BUTTON_H};
+  }
+  HWND FocusTarget() const {
+    HWND target = savedFocus_;
+    if (target == nullptr || !IsWindow(target) || !IsChild(hwnd_, target)) {
+      TControl* active = form_.ActiveControl();
+      target = active != nullptr ? reinterpret_cast<HWND>(WindowOf(*active)) : nullptr;
+    }
+    return target != nullptr && IsWindowVisible(target) ? target : nullptr;
   }
   TTitlePart PartAt(POINT at) const {
     if (at.y < 0 || at.y >= kTitleBarHeight || at.x < 0 || at.x >= Width()) return TTitlePart::None;
