@@ -192,6 +192,25 @@ void TMainForm::LayOut() {
   WallpaperListBox.ItemHeight = 14;
   Button(ApplyWallpaperButton, 272, 184, 97, 33, "Apply");
   Button(ClearWallpaperButton, 272, 240, 105, 33, "Clear Wallpaper");
+
+  // Names for screen readers where a control has no caption of its own: the label beside it, or
+  // what the navigation bar calls its page.
+  RepairPage.AccessibleName = "IE Repair";
+  EntryListPage.AccessibleName = "Entry list";
+  TraceCleanerPage.AccessibleName = "Protect Privacy";
+  CookiePage.AccessibleName = "Manage Cookies";
+  WallpaperPage.AccessibleName = "Toolbar WallPaper";
+  BottomPanel.LabelledBy = &ProductLink;
+  FeatureListBox.LabelledBy = &FeaturesLabel;
+  EntryListBox.AccessibleName = "Entries";
+  ItemValueLabel.LabelledBy = &ItemLabel;
+  DateValueLabel.LabelledBy = &DateLabel;
+  TraceIntroMemo.LabelledBy = &TraceCleanerPage;
+  CookieListView.AccessibleName = "Cookies";
+  WallpaperPreview.AccessibleName = "Toolbar preview";
+  WallpaperListBox.LabelledBy = &SelectImageLabel;
+  // The keyboard starts in the features list.
+  SetActiveControl(&FeatureListBox);
 }
 
 void TMainForm::Wire() {

@@ -46,8 +46,8 @@ struct TRect {
 enum class TCursor { Default, HourGlass, HandPoint };
 
 // Virtual-key codes and shift state, as Windows numbers them.
-enum : int { kVkReturn = 0x0D, kVkEscape = 0x1B, kVkUp = 0x26, kVkDown = 0x28, kVkDelete = 0x2E,
-             kVkF1 = 0x70, kVkF3 = 0x72, kVkF5 = 0x74 };
+enum : int { kVkTab = 0x09, kVkReturn = 0x0D, kVkEscape = 0x1B, kVkSpace = 0x20, kVkUp = 0x26, kVkDown = 0x28,
+             kVkDelete = 0x2E, kVkF1 = 0x70, kVkF3 = 0x72, kVkF5 = 0x74 };
 enum TShiftState : unsigned { kShiftNone = 0, kShift = 1, kCtrl = 2, kAlt = 4 };
 
 struct TShortCut {
@@ -61,11 +61,28 @@ std::string ShortCutText(TShortCut shortCut);
 class TControl;
 class TForm;
 
-// What changed in a control, for its peer.
+// What changed in a control, for its peer. kChFocus: the keyboard's place inside a control (the
+// navigation bar's item); kChMinimize: the form asks to be minimised.
 enum TChange : unsigned {
   kChVisible = 1, kChText = 2, kChItems = 4, kChSelection = 8, kChEnabled = 16,
   kChPicture = 32, kChBounds = 64, kChChecked = 128, kChRedraw = 256, kChColor = 512, kChFont = 1024,
-  kChCursor = 2048,
+  kChCursor = 2048, kChFocus = 4096, kChMinimize = 8192,
+};
+
+// What a screen reader, a magnifier or an automation tool is told about a control or one of its
+// parts. The back end translates roles and states into the system's accessibility interface.
+enum class TRole { None, Client, TitleBar, Grouping, PushButton, CheckButton, Link, StaticText, Text, List,
+                   ListItem, Outline, OutlineItem, Graphic };
+enum TAccState : unsigned {
+  kAsFocused = 1, kAsSelected = 2, kAsUnavailable = 4, kAsInvisible = 8, kAsChecked = 16,
+  kAsFocusable = 32, kAsSelectable = 64, kAsExpanded = 128, kAsCollapsed = 256, kAsReadOnly = 512,
+};
+struct TAccessible {
+  std::string name;
+  TRole role = TRole::None;
+  unsigned state = 0;
+  std::string defaultAction;  // empty: none
+  std::string value;
 };
 
 // A back end's binding of one control.
@@ -115,6 +132,30 @@ class TControl {
   IPeer* Peer() const { return peer_; }
   void SetPeer(IPeer* peer) { peer_ = peer; }
 
+  // ---- keyboard
+  // Whether Tab stops here (when the control is showing and enabled).
+  virtual bool TabStop() const { return false; }
+  // A key pressed while this control has the focus; true when the control used it.
+  virtual bool KeyDown(int /*key*/, unsigned /*shift*/) { return false; }
+
+  // ---- accessibility
+  // The name a screen reader says, where neither the caption nor a label beside it serves.
+  std::string AccessibleName;
+  // The label that names this control (a list, a value shown beside its caption).
+  TControl* LabelledBy = nullptr;
+  virtual TAccessible Accessible();
+  // A decoration (a rule line, a picture without a name) is left out of the accessible tree.
+  virtual bool Decorative() const { return false; }
+  // What a click does; false when the control has no such action or cannot take it now.
+  virtual bool DoDefaultAction() { return false; }
+  // Parts that are not controls of their own: a list's entries, the navigation bar's buttons and
+  // items, a form's title bar buttons.
+  virtual int PartCount() const { return 0; }
+  virtual TAccessible Part(int /*index*/) const { return {}; }
+  virtual bool DoPartDefault(int /*index*/) { return false; }
+  // The children a screen reader sees: every child but the decorations.
+  std::vector<TControl*> AccessibleChildren() const;
+
   // Every control of the tree below `root` (itself included), depth first.
   static void ForEach(TControl& root, const std::function<void(TControl&)>& f);
   // The control of that name below this one, or null.
@@ -122,6 +163,8 @@ class TControl {
 
  protected:
   void Notify(unsigned what);
+  // The name from AccessibleName, the label, or else `own`; the states every control shares.
+  TAccessible Describe(TRole role, const std::string& own) const;
 
  private:
   TControl* parent_;
@@ -143,6 +186,7 @@ class TPanel : public TControl {
   const std::string& Caption() const { return caption_; }
   void SetCaption(const std::string& caption);
   TColor FrameColor = kClNone;  // a group box's frame; none for a page panel
+  TAccessible Accessible() override { return Describe(TRole::Grouping, caption_); }
 
  private:
   std::string caption_;
@@ -159,6 +203,11 @@ class TLabel : public TControl {
   bool AutoSize = false;
   std::function<void()> OnClick;
   void Click();
+  // A label with a click handler is a link: Tab stops on it and Enter follows it.
+  bool TabStop() const override { return static_cast<bool>(OnClick); }
+  bool KeyDown(int key, unsigned shift) override;
+  TAccessible Accessible() override;
+  bool DoDefaultAction() override;
 
  private:
   std::string caption_;
@@ -168,6 +217,7 @@ class TLabel : public TControl {
 class TBevel : public TControl {
  public:
   using TControl::TControl;
+  bool Decorative() const override { return true; }
 };
 
 // A flat button: face colour, highlight colour under the mouse, an optional glyph left of the
@@ -183,6 +233,11 @@ class TButton : public TControl {
   std::function<void()> OnClick;
   // What a click does: runs OnClick when the button is enabled and showing.
   void Click();
+  bool TabStop() const override { return true; }
+  // Space and Enter press it.
+  bool KeyDown(int key, unsigned shift) override;
+  TAccessible Accessible() override;
+  bool DoDefaultAction() override;
 
  private:
   std::string caption_;
@@ -197,6 +252,10 @@ class TCheckBox : public TControl {
   void SetChecked(bool checked);
   // The user's click: toggles.
   void Click();
+  bool TabStop() const override { return true; }
+  bool KeyDown(int key, unsigned shift) override;
+  TAccessible Accessible() override;
+  bool DoDefaultAction() override;
 
  private:
   std::string caption_;
@@ -210,6 +269,8 @@ class TMemo : public TControl {
   void SetLines(std::vector<std::string> lines);
   std::string Text() const;  // the lines joined by CR LF
   bool ReadOnly = true;
+  bool TabStop() const override { return true; }
+  TAccessible Accessible() override;
 
  private:
   std::vector<std::string> lines_;
@@ -238,6 +299,11 @@ class TListBox : public TControl {
   void UserSelect(int index);
   std::function<void()> OnClick;
   std::function<void(int key, unsigned shift)> OnKeyUp;
+  bool TabStop() const override { return true; }
+  TAccessible Accessible() override { return Describe(TRole::List, std::string()); }
+  int PartCount() const override { return Count(); }
+  TAccessible Part(int index) const override;
+  bool DoPartDefault(int index) override;
 
  private:
   std::vector<std::string> items_;
@@ -294,6 +360,10 @@ class TListView : public TControl {
   std::function<void(int column)> OnColumnClick;
   // The user's click on a heading.
   void ClickColumn(int column);
+  bool TabStop() const override { return true; }
+  TAccessible Accessible() override { return Describe(TRole::List, std::string()); }
+  int PartCount() const override { return static_cast<int>(Items.size()); }
+  TAccessible Part(int index) const override;
 
  private:
   int updateDepth_ = 0;
@@ -320,6 +390,9 @@ class TImage : public TControl {
   int OverlayLeft = 0, OverlayTop = 0;
   TRect OverlayClip;
   TColor TransparentColor = Rgb(255, 0, 255);
+  // A picture without a name is a decoration.
+  bool Decorative() const override { return AccessibleName.empty() && LabelledBy == nullptr; }
+  TAccessible Accessible() override { return Describe(TRole::Graphic, std::string()); }
 
  private:
   std::shared_ptr<const TBitmap> picture_;
@@ -360,8 +433,33 @@ class TNavBar : public TControl {
   // Finds a section by its list's name.
   int SectionOf(const std::string& listName) const;
 
+  // The keyboard's place in the bar: a section's button (item -1) or an item of the open section.
+  // Up and Down move it through the buttons and the open section's items as they stand on
+  // screen; Enter and Space click what it is on.
+  struct Place {
+    int section = 0;
+    int item = -1;
+    bool operator==(const Place&) const = default;
+  };
+  Place FocusPlace() const;
+  std::vector<Place> Places() const;
+  void MoveFocus(int delta);
+  bool TabStop() const override { return true; }
+  bool KeyDown(int key, unsigned shift) override;
+
+  // Accessible parts: each section's button followed by its items, in the sections' order.
+  TAccessible Accessible() override { return Describe(TRole::Outline, "Navigation"); }
+  int PartCount() const override;
+  TAccessible Part(int index) const override;
+  bool DoPartDefault(int index) override;
+  // The part index of a place, and back.
+  int PartOf(const Place& place) const;
+  Place PlaceOfPart(int index) const;
+
  private:
+  void SetFocusPlace(const Place& place);
   int open_ = 0;
+  Place focus_{0, 0};
 };
 
 // A top-level window: the main window, the About box.
@@ -385,6 +483,25 @@ class TForm : public TControl {
   void Close();
   bool Closed() const { return closed_; }
   std::function<void()> OnClose;
+  // Asks the window to minimise (the title bar's button).
+  void Minimize() { Notify(kChMinimize); }
+
+  // The controls Tab visits, in the order it visits them: the page's reading order, top to
+  // bottom and left to right. Controls whose tops lie above the middle of the first one of a row
+  // share that row and go left to right; a container's controls follow each other where it stands.
+  std::vector<TControl*> TabOrder();
+  // Moves the focus to the next control in tab order (the previous one with `backward`), wrapping
+  // round at the ends.
+  void FocusNext(bool backward);
+  // A key as the keyboard delivers it: the form's own keys first, then Tab, then the control that
+  // has the focus.
+  bool PressKey(int key, unsigned shift);
+
+  // The title bar and its buttons, for screen readers.
+  TAccessible Accessible() override { return Describe(TRole::Client, caption_); }
+  int PartCount() const override { return MinimizeButton ? 3 : 2; }
+  TAccessible Part(int index) const override;
+  bool DoPartDefault(int index) override;
 
  private:
   std::string caption_;

@@ -680,6 +680,115 @@ TEST_F(MainWindowTest, F5ReloadsAndF1OpensTheHelpFromTheKeyboard) {
   EXPECT_EQ(shell_.opened, std::vector<std::string>{FullPath(NQ_BUILD_DIR) + "\\norvane.chm"}) << "F1 opens the help";
 }
 
+// ---- the keyboard alone
+
+// The window that has the keyboard in the window's thread (the driving thread has none of its own).
+HWND FocusOf(HWND main) {
+  GUITHREADINFO info{};
+  info.cbSize = sizeof info;
+  return GetGUIThreadInfo(GetWindowThreadProcessId(main, nullptr), &info) ? info.hwndFocus : nullptr;
+}
+
+// Real keys through the message loop: Tab reaches "Repair IE" and Enter repairs, the focus comes
+// back from the report; Down and Enter in the bar open "StartUp"; on every page Tab visits every
+// control in the order the form holds (the headless tests check that order by name) and wraps.
+TEST_F(MainWindowTest, TheKeyboardAloneReachesAndRunsEveryControl) {
+  Drive([&](nq::TMainForm& form, HWND main, Findings& f, const std::atomic<bool>& closed) {
+    auto window = [](const ui::TControl& c) { return reinterpret_cast<HWND>(ui::win32::WindowOf(c)); };
+    auto focusIs = [&](const ui::TControl& c) { return WaitFor([&] { return FocusOf(main) == window(c); }, 2000); };
+    auto shot = [&](const char* name) {
+      nqgui::Settle();
+      f.Expect(!nqgui::Screenshot(main, Shots(), name).empty(), std::string("screenshot ") + name);
+    };
+
+    f.Expect(focusIs(form.FeatureListBox), "the features list has the keyboard at start");
+    nqgui::PressKey(VK_TAB);
+    f.Expect(focusIs(form.RepairButton), "Tab goes on to Repair IE");
+    shot("14-focus-repair");
+    nqgui::PressKey(VK_RETURN);
+    HWND box = nullptr;
+    f.Expect(WaitFor([&] { return (box = nqgui::FindOwned(main, "#32770")) != nullptr; }), "Enter on Repair IE repairs");
+    if (box != nullptr) {
+      f.Expect(nqgui::ReadMessageBox(box).text == "Your Internet Explorer Browser is successfully repaired!",
+               "the repair's report");
+      nqgui::PressKey(VK_RETURN);
+      f.Expect(WaitFor([&] { return !IsWindow(box); }), "Enter closes the report");
+      f.Expect(focusIs(form.RepairButton), "the focus returns to Repair IE when the report closes");
+    }
+
+    // Tab round the page shown: from where the focus is, through the whole order and back.
+    auto round = [&](const std::string& page) {
+      const std::vector<ui::TControl*> order = form.TabOrder();
+      const HWND start = FocusOf(main);
+      std::size_t at = order.size();
+      for (std::size_t i = 0; i < order.size(); ++i) {
+        if (window(*order[i]) == start) at = i;
+      }
+      f.Expect(at < order.size(), page + ": the focus starts on a control of the order");
+      if (at == order.size()) return;
+      for (std::size_t step = 1; step <= order.size(); ++step) {
+        const ui::TControl& next = *order[(at + step) % order.size()];
+        nqgui::PressKey(VK_TAB);
+        if (!focusIs(next)) {
+          f.Fail(page + ": Tab " + std::to_string(step) + " should reach " + next.Name());
+          return;
+        }
+      }
+    };
+    auto toBar = [&] {
+      for (int i = 0; i < 20 && FocusOf(main) != window(form.NavBar); ++i) nqgui::PressKey(VK_TAB);
+      f.Expect(FocusOf(main) == window(form.NavBar), "Tab reaches the navigation bar");
+    };
+    auto keys = [](std::initializer_list<WORD> pressed) {
+      for (WORD key : pressed) nqgui::PressKey(key);
+    };
+
+    round("IE Repair");
+    toBar();
+    keys({VK_DOWN, VK_RETURN});
+    f.Expect(WaitFor([&] { return Shown(form.EntryListPage) && ListCount(form.EntryListBox) == 1; }),
+             "Down and Enter in the bar open StartUp");
+    f.Expect(focusIs(form.NavBar), "the focus stays in the bar");
+    shot("15-focus-bar");
+    round("StartUp");
+    keys({VK_DOWN, VK_DOWN, VK_DOWN, VK_RETURN, VK_DOWN, VK_RETURN});  // "Quillet", then "Protect Privacy"
+    f.Expect(WaitFor([&] { return Shown(form.TraceCleanerPage); }), "Protect Privacy by the keyboard");
+    round("Protect Privacy");
+    keys({VK_DOWN, VK_RETURN});
+    f.Expect(WaitFor([&] { return Shown(form.CleanTypedUrlsButton); }), "Manage Address by the keyboard");
+    round("Manage Address");
+    keys({VK_DOWN, VK_RETURN});
+    f.Expect(WaitFor([&] { return Shown(form.CookiePage); }), "Manage Cookies by the keyboard");
+    round("Manage Cookies");
+    toBar();
+    keys({VK_DOWN, VK_RETURN, VK_DOWN, VK_RETURN});  // "Customize IE", then "Toolbar WallPaper"
+    f.Expect(WaitFor([&] { return Shown(form.WallpaperPage); }), "Toolbar WallPaper by the keyboard");
+    round("Toolbar WallPaper");
+
+    // Space presses a flat button: "About..." opens the box, where Tab reaches OK and Space ends it.
+    nqgui::PressKeyWith(VK_SHIFT, VK_TAB);
+    nqgui::PressKeyWith(VK_SHIFT, VK_TAB);
+    nqgui::PressKeyWith(VK_SHIFT, VK_TAB);
+    f.Expect(focusIs(form.AboutButton), "Shift+Tab goes back to About...");
+    nqgui::PressKey(VK_SPACE);
+    HWND about = nullptr;
+    f.Expect(WaitFor([&] { return (about = nqgui::FindOwned(main, "NqForm")) != nullptr; }), "Space opens About...");
+    if (about != nullptr) {
+      keys({VK_TAB, VK_TAB, VK_TAB});
+      shot("16-about-focus-ok");
+      nqgui::PressKey(VK_SPACE);
+      f.Expect(WaitFor([&] { return !IsWindow(about); }), "Space on OK closes the About box");
+      f.Expect(focusIs(form.AboutButton), "the focus returns to About...");
+    }
+
+    nqgui::PressKey(VK_TAB);
+    f.Expect(focusIs(form.ProductLink), "Tab reaches the product link");
+    PostMessageA(main, WM_CLOSE, 0, 0);
+    f.Expect(WaitFor([&] { return closed.load(); }), "the window closes");
+  });
+  EXPECT_TRUE(shell_.opened.empty()) << "no link was followed";
+}
+
 // ---- the list box peer
 
 // The control keeps the same entry selected when an item above it goes, as the list's state does.

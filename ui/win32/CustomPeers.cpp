@@ -98,6 +98,14 @@ class TLabelPeer final : public TCustomPeer {
     // A line that does not fit is cut at the right edge.
     const UINT format = DT_NOPREFIX | (label_.WordWrap ? DT_WORDBREAK : DT_SINGLELINE);
     DrawTextA(dc, label_.Caption().c_str(), static_cast<int>(label_.Caption().size()), &box, format);
+    if (GetFocus() == hwnd_) {
+      // A link with the keyboard: the mark goes round its text.
+      RECT text = client;
+      DrawTextA(dc, label_.Caption().c_str(), static_cast<int>(label_.Caption().size()), &text, format | DT_CALCRECT);
+      text.right = std::min(text.right + 1, client.right);
+      text.bottom = std::min(text.bottom, client.bottom);
+      DrawFocusFrame(dc, text, TextColorOf(label_));
+    }
   }
 
   LRESULT WndProc(UINT message, WPARAM wParam, LPARAM lParam) override {
@@ -182,6 +190,10 @@ class TButtonPeer final : public TCustomPeer {
     SetTextColor(dc, TextColorOf(button_));
     TextOutA(dc, x, (client.bottom - text.cy) / 2 + shift, button_.Caption().c_str(),
              static_cast<int>(button_.Caption().size()));
+    if (GetFocus() == hwnd_) {
+      const RECT mark{client.left + 3, client.top + 3, client.right - 3, client.bottom - 3};
+      DrawFocusFrame(dc, mark, Darker(face, 40));
+    }
   }
 
   LRESULT WndProc(UINT message, WPARAM wParam, LPARAM lParam) override {

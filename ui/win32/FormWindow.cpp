@@ -38,6 +38,7 @@ class TFormPeer final : public TCustomPeer {
       SetWindowPos(hwnd_, nullptr, 0, 0, form_.Bounds().width, form_.Bounds().height,
                    SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     }
+    if (what & kChMinimize) ShowWindow(hwnd_, SW_MINIMIZE);
     // Closing ends the loop that runs the form; the message wakes it up.
     if ((what & kChVisible) && form_.Closed()) PostMessageA(hwnd_, WM_NULL, 0, 0);
     if (what & kChCursor) ShowCursorNow();
@@ -150,9 +151,10 @@ class TFormPeer final : public TCustomPeer {
           if (focus != nullptr && IsChild(hwnd_, focus)) savedFocus_ = focus;
           return 0;
         }
-        if (savedFocus_ != nullptr && IsWindow(savedFocus_) && IsChild(hwnd_, savedFocus_) &&
-            IsWindowVisible(savedFocus_)) {
-          SetFocus(savedFocus_);
+        // Back where the keyboard was; the first time, where the form says it starts. The
+        // system would otherwise give it to the form's own window.
+        if (HWND target = FocusTarget()) {
+          SetFocus(target);
           return 0;
         }
         break;
@@ -175,6 +177,14 @@ class TFormPeer final : public TCustomPeer {
   RECT MinimiseRect() const {
     const int right = CloseRect().left - TITLE_BUTTON_GAP;
     return RECT{right - TITLE_BUTTON_W, TITLE_BUTTON_Y, right, TITLE_BUTTON_Y + TITLE_BUTTON_H};
+  }
+  HWND FocusTarget() const {
+    HWND target = savedFocus_;
+    if (target == nullptr || !IsWindow(target) || !IsChild(hwnd_, target)) {
+      TControl* active = form_.ActiveControl();
+      target = active != nullptr ? reinterpret_cast<HWND>(WindowOf(*active)) : nullptr;
+    }
+    return target != nullptr && IsWindowVisible(target) ? target : nullptr;
   }
   TTitlePart PartAt(POINT at) const {
     if (at.y < 0 || at.y >= kTitleBarHeight || at.x < 0 || at.x >= Width()) return TTitlePart::None;
@@ -232,12 +242,9 @@ bool PreviewKey(const MSG& msg) {
     return false;
   }
   if (form->KeyDown(key, shift)) return true;
+  // Tab follows the form's own order, the same the headless widgets keep.
   if (key == VK_TAB && !(shift & (kCtrl | kAlt))) {
-    HWND root = GetAncestor(msg.hwnd, GA_ROOT);
-    HWND focus = GetFocus();
-    HWND next = GetNextDlgTabItem(root, focus != nullptr && IsChild(root, focus) ? focus : nullptr,
-                                  (shift & kShift) ? TRUE : FALSE);
-    if (next != nullptr) SetFocus(next);
+    form->FocusNext((shift & kShift) != 0);
     return true;
   }
   return false;
@@ -288,6 +295,9 @@ class TFormWindowImpl {
 
 void Initialise(Handle instance) {
   SetInstance(reinterpret_cast<HINSTANCE>(instance));
+  // The accessible objects are handed to other processes through COM; the window's thread is
+  // their apartment for the program's life.
+  CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
   INITCOMMONCONTROLSEX controls{sizeof controls, ICC_LISTVIEW_CLASSES | ICC_STANDARD_CLASSES};
   InitCommonControlsEx(&controls);
 
@@ -320,8 +330,11 @@ void TFormWindow::Show() {
   ShowWindow(window, SW_SHOWNORMAL);
   UpdateWindow(window);
   SetForegroundWindow(window);
-  // The first control that takes the keyboard has it, as in a dialog.
-  if (HWND first = GetNextDlgTabItem(window, nullptr, FALSE)) SetFocus(first);
+  // The control the form names has the keyboard; without one the form itself takes it, and Tab
+  // goes on from there.
+  TControl* active = impl_->Form().ActiveControl();
+  HWND focus = active != nullptr ? reinterpret_cast<HWND>(WindowOf(*active)) : nullptr;
+  SetFocus(focus != nullptr && IsWindowVisible(focus) ? focus : window);
 }
 
 bool TFormWindow::RunUntilClosed() {

@@ -29,6 +29,34 @@ class TNavBarPeer final : public TCustomPeer {
   void Update(unsigned what) override {
     if ((what & kChSelection) && bar_.OpenSection() != shownOpen_) Slide(shownOpen_, bar_.OpenSection());
     TCustomPeer::Update(what);
+    if ((what & kChFocus) && GetFocus() == hwnd_) {
+      KeepInView(bar_.FocusPlace());
+      RaiseEvent(EVENT_OBJECT_FOCUS, FocusedPart());
+    }
+    if (what & kChSelection) {
+      const int open = bar_.OpenSection();
+      const int selected = bar_.Selected(open);
+      if (selected >= 0) RaiseEvent(EVENT_OBJECT_SELECTION, bar_.PartOf(TNavBar::Place{open, selected}) + 1);
+    }
+  }
+
+  int FocusedPart() const override { return bar_.PartOf(bar_.FocusPlace()) + 1; }
+
+  bool PartRect(int part, RECT& rect) const override {
+    const TNavBar::Place place = bar_.PlaceOfPart(part - 1);
+    if (place.section < 0) return false;
+    RECT client;
+    GetClientRect(hwnd_, &client);
+    const std::vector<int> tops = Tops(client.bottom);
+    if (place.item < 0) {
+      rect = RECT{0, tops[place.section], client.right, tops[place.section] + kButtonHeight};
+      return true;
+    }
+    if (place.section != bar_.OpenSection()) return false;
+    const RECT region = ListRegion(tops, place.section, client);
+    rect = ItemRect(place.section, place.item, region);
+    IntersectRect(&rect, &rect, &region);
+    return true;
   }
 
   void Paint(HDC dc, const RECT& client) override {
@@ -42,6 +70,7 @@ class TNavBarPeer final : public TCustomPeer {
       if (region.bottom > region.top) PaintList(dc, s, region);
     }
     for (int s = 0; s < count; ++s) PaintButton(dc, s, RECT{0, tops[s], client.right, tops[s] + kButtonHeight});
+    if (GetFocus() == hwnd_) PaintFocus(dc, tops, client);
   }
 
   LRESULT WndProc(UINT message, WPARAM wParam, LPARAM lParam) override {
@@ -195,6 +224,35 @@ class TNavBarPeer final : public TCustomPeer {
       DrawFrameControl(dc, &down, DFC_SCROLL, DFCS_SCROLLDOWN | DFCS_FLAT);
     }
     RestoreDC(dc, saved);
+  }
+
+  // The keyboard's place: a dotted frame inside its button or round its item.
+  void PaintFocus(HDC dc, const std::vector<int>& tops, const RECT& client) const {
+    const TNavBar::Place place = bar_.FocusPlace();
+    if (place.section < 0 || place.section >= static_cast<int>(tops.size())) return;
+    if (place.item < 0) {
+      const int top = tops[place.section];
+      DrawFocusFrame(dc, RECT{3, top + 3, client.right - 3, top + kButtonHeight - 3}, kClBlack);
+      return;
+    }
+    const RECT region = ListRegion(tops, place.section, client);
+    const RECT cell = ItemRect(place.section, place.item, region);
+    const int saved = SaveDC(dc);
+    IntersectClipRect(dc, region.left, region.top, region.right, region.bottom);
+    const bool highlighted = bar_.Selected(place.section) == place.item ||
+                             (hot_.kind == TKind::Item && hot_.section == place.section && hot_.item == place.item);
+    DrawFocusFrame(dc, RECT{cell.left + 8, cell.top + 2, cell.right - 7, cell.bottom - 3},
+                   highlighted ? kClBlack : kClWhite);
+    RestoreDC(dc, saved);
+  }
+
+  // Scrolls the open list so that the item the keyboard is on shows whole.
+  void KeepInView(const TNavBar::Place& place) {
+    if (place.item < 0 || place.section != bar_.OpenSection()) return;
+    const RECT region = OpenRegion();
+    const RECT cell = ItemRect(place.section, place.item, region);
+    if (cell.top < region.top) ScrollBy(place.section, cell.top - region.top);
+    if (cell.bottom > region.bottom) ScrollBy(place.section, cell.bottom - region.bottom);
   }
 
   TTarget HitTest(int x, int y) const {

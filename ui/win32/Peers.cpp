@@ -40,6 +40,7 @@ unsigned ShiftState() {
 TPeer::TPeer(TControl& control) : control_(control) { control_.SetPeer(this); }
 
 TPeer::~TPeer() {
+  ReleaseAccessible();
   if (control_.Peer() == this) control_.SetPeer(nullptr);
   if (hwnd_ != nullptr) RemovePropA(hwnd_, kPeerProperty);
 }
@@ -178,6 +179,7 @@ void TCustomPeer::Update(unsigned what) {
 void TCustomPeer::Paint(HDC dc, const RECT& client) { FillColor(dc, client, EffectiveColor(control_)); }
 
 LRESULT TCustomPeer::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
+  if (LRESULT result = 0; CommonMessage(message, wParam, lParam, result)) return result;
   switch (message) {
     case WM_PAINT: {
       PAINTSTRUCT ps;
@@ -208,8 +210,16 @@ LRESULT TCustomPeer::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
       if (reinterpret_cast<HWND>(wParam) == hwnd_ ? ApplyCursor(lParam) : ApplyCursor(HTNOWHERE)) return TRUE;
       break;
     case WM_SETFOCUS:
-      FocusArrived(false);
+      FocusArrived(control_.TabStop());
+      Invalidate();
+      RaiseEvent(EVENT_OBJECT_FOCUS, FocusedPart());
       return 0;
+    case WM_KILLFOCUS:
+      Invalidate();
+      return 0;
+    case WM_KEYDOWN:
+      if (GetFocus() == hwnd_ && control_.KeyDown(static_cast<int>(wParam), ShiftState())) return 0;
+      break;
     case WM_COMMAND:
       if (TPeer* child = Of(reinterpret_cast<HWND>(lParam))) child->OnCommand(HIWORD(wParam));
       return 0;
@@ -276,10 +286,14 @@ void TStandardPeer::CreateStandard(HWND parent, const char* windowClass, DWORD s
 }
 
 LRESULT TStandardPeer::SubclassProc(UINT message, WPARAM wParam, LPARAM lParam) {
+  if (LRESULT result = 0; CommonMessage(message, wParam, lParam, result)) return result;
   switch (message) {
-    case WM_SETFOCUS:
+    case WM_SETFOCUS: {
       FocusArrived(Focusable());
-      break;
+      const LRESULT result = DefSubclassProc(hwnd_, message, wParam, lParam);
+      RaiseEvent(EVENT_OBJECT_FOCUS, 0);
+      return result;
+    }
     case WM_SETCURSOR:
       if (reinterpret_cast<HWND>(wParam) == hwnd_ && ApplyCursor(lParam)) return TRUE;
       break;

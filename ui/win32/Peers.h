@@ -6,6 +6,7 @@
 
 #include <windows.h>
 #include <commctrl.h>
+#include <oaidl.h>
 
 #include <memory>
 #include <string>
@@ -17,6 +18,11 @@ namespace ui::win32 {
 inline constexpr const char* kCustomClass = "NqControl";
 inline constexpr const char* kFormClass = "NqForm";
 inline constexpr int kTitleBarHeight = 29;
+// Posted to a control's window to run an accessible object's default action once the caller's
+// request has returned: a click may open a modal box, and the screen reader must not wait on it.
+inline constexpr UINT kMsgDefaultAction = WM_APP + 20;
+
+class TAccessibleObject;
 
 class TPeer : public IPeer {
  public:
@@ -44,6 +50,21 @@ class TPeer : public IPeer {
   // Called as the window goes: the peer no longer has one.
   void Detach();
 
+  // ---- accessibility (Accessible.cpp)
+  // The answer to WM_GETOBJECT: this control's accessible object for OBJID_CLIENT, else 0 (the
+  // system's own objects for the window frame and the rest).
+  LRESULT AnswerGetObject(WPARAM wParam, LPARAM lParam);
+  // Where a part (1-based, as the accessible object numbers them) lies on the screen.
+  virtual bool PartRect(int /*part*/, RECT& /*rect*/) const { return false; }
+  // The part that has the keyboard inside the control, 0 for the control itself.
+  virtual int FocusedPart() const { return 0; }
+  // Runs the default action of the control (0) or of a part, from kMsgDefaultAction.
+  void DoDefaultAction(int child);
+  // Tells accessibility clients that something happened to the control (0) or a part.
+  void RaiseEvent(DWORD event, int child) const;
+  // The accessible object of this control, made on first request (a new reference).
+  IDispatch* AccessibleDispatch();
+
  protected:
   // The kind's own share of a change (after bounds, visibility, enabling and cursor).
   virtual void Update(unsigned /*what*/) {}
@@ -54,9 +75,21 @@ class TPeer : public IPeer {
   // Focus reached this window: the form's active control follows.
   void FocusArrived(bool focusable);
 
+  // Messages every peer answers alike: WM_GETOBJECT and the posted default action. True when
+  // `message` was one of them.
+  bool CommonMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);
+
   TControl& control_;
   HWND hwnd_ = nullptr;
+
+ private:
+  // Clients may hold the object longer than the control lives: it is cut loose, not destroyed.
+  void ReleaseAccessible();
+  TAccessibleObject* accessible_ = nullptr;
 };
+
+// Draws the program's focus mark: a dotted frame in `color` round `box`.
+void DrawFocusFrame(HDC dc, const RECT& box, TColor color);
 
 // A window of our own class that draws itself.
 class TCustomPeer : public TPeer {

@@ -128,6 +128,7 @@ class TListBoxPeer final : public TStandardPeer {
       }
     }
     if (what & (kChItems | kChSelection)) ApplySelection();
+    if ((what & kChSelection) && list_.ItemIndex() >= 0) RaiseEvent(EVENT_OBJECT_SELECTION, list_.ItemIndex() + 1);
     TStandardPeer::Update(what);
   }
 
