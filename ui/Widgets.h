@@ -373,6 +373,9 @@ class TForm : public TControl {
   void SetActiveControl(TControl* control);
   // The screen position of the client area's top left.
   int Left = 0, Top = 0;
+  // The DPI the form is shown at, kept by the back end: the layout is in 96-DPI units, the screen
+  // position above in pixels.
+  int Dpi = 96;
   // The title bar shows a minimise button beside the close button.
   bool MinimizeButton = true;
 
