@@ -154,7 +154,8 @@ class TLabel : public TControl {
   void SetCaption(const std::string& caption);
   bool WordWrap = false;
   bool Transparent = false;
-  // A one-line label widens to its text where the font on screen runs wider than the layout.
+  // A one-line label widens to its text where the font on screen runs wider than the layout; a
+  // wrapped one grows down to its last line.
   bool AutoSize = false;
   std::function<void()> OnClick;
   void Click();

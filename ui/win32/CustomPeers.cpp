@@ -74,15 +74,23 @@ class TLabelPeer final : public TCustomPeer {
   }
 
   void FitText() {
-    if (!label_.AutoSize || label_.WordWrap || hwnd_ == nullptr) return;
+    if (!label_.AutoSize || hwnd_ == nullptr) return;
+    const TRect b = Scaled(label_.Bounds(), Dpi());
     HDC dc = GetDC(hwnd_);
     SIZE text{0, 0};
     {
       TSelect font(dc, FontOf(label_.Font(), Dpi()));
-      GetTextExtentPoint32A(dc, label_.Caption().c_str(), static_cast<int>(label_.Caption().size()), &text);
+      if (label_.WordWrap) {
+        // Wrapped: as wide as laid out, as tall as its lines.
+        RECT box{0, 0, b.width, 0};
+        DrawTextA(dc, label_.Caption().c_str(), static_cast<int>(label_.Caption().size()), &box,
+                  DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX);
+        text = SIZE{0, box.bottom};
+      } else {
+        GetTextExtentPoint32A(dc, label_.Caption().c_str(), static_cast<int>(label_.Caption().size()), &text);
+      }
     }
     ReleaseDC(hwnd_, dc);
-    const TRect b = Scaled(label_.Bounds(), Dpi());
     SetWindowPos(hwnd_, nullptr, 0, 0, std::max<int>(b.width, text.cx), std::max<int>(b.height, text.cy),
                  SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
   }

@@ -191,7 +191,9 @@ class TNavBarPeer final : public TCustomPeer {
       const int icon = s.items[i].icon;
       DrawPicture(dc, icons, (cell.right - iconSize) / 2, cell.top + Px(5), icon * iconSize, 0, iconSize, iconSize);
       SetTextColor(dc, highlighted ? kClBlack : kClWhite);
-      RECT text{cell.left + Px(2), cell.top + Px(5 + NAVICON_SIZE + 2), cell.right - Px(2), cell.bottom - Px(3)};
+      // A unit's margin each side: enough at 96 DPI, and room for the longest caption at 200 %,
+      // where the font runs a little wider than twice its 96-DPI self.
+      RECT text{cell.left + Px(1), cell.top + Px(5 + NAVICON_SIZE + 2), cell.right - Px(1), cell.bottom - Px(3)};
       const std::string& caption = s.items[i].caption;
       DrawTextA(dc, caption.c_str(), static_cast<int>(caption.size()), &text,
                 DT_CENTER | DT_SINGLELINE | DT_NOPREFIX | DT_END_ELLIPSIS);
