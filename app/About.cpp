@@ -6,6 +6,7 @@
 #include "app/MainForm.h"
 #include "app/Product.h"
 #include "ui/Dialogs.h"
+#include "ui/Scale.h"
 
 namespace nq {
 namespace {
@@ -95,9 +96,9 @@ void TAboutForm::HomepageLinkClick() { OpenLink(kHomePage); }
 
 void ShowAbout(ui::TForm& owner, const std::function<void(TAboutForm&)>& showModal) {
   TAboutForm about;
-  // Centred over the owner wherever it has been moved.
-  about.Left = owner.Left + (owner.Bounds().width - about.Bounds().width) / 2;
-  about.Top = owner.Top + (owner.Bounds().height - about.Bounds().height) / 2;
+  // Centred over the owner wherever it has been moved, at the owner's DPI.
+  about.Left = owner.Left + (ui::Scaled(owner.Bounds().width, owner.Dpi) - ui::Scaled(about.Bounds().width, owner.Dpi)) / 2;
+  about.Top = owner.Top + (ui::Scaled(owner.Bounds().height, owner.Dpi) - ui::Scaled(about.Bounds().height, owner.Dpi)) / 2;
   showModal(about);
 }
 

@@ -94,6 +94,7 @@ void TMainForm::LayOut() {
           "      Norvane can easily repair Internet Explorer Browser affected by a malicious Web site. "
           "You can  restore IE default settings with just one click!");
   RepairIntroLabel.WordWrap = true;
+  RepairIntroLabel.AutoSize = true;  // the font's lines at 125 % run a pixel over the scaled height
   RepairIntroLabel.Transparent = true;
   RepairIntroLabel.SetFont(Verdana(12, true, ui::kClLime));
   LabelAt(FeaturesLabel, 112, 64, 41, 13, "Features");

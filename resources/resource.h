@@ -19,6 +19,10 @@
  *
  * Strips hold several pictures or states of one size side by side, left to right, without gaps:
  * picture i is the cell at x = i * cell width, y = 0.
+ *
+ * Every picture below also exists drawn at 150 % (id + 1000) and at 200 % (id + 2000). Each size
+ * there, a strip's cell size included, is the 100 % size given here times the scale, rounded to
+ * the nearest pixel with halves up (a 19-pixel cell is 29 at 150 %).
  */
 #ifndef NQ_RESOURCES_RESOURCE_H
 #define NQ_RESOURCES_RESOURCE_H
@@ -96,5 +100,25 @@
 #define IDB_TOOLBAR_PREVIEW 130
 #define TOOLBAR_PREVIEW_W 370
 #define TOOLBAR_PREVIEW_H 93
+
+/* The 150 % and 200 % pictures, as the resource compiler needs their ids spelled out. */
+#define IDB_NAVICONS_150 1101
+#define IDB_TITLE_LEFT_150 1110
+#define IDB_TITLE_MID_150 1111
+#define IDB_TITLE_RIGHT_150 1112
+#define IDB_TITLE_CLOSE_150 1113
+#define IDB_TITLE_MIN_150 1114
+#define IDB_ABOUT_GLYPH_150 1120
+#define IDB_BULLET_150 1121
+#define IDB_TOOLBAR_PREVIEW_150 1130
+#define IDB_NAVICONS_200 2101
+#define IDB_TITLE_LEFT_200 2110
+#define IDB_TITLE_MID_200 2111
+#define IDB_TITLE_RIGHT_200 2112
+#define IDB_TITLE_CLOSE_200 2113
+#define IDB_TITLE_MIN_200 2114
+#define IDB_ABOUT_GLYPH_200 2120
+#define IDB_BULLET_200 2121
+#define IDB_TOOLBAR_PREVIEW_200 2130
 
 #endif /* NQ_RESOURCES_RESOURCE_H */

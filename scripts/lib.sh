@@ -3,6 +3,7 @@
 
 # Starts Xvfb on the first free display from $1 (default 90) when DISPLAY is unset, exports DISPLAY
 # and sets NQ_XVFB_PID (empty when a display was there already). Returns once the server answers.
+# The screen has room for the main window at 200 %.
 nq_start_xvfb() {
   NQ_XVFB_PID=
   [ -z "${DISPLAY:-}" ] || return 0
@@ -11,7 +12,7 @@ nq_start_xvfb() {
     [ -e /tmp/.X11-unix/X$n ] || [ -e /tmp/.X$n-lock ] || { disp=:$n; break; }
   done
   [ -n "$disp" ] || { echo "no free X display number" >&2; return 1; }
-  Xvfb "$disp" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+  Xvfb "$disp" -screen 0 1920x1200x24 -nolisten tcp >/dev/null 2>&1 &
   NQ_XVFB_PID=$!
   export DISPLAY=$disp
   for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done

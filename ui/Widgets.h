@@ -199,7 +199,8 @@ class TLabel : public TControl {
   void SetCaption(const std::string& caption);
   bool WordWrap = false;
   bool Transparent = false;
-  // A one-line label widens to its text where the font on screen runs wider than the layout.
+  // A one-line label widens to its text where the font on screen runs wider than the layout; a
+  // wrapped one grows down to its last line.
   bool AutoSize = false;
   std::function<void()> OnClick;
   void Click();
@@ -472,6 +473,9 @@ class TForm : public TControl {
   void SetActiveControl(TControl* control);
   // The screen position of the client area's top left.
   int Left = 0, Top = 0;
+  // The DPI the form is shown at, kept by the back end: the layout is in 96-DPI units, the screen
+  // position above in pixels.
+  int Dpi = 96;
   // The title bar shows a minimise button beside the close button.
   bool MinimizeButton = true;
 

@@ -6,6 +6,12 @@ Run from the repository root:
     python3 resources/draw/draw.py                 # writes resources/img/ and resources/Bitmaps/
     python3 resources/draw/draw.py --preview DIR   # also writes PPM previews to look at
 
+Every picture of the program's face is drawn at 100, 150 and 200 % (the larger ones named
+name_150.bmp and name_200.bmp): the same shapes sampled on a finer grid, not the small picture
+stretched. Each size is the 100 % one scaled as the program scales its layout (rounded to the
+nearest pixel, halves up), cell by cell for the strips. The wallpapers are drawn once: they are
+the user's pictures and shown as they are.
+
 Only the standard library is used. The output is byte-for-byte the same on every run: there is
 no clock, no system random source, and the noise comes from an integer hash.
 
@@ -184,9 +190,16 @@ def radial(cx, cy, r, c0, c1):
 # Canvas: premultiplied RGBA floats on a supersampled grid.
 # --------------------------------------------------------------------------------------------
 
+def sc(v, pct):
+    """A length of the 100 % picture at pct percent, rounded as the program rounds."""
+    return (v * pct * 2 + 100) // 200
+
+
 class Canvas:
-    def __init__(self, w, h, ss=4):
-        self.w, self.h, self.ss = w, h, ss
+    """w x h pixels; shapes are given in units of the 100 % picture, k pixels each."""
+
+    def __init__(self, w, h, ss=4, k=1.0):
+        self.w, self.h, self.ss, self.k = w, h, ss, k
         self.W, self.H = w * ss, h * ss
         n = self.W * self.H
         self.r = [0.0] * n
@@ -195,7 +208,7 @@ class Canvas:
         self.a = [0.0] * n
 
     def draw(self, shape, paint):
-        ss, W = self.ss, self.W
+        ss, W = self.ss * self.k, self.W
         x0, y0, x1, y1 = shape.bbox
         i0 = max(0, int(math.floor(x0 * ss)))
         i1 = min(W, int(math.ceil(x1 * ss)) + 1)
@@ -225,7 +238,7 @@ class Canvas:
                     A[k] = ca + A[k] * ia
 
     def fill(self, paint):
-        self.draw(rect(0, 0, self.w, self.h), paint)
+        self.draw(rect(0, 0, self.w / self.k, self.h / self.k), paint)
 
     def over(self, top):
         """Composites another canvas of the same size on top of this one."""
@@ -242,7 +255,7 @@ class Canvas:
     def outline(self, width, colour):
         """Puts a band of the colour around everything drawn so far (a disc dilation of the
         coverage), under the drawing, so the shape reads on any background."""
-        rad = max(1, int(round(width * self.ss)))
+        rad = max(1, int(round(width * self.ss * self.k)))
         W, H = self.W, self.H
         rows = [self.a[j * W:(j + 1) * W] for j in range(H)]
         # Horizontal running maxima for every half-width up to rad.
@@ -352,15 +365,16 @@ class Image:
         return out
 
 
-def render(w, h, fn, ss=4):
-    c = Canvas(w, h, ss)
+def render(w, h, fn, ss=4, pct=100):
+    """fn's drawing of a w x h picture (100 % units) at pct percent."""
+    c = Canvas(sc(w, pct), sc(h, pct), ss, pct / 100.0)
     fn(c)
     return c.image()
 
 
 def layer(base, fn, outline=None, width=1.0):
     """Draws fn on a fresh layer of base's size, outlines it and composites it onto base."""
-    c = Canvas(base.w, base.h, base.ss)
+    c = Canvas(base.w, base.h, base.ss, base.k)
     fn(c)
     if outline:
         c.outline(width, outline)
@@ -723,13 +737,14 @@ NAV_ICONS = [
 ]
 
 
-def nav_strip():
-    strip = Image(32 * len(NAV_ICONS), 32)
+def nav_strip(pct=100):
+    cell = sc(32, pct)
+    strip = Image(cell * len(NAV_ICONS), cell)
     icons = []
     for i, (_, fn) in enumerate(NAV_ICONS):
-        icon = render(32, 32, fn)
+        icon = render(32, 32, fn, pct=pct)
         icons.append(icon)
-        strip.blit(icon, 32 * i, 0)
+        strip.blit(icon, cell * i, 0)
     return strip, icons
 
 
@@ -759,37 +774,56 @@ def title_row_colour(y):
     return tuple(int(round(a + (b - a) * t)) for a, b in zip((0, 96, 168), (0, 118, 186)))
 
 
-def title_mid():
-    img = Image(TITLE_MID_W, TITLE_H)
-    for y in range(TITLE_H):
-        c = title_row_colour(y) + (255,)
-        img.px[y] = [c] * TITLE_MID_W
+def title_row_colour_at(y, pct):
+    """Row y of the bar at pct percent: the 100 % row it lies in, the one-pixel rims kept
+    sc(1) rows thick."""
+    h, rim = sc(TITLE_H, pct), sc(1, pct)
+    if y < rim:
+        return title_row_colour(0)
+    if y >= h - rim:
+        return title_row_colour(TITLE_H - 1)
+    # The rows between the rims, spread over the 27 rows between them at 100 %.
+    return title_row_colour(1 + (y - rim) * (TITLE_H - 2) // (h - 2 * rim))
+
+
+def title_mid(pct=100):
+    w, h = sc(TITLE_MID_W, pct), sc(TITLE_H, pct)
+    img = Image(w, h)
+    for y in range(h):
+        c = title_row_colour_at(y, pct) + (255,)
+        img.px[y] = [c] * w
     return img
 
 
-def title_end(left):
-    w = TITLE_LEFT_W if left else TITLE_RIGHT_W
-    base = Image(w, TITLE_H)
-    for y in range(TITLE_H):
-        base.px[y] = [title_row_colour(y) + (255,)] * w
+def title_end(left, pct=100):
+    w = sc(TITLE_LEFT_W if left else TITLE_RIGHT_W, pct)
+    h, e = sc(TITLE_H, pct), sc(1, pct)
+    base = Image(w, h)
+    for y in range(h):
+        base.px[y] = [title_row_colour_at(y, pct) + (255,)] * w
     # A dark edge with a light line inside it, rounded off at the top corner.
-    edge_x = 0 if left else w - 1
-    inner_x = 1 if left else w - 2
-    for y in range(TITLE_H):
-        base.px[y][edge_x] = (0, 50, 105, 255)
-        if 0 < y < TITLE_H - 1:
-            base.px[y][inner_x] = tuple(min(255, v + 45) for v in title_row_colour(y)) + (255,)
-    corner = [(0, 0), (1, 0), (0, 1)] if left else [(w - 1, 0), (w - 2, 0), (w - 1, 1)]
-    for x, y in corner:
-        base.px[y][x] = (0, 50, 105, 255)
+    edge = range(0, e) if left else range(w - e, w)
+    inner = range(e, 2 * e) if left else range(w - 2 * e, w - e)
+    for y in range(h):
+        for x in edge:
+            base.px[y][x] = (0, 50, 105, 255)
+        if e <= y < h - e:
+            for x in inner:
+                base.px[y][x] = tuple(min(255, v + 45) for v in title_row_colour_at(y, pct)) + (255,)
+    corner = [(0, 0), (e, 0), (0, e)] if left else [(w - e, 0), (w - 2 * e, 0), (w - e, e)]
+    for cx, cy in corner:
+        for y in range(cy, cy + e):
+            for x in range(cx, cx + e):
+                base.px[y][x] = (0, 50, 105, 255)
     if left:
-        emblem = render(16, 16, lambda cv: app_icon_shapes(cv, 16))
-        base.blit(emblem, 8, 6)
+        emblem = render(16, 16, lambda cv: app_icon_shapes(cv, 16), pct=pct)
+        base.blit(emblem, sc(8, pct), sc(6, pct))
     return base
 
 
-def title_button(kind):
-    img = Image(TITLE_BUTTON * TITLE_STATES, TITLE_BUTTON)
+def title_button(kind, pct=100):
+    cell = sc(TITLE_BUTTON, pct)
+    img = Image(cell * TITLE_STATES, cell)
     for state in range(TITLE_STATES):
         def fn(c, state=state):
             s = TITLE_BUTTON
@@ -814,7 +848,7 @@ def title_button(kind):
                 glyph = rect(5.5 + off, 11.5 + off, 13.5 + off, 14.0 + off)
             c.draw(glyph.moved(0.7, 0.7), (0, 30, 70, 0.45))
             c.draw(glyph, (255, 255, 255))
-        img.blit(render(TITLE_BUTTON, TITLE_BUTTON, fn), TITLE_BUTTON * state, 0)
+        img.blit(render(TITLE_BUTTON, TITLE_BUTTON, fn, pct=pct), cell * state, 0)
     return img
 
 
@@ -896,7 +930,7 @@ WHITE = (255, 255, 255, 255)
 BLACK = (0, 0, 0)
 
 
-def tb_icon(kind):
+def tb_icon(kind, pct=100):
     """One 20 x 20 button icon, outlined and hardened for the magenta key."""
     def fn(c):
         if kind in ("back", "forward"):
@@ -942,7 +976,7 @@ def tb_icon(kind):
             c.draw(ring(6, 6, 3.3, 2.7) | rect(2.7, 5.7, 9.3, 6.3), (255, 255, 255))
         c.outline(0.8, (30, 30, 40))
     size = 15 if kind == "go" else 12 if kind == "page" else 20
-    return render(size, size, fn).harden()
+    return render(size, size, fn, pct=pct).harden()
 
 
 def etched_h(img, y, x0, x1):
@@ -967,7 +1001,38 @@ def small_down_arrow(img, x, y):
             img.px[y + i][x + i + dx] = (0, 0, 0, 255)
 
 
-def toolbar_preview():
+def blocks(img, pct):
+    """The picture at pct percent, each pixel a block as wide as the scaling rule makes it: for
+    the lines and the small pixel font, which have no finer shape to draw."""
+    w, h = sc(img.w, pct), sc(img.h, pct)
+    xs = [x for x in range(img.w) for _ in range(sc(x + 1, pct) - sc(x, pct))]
+    ys = [y for y in range(img.h) for _ in range(sc(y + 1, pct) - sc(y, pct))]
+    out = Image(w, h)
+    out.px = [[img.px[ys[y]][xs[x]] for x in range(w)] for y in range(h)]
+    return out
+
+
+def toolbar_preview(pct=100):
+    """The preview at pct percent: its lines and letters in blocks of the 100 % pixels, its button
+    icons drawn at that size."""
+    icons = []
+    img = toolbar_lines(icons, pct == 100)
+    if pct == 100:
+        return img
+    img = blocks(img, pct)
+    for kind, x, y in icons:
+        img.blit(tb_icon(kind, pct), sc(x, pct), sc(y, pct))
+    return img
+
+
+def toolbar_lines(icons, with_icons):
+    """The 100 % preview; the button icons go to `icons` as (kind, x, y), and onto the picture
+    when `with_icons`."""
+    def put_icon(kind, x, y):
+        icons.append((kind, x, y))
+        if with_icons:
+            img.blit(tb_icon(kind), x, y)
+
     img = Image(PREVIEW_W, PREVIEW_H, MAGENTA + (255,))
     # Menu bar, rows 0 to 15.
     gripper(img, 2, 2, 14)
@@ -990,9 +1055,8 @@ def toolbar_preview():
             x += 6
             continue
         cell = max(text_width(label) + 8, 30)
-        icon = tb_icon(kind)
         ix = x + (cell - 20) // 2 - (3 if drop else 0)
-        img.blit(icon, ix, 20)
+        put_icon(kind, ix, 20)
         if drop:
             small_down_arrow(img, ix + 22, 29)
         draw_text(img, x + (cell - text_width(label)) // 2, 42, label, BLACK)
@@ -1011,7 +1075,7 @@ def toolbar_preview():
     for y in range(fy0, fy1):
         img.px[y][fx0] = GREY_DARK
         img.px[y][fx1 - 1] = (212, 208, 200, 255)
-    img.blit(tb_icon("page"), fx0 + 3, fy0 + 2)
+    put_icon("page", fx0 + 3, fy0 + 2)
     draw_text(img, fx0 + 19, fy0 + 4, "about:blank", BLACK)
     # Drop-down button at the field's right end.
     bx0 = fx1 - 15
@@ -1022,7 +1086,7 @@ def toolbar_preview():
         img.px[y][bx0] = WHITE
         img.px[y][fx1 - 2] = GREY_DARK
     small_down_arrow(img, bx0 + 4, fy0 + 6)
-    img.blit(tb_icon("go"), fx1 + 4, fy0)
+    put_icon("go", fx1 + 4, fy0)
     draw_text(img, fx1 + 21, fy0 + 4, "Go", BLACK)
     return img
 
@@ -1296,6 +1360,18 @@ def main(argv):
         sys.stderr.write("usage: draw.py [--preview DIR]\n")
         return 2
 
+    for pct in (150, 200):
+        suffix = "_%d.bmp" % pct
+        write(os.path.join(IMG, "navicons" + suffix), bmp_bytes(nav_strip(pct)[0], 32))
+        write(os.path.join(IMG, "title_left" + suffix), bmp_bytes(title_end(True, pct), 24))
+        write(os.path.join(IMG, "title_mid" + suffix), bmp_bytes(title_mid(pct), 24))
+        write(os.path.join(IMG, "title_right" + suffix), bmp_bytes(title_end(False, pct), 24))
+        write(os.path.join(IMG, "title_close" + suffix), bmp_bytes(title_button("close", pct), 32))
+        write(os.path.join(IMG, "title_min" + suffix), bmp_bytes(title_button("min", pct), 32))
+        write(os.path.join(IMG, "about" + suffix), bmp_bytes(render(16, 16, about_glyph, pct=pct), 32))
+        write(os.path.join(IMG, "bullet" + suffix), bmp_bytes(render(12, 12, bullet, pct=pct), 32))
+        write(os.path.join(IMG, "toolbar" + suffix), bmp_bytes(toolbar_preview(pct), 24))
+
     strip, icons = nav_strip()
     write(os.path.join(IMG, "navicons.bmp"), bmp_bytes(strip, 32))
 
@@ -1315,7 +1391,8 @@ def main(argv):
     toolbar = toolbar_preview()
     write(os.path.join(IMG, "toolbar.bmp"), bmp_bytes(toolbar, 24))
 
-    ico = [app_icon(s) for s in (16, 32, 48)]
+    # The icon at the sizes the system asks for at 100, 150 and 200 %.
+    ico = [app_icon(s) for s in (16, 24, 32, 48, 64)]
     write(os.path.join(RES, "norvane.ico"), ico_bytes(ico))
 
     walls = []

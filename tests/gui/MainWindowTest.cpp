@@ -14,6 +14,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <memory>
@@ -34,6 +35,8 @@
 #include "tests/support/RegistryOverride.h"
 #include "tests/support/ShellFixture.h"
 #include "ui/Bitmap.h"
+#include "ui/Scale.h"
+#include "ui/win32/Gdi.h"
 #include "ui/win32/Win32Ui.h"
 
 namespace {
@@ -852,6 +855,218 @@ TEST(Program, StartsWhereLaidOutAndEndsByItsCloseButton) {
   EXPECT_EQ(code, 0u);
   CloseHandle(process.hThread);
   CloseHandle(process.hProcess);
+}
+
+// ---- Display scale
+
+// Where the system shows a control of the form: its window's rectangle in its parent's client area.
+ui::TRect ShownRect(const ui::TControl& control) {
+  HWND window = reinterpret_cast<HWND>(ui::win32::WindowOf(control));
+  RECT r = nqgui::WindowRect(window);
+  MapWindowPoints(nullptr, GetParent(window), reinterpret_cast<POINT*>(&r), 2);
+  return ui::TRect{r.left, r.top, r.right - r.left, r.bottom - r.top};
+}
+
+std::string Describe(const ui::TRect& r) {
+  return "(" + std::to_string(r.left) + ", " + std::to_string(r.top) + ", " + std::to_string(r.width) + " x " +
+         std::to_string(r.height) + ")";
+}
+
+SIZE TextExtent(const std::string& text, const ui::TFont& font, int dpi) {
+  HDC dc = GetDC(nullptr);
+  HGDIOBJ previous = SelectObject(dc, ui::win32::FontOf(font, dpi));
+  SIZE size{0, 0};
+  GetTextExtentPoint32A(dc, text.c_str(), static_cast<int>(text.size()), &size);
+  SelectObject(dc, previous);
+  ReleaseDC(nullptr, dc);
+  return size;
+}
+
+// Every control of a form on screen where the layout puts it at `dpi`, and every caption whole in
+// it, measured with the control's own font at that DPI.
+void CheckScaled(ui::TForm& form, int dpi, Findings& f) {
+  const int px1 = ui::Scaled(1, dpi);
+  ui::TControl::ForEach(form, [&](ui::TControl& control) {
+    if (&control == &form || ui::win32::WindowOf(control) == 0) return;
+    const ui::TRect want = ui::Scaled(control.Bounds(), dpi);
+    const ui::TRect shown = ShownRect(control);
+    auto* label = dynamic_cast<ui::TLabel*>(&control);
+    // A label that fits itself to its text (wider, or taller when wrapped) may be larger, never elsewhere.
+    const bool grows = label != nullptr && label->AutoSize;
+    const bool placed = want.left == shown.left && want.top == shown.top &&
+                        (grows ? shown.width >= want.width && shown.height >= want.height
+                               : want.width == shown.width && want.height == shown.height);
+    f.Expect(placed, control.Name() + " at " + std::to_string(dpi) + " DPI is " + Describe(shown) + ", laid out " +
+                         Describe(want));
+    auto fits = [&](const std::string& text, int room, const char* what) {
+      const SIZE extent = TextExtent(text, control.Font(), dpi);
+      f.Expect(extent.cx <= room, control.Name() + " " + what + " \"" + text + "\" is " + std::to_string(extent.cx) +
+                                      " wide in " + std::to_string(room) + " at " + std::to_string(dpi) + " DPI");
+    };
+    if (label != nullptr && !label->Caption().empty()) {
+      if (label->WordWrap) {
+        HDC dc = GetDC(nullptr);
+        HGDIOBJ previous = SelectObject(dc, ui::win32::FontOf(control.Font(), dpi));
+        RECT box{0, 0, shown.width, 0};
+        DrawTextA(dc, label->Caption().c_str(), static_cast<int>(label->Caption().size()), &box,
+                  DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX);
+        SelectObject(dc, previous);
+        ReleaseDC(nullptr, dc);
+        f.Expect(box.bottom <= shown.height, control.Name() + ": the wrapped text is " + std::to_string(box.bottom) +
+                                                 " high in " + std::to_string(shown.height));
+      } else {
+        fits(label->Caption(), shown.width, "caption");
+      }
+    } else if (auto* button = dynamic_cast<ui::TButton*>(&control)) {
+      const int glyph = button->Glyph != 0 ? ui::Scaled(16 + 4, dpi) : 0;
+      fits(button->Caption(), shown.width - 2 * px1 - glyph, "caption");
+    } else if (auto* box = dynamic_cast<ui::TCheckBox*>(&control)) {
+      fits(box->Caption(), shown.width - GetSystemMetrics(SM_CXMENUCHECK) - ui::Scaled(4, dpi), "caption");
+    } else if (auto* bar = dynamic_cast<ui::TNavBar*>(&control)) {
+      for (const ui::TNavBar::Section& section : bar->Sections) {
+        fits(section.caption, shown.width, "section");
+        for (const ui::TNavBar::Item& item : section.items) fits(item.caption, shown.width - 2 * px1, "item");
+      }
+    } else if (auto* list = dynamic_cast<ui::TListBox*>(&control); list != nullptr && !list->Border) {
+      for (const std::string& item : list->Items()) fits(item, shown.width - ui::Scaled(2, dpi), "item");
+    }
+  });
+}
+
+// One run of the window at the DPI the parent test below set for this process: client size,
+// control rectangles and captions, a screenshot of every page and of the About box.
+TEST_F(MainWindowTest, AtTheDisplayScaleSetForThisRun) {
+  const char* wanted = std::getenv("NQ_DPI_RUN");
+  if (wanted == nullptr) GTEST_SKIP() << "run by Dpi.EveryPageAtEachDisplayScale, at the DPI it sets";
+  const int dpi = std::atoi(wanted);
+  Drive([&](nq::TMainForm& form, HWND main, Findings& f, const std::atomic<bool>& closed) {
+    const std::string tag = "dpi" + std::to_string(dpi) + "-";
+    f.Expect(form.Dpi == dpi, "the window is shown at " + std::to_string(dpi) + " DPI, not " + std::to_string(form.Dpi));
+    const RECT client = nqgui::ClientRect(main);
+    f.Expect(client.right == ui::Scaled(534, dpi) && client.bottom == ui::Scaled(402, dpi),
+             "the client area is " + std::to_string(client.right) + " x " + std::to_string(client.bottom));
+    CheckScaled(form, dpi, f);
+
+    auto click = [&](int x, int y) {
+      const RECT r = nqgui::WindowRect(main);
+      Click(r.left + ui::Scaled(x, dpi), r.top + ui::Scaled(y, dpi));
+    };
+    // The navigation bar's own geometry, in layout units: 20-unit section buttons, items 60 apart
+    // below an 8-unit margin; the point aimed at is rounded as the rule rounds.
+    int open = 0;
+    auto openSection = [&](int section) {
+      const int top = section <= open ? section * 20 : kBarHeight - (kSections - section) * 20;
+      click(56, kBarTop + top + 10);
+      open = section;
+      nqgui::Settle(150);
+    };
+    auto item = [&](int index) { click(56, kBarTop + (open + 1) * 20 + 8 + index * 60 + 30); };
+    auto shot = [&](HWND window, const std::string& name) {
+      nqgui::Settle();
+      f.Expect(!nqgui::Screenshot(window, Shots(), tag + name).empty(), "screenshot " + tag + name);
+    };
+    auto showing = [&](const ui::TPanel& page) { return WaitFor([&] { return Shown(page); }); };
+
+    shot(main, "01-repair");
+    struct Visit {
+      int section, item;
+      const ui::TPanel* page;
+      const char* name;
+    } const visits[] = {{0, 1, &form.EntryListPage, "02-startup"},         {0, 2, &form.EntryListPage, "03-context-menu"},
+                        {0, 3, &form.EntryListPage, "04-toolbar-button"},  {1, 0, &form.TraceCleanerPage, "05-protect-privacy"},
+                        {1, 1, &form.EntryListPage, "06-manage-address"},  {1, 2, &form.CookiePage, "07-manage-cookies"},
+                        {2, 0, &form.WallpaperPage, "09-wallpaper"}};
+    for (const Visit& v : visits) {
+      if (v.section != open) openSection(v.section);
+      item(v.item);
+      f.Expect(showing(*v.page), std::string(v.name) + " shows its page");
+      if (v.page == &form.WallpaperPage) {
+        const ui::TRect pictures = form.WallpaperListBox.Bounds();
+        click(kPageLeft + pictures.left + 40, kPageTop + pictures.top + 7);  // "Blue Sky", previewed
+      }
+      shot(main, v.name);
+    }
+
+    const ui::TRect about = form.AboutButton.Bounds();
+    const ui::TRect panel = form.BottomPanel.Bounds();
+    click(panel.left + about.left + about.width / 2, panel.top + about.top + about.height / 2);
+    HWND aboutBox = nullptr;
+    f.Expect(WaitFor([&] { return (aboutBox = nqgui::FindOwned(main, "NqForm")) != nullptr; }), "About... opens");
+    if (aboutBox != nullptr) {
+      const RECT r = nqgui::ClientRect(aboutBox);
+      f.Expect(r.right == ui::Scaled(308, dpi) && r.bottom == ui::Scaled(295, dpi), "the About box's size at this DPI");
+      shot(aboutBox, "12-about");
+      const RECT at = nqgui::WindowRect(aboutBox);
+      Click(at.left + ui::Scaled(224 + 32, dpi), at.top + ui::Scaled(248 + 16, dpi));  // "OK"
+      f.Expect(WaitFor([&] { return !IsWindow(aboutBox); }), "OK closes the About box");
+    }
+    click(534 - 9 - 10, 5 + 9);  // the title bar's close button
+    f.Expect(WaitFor([&] { return closed.load(); }), "the close button closes the window");
+  });
+}
+
+// Sets the display's DPI of the throwaway prefix (as the Display settings of the system would),
+// runs the test above in a fresh process at each, and puts the prefix's setting back.
+TEST(Dpi, EveryPageAtEachDisplayScale) {
+  std::string reason;
+  if (!nqtest::InThrowawayWinePrefix(&reason)) GTEST_SKIP() << reason;
+  if (std::getenv("NQ_DPI_RUN") != nullptr) GTEST_SKIP() << "the run at one DPI";
+  HKEY desktop = nullptr;
+  ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, "Control Panel\\Desktop", 0, nullptr, 0, KEY_QUERY_VALUE | KEY_SET_VALUE,
+                            nullptr, &desktop, nullptr),
+            ERROR_SUCCESS);
+  DWORD saved = 0, size = sizeof saved, kind = 0;
+  const bool had = RegQueryValueExA(desktop, "LogPixels", nullptr, &kind, reinterpret_cast<BYTE*>(&saved), &size) ==
+                       ERROR_SUCCESS && kind == REG_DWORD;
+  char self[MAX_PATH] = "";
+  GetModuleFileNameA(nullptr, self, MAX_PATH);
+  for (DWORD dpi : {96u, 120u, 144u, 192u}) {
+    RegSetValueExA(desktop, "LogPixels", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&dpi), sizeof dpi);
+    SetEnvironmentVariableA("NQ_DPI_RUN", std::to_string(dpi).c_str());
+    std::string command = std::string("\"") + self + "\" --gtest_filter=MainWindowTest.AtTheDisplayScaleSetForThisRun";
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process{};
+    const bool started =
+        CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process) != FALSE;
+    SetEnvironmentVariableA("NQ_DPI_RUN", nullptr);
+    EXPECT_TRUE(started) << "at " << dpi << " DPI";
+    if (!started) continue;
+    const DWORD waited = WaitForSingleObject(process.hProcess, 180000);
+    if (waited != WAIT_OBJECT_0) TerminateProcess(process.hProcess, 1);
+    DWORD code = 1;
+    GetExitCodeProcess(process.hProcess, &code);
+    EXPECT_EQ(code, 0u) << "the window at " << dpi << " DPI (its findings are printed above)";
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+  }
+  if (had) {
+    RegSetValueExA(desktop, "LogPixels", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&saved), sizeof saved);
+  } else {
+    RegDeleteValueA(desktop, "LogPixels");
+  }
+  RegCloseKey(desktop);
+}
+
+// A move to a monitor of another DPI: the window takes the suggested rectangle and lays every
+// control out again, and back.
+TEST_F(MainWindowTest, MovingToAnotherDpiLaysTheWindowOutAgain) {
+  Drive([&](nq::TMainForm& form, HWND main, Findings& f, const std::atomic<bool>& closed) {
+    const int first = form.Dpi;
+    for (int dpi : {first * 3 / 2, first}) {
+      const RECT at = nqgui::WindowRect(main);
+      RECT suggested{at.left, at.top, at.left + ui::Scaled(534, dpi), at.top + ui::Scaled(402, dpi)};
+      SendMessageA(main, 0x02E0 /* WM_DPICHANGED */, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(&suggested));
+      const RECT client = nqgui::ClientRect(main);
+      f.Expect(client.right == ui::Scaled(534, dpi) && client.bottom == ui::Scaled(402, dpi),
+               "the suggested size at " + std::to_string(dpi) + " DPI");
+      f.Expect(form.Dpi == dpi, "the form's DPI follows");
+      CheckScaled(form, dpi, f);
+      nqgui::Settle();
+    }
+    PostMessageA(main, WM_CLOSE, 0, 0);
+    f.Expect(WaitFor([&] { return closed.load(); }), "the window closes");
+  });
 }
 
 }  // namespace

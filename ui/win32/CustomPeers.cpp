@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "ui/Scale.h"
 #include "ui/win32/Gdi.h"
 #include "ui/win32/Peers.h"
 
@@ -38,18 +39,18 @@ class TPanelPeer final : public TCustomPeer {
     auto* panel = dynamic_cast<TPanel*>(&control_);
     if (panel == nullptr || panel->FrameColor == kClNone) return;
     // A group box: a frame whose top line the caption interrupts.
-    TSelect font(dc, FontOf(control_.Font()));
+    TSelect font(dc, FontOf(control_.Font(), Dpi()));
     SIZE text{0, 0};
     GetTextExtentPoint32A(dc, panel->Caption().c_str(), static_cast<int>(panel->Caption().size()), &text);
     RECT frame = client;
     frame.top = text.cy / 2;
-    FrameColor(dc, frame, panel->FrameColor);
+    FrameColor(dc, frame, panel->FrameColor, Px(1));
     if (!panel->Caption().empty()) {
-      RECT label{8, 0, 8 + text.cx + 4, text.cy};
+      RECT label{Px(8), 0, Px(8) + text.cx + Px(4), text.cy};
       FillColor(dc, label, EffectiveColor(control_));
       SetBkMode(dc, TRANSPARENT);
       SetTextColor(dc, TextColorOf(control_));
-      TextOutA(dc, 10, 0, panel->Caption().c_str(), static_cast<int>(panel->Caption().size()));
+      TextOutA(dc, Px(10), 0, panel->Caption().c_str(), static_cast<int>(panel->Caption().size()));
     }
   }
 };
@@ -73,15 +74,23 @@ class TLabelPeer final : public TCustomPeer {
   }
 
   void FitText() {
-    if (!label_.AutoSize || label_.WordWrap || hwnd_ == nullptr) return;
+    if (!label_.AutoSize || hwnd_ == nullptr) return;
+    const TRect b = Scaled(label_.Bounds(), Dpi());
     HDC dc = GetDC(hwnd_);
     SIZE text{0, 0};
     {
-      TSelect font(dc, FontOf(label_.Font()));
-      GetTextExtentPoint32A(dc, label_.Caption().c_str(), static_cast<int>(label_.Caption().size()), &text);
+      TSelect font(dc, FontOf(label_.Font(), Dpi()));
+      if (label_.WordWrap) {
+        // Wrapped: as wide as laid out, as tall as its lines.
+        RECT box{0, 0, b.width, 0};
+        DrawTextA(dc, label_.Caption().c_str(), static_cast<int>(label_.Caption().size()), &box,
+                  DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX);
+        text = SIZE{0, box.bottom};
+      } else {
+        GetTextExtentPoint32A(dc, label_.Caption().c_str(), static_cast<int>(label_.Caption().size()), &text);
+      }
     }
     ReleaseDC(hwnd_, dc);
-    const TRect b = label_.Bounds();
     SetWindowPos(hwnd_, nullptr, 0, 0, std::max<int>(b.width, text.cx), std::max<int>(b.height, text.cy),
                  SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
   }
@@ -90,7 +99,7 @@ class TLabelPeer final : public TCustomPeer {
     const TColor back = label_.Transparent && label_.Parent() != nullptr ? EffectiveColor(*label_.Parent())
                                                                          : EffectiveColor(label_);
     FillColor(dc, client, back);
-    TSelect font(dc, FontOf(label_.Font()));
+    TSelect font(dc, FontOf(label_.Font(), Dpi()));
     SetBkMode(dc, TRANSPARENT);
     SetTextColor(dc, TextColorOf(label_));
     RECT box = client;
@@ -145,8 +154,9 @@ class TBevelPeer final : public TCustomPeer {
   void Paint(HDC dc, const RECT& client) override {
     FillColor(dc, client, EffectiveColor(control_));
     // A lowered line: shadow above, light below.
-    RECT top{client.left, client.top, client.right, client.top + 1};
-    RECT bottom{client.left, client.top + 1, client.right, client.top + 2};
+    const int line = std::max(1, Px(1));
+    RECT top{client.left, client.top, client.right, client.top + line};
+    RECT bottom{client.left, client.top + line, client.right, client.top + 2 * line};
     FillRect(dc, &top, GetSysColorBrush(COLOR_BTNSHADOW));
     FillRect(dc, &bottom, GetSysColorBrush(COLOR_BTNHIGHLIGHT));
   }
@@ -173,14 +183,14 @@ class TButtonPeer final : public TCustomPeer {
     const bool down = pressed_ && inside_;
     const TColor face = (hot_ || down) && button_.Enabled() ? button_.HotColor : button_.FaceColor;
     FillColor(dc, client, face);
-    FrameColor(dc, client, Darker(face, down ? 55 : 75));
-    TSelect font(dc, FontOf(button_.Font()));
+    FrameColor(dc, client, Darker(face, down ? 55 : 75), Px(1));
+    TSelect font(dc, FontOf(button_.Font(), Dpi()));
     SIZE text{0, 0};
     GetTextExtentPoint32A(dc, button_.Caption().c_str(), static_cast<int>(button_.Caption().size()), &text);
-    HBITMAP glyph = button_.Glyph != 0 ? ResourceBitmap(button_.Glyph) : nullptr;
+    HBITMAP glyph = button_.Glyph != 0 ? Picture(button_.Glyph, Dpi()) : nullptr;
     const SIZE glyphSize = BitmapSize(glyph);
-    const int gap = glyph != nullptr ? 4 : 0;
-    const int shift = down ? 1 : 0;
+    const int gap = glyph != nullptr ? Px(4) : 0;
+    const int shift = down ? Px(1) : 0;
     int x = (client.right - (glyphSize.cx + gap + text.cx)) / 2 + shift;
     if (glyph != nullptr) {
       DrawPicture(dc, glyph, x, (client.bottom - glyphSize.cy) / 2 + shift, 0, 0, glyphSize.cx, glyphSize.cy);
@@ -275,14 +285,14 @@ class TImagePeer final : public TCustomPeer {
       }
     }
     if (image_.OverlayResource != 0) {
-      HBITMAP overlay = ResourceBitmap(image_.OverlayResource);
+      HBITMAP overlay = Picture(image_.OverlayResource, Dpi(), 1, true);
       const SIZE size = BitmapSize(overlay);
       const int saved = SaveDC(dc);
-      const TRect clip = image_.OverlayClip;
+      const TRect clip = Scaled(image_.OverlayClip, Dpi());
       if (clip.width > 0 && clip.height > 0) {
         IntersectClipRect(dc, clip.left, clip.top, clip.left + clip.width, clip.top + clip.height);
       }
-      DrawPicture(dc, overlay, image_.OverlayLeft, image_.OverlayTop, 0, 0, size.cx, size.cy, true,
+      DrawPicture(dc, overlay, Px(image_.OverlayLeft), Px(image_.OverlayTop), 0, 0, size.cx, size.cy, true,
                   image_.TransparentColor);
       RestoreDC(dc, saved);
     }

@@ -1,17 +1,22 @@
 // A form's own window: borderless, with the title bar drawn in the top 29 pixels of the client
 // area (pictures at the ends, a stretched one between, the caption, minimise and close buttons),
-// moved by dragging that bar. Also the message loop, which shows every key to its form first.
+// moved by dragging that bar. The window is made at its monitor's DPI and laid out again when it
+// moves to a monitor of another. Also the message loop, which shows every key to its form first.
 #include <windowsx.h>
 
 #include <vector>
 
 #include "resources/resource.h"
+#include "ui/Scale.h"
 #include "ui/win32/Gdi.h"
 #include "ui/win32/Peers.h"
 #include "ui/win32/Win32Ui.h"
 
 namespace ui::win32 {
 namespace {
+
+// Not in the headers of the oldest system the build targets, which never sends it.
+constexpr UINT kWmDpiChanged = 0x02E0;
 
 class TFormPeer final : public TCustomPeer {
  public:
@@ -21,24 +26,27 @@ class TFormPeer final : public TCustomPeer {
     DWORD style = WS_POPUP | WS_CLIPCHILDREN | WS_SYSMENU;
     if (form_.MinimizeButton) style |= WS_MINIMIZEBOX;
     DWORD exStyle = WS_EX_CONTROLPARENT | (owner == nullptr ? WS_EX_APPWINDOW : 0);
-    const TRect b = form_.Bounds();
+    form_.Dpi = MonitorDpi(POINT{form_.Left, form_.Top});
+    const TRect b = Scaled(form_.Bounds(), form_.Dpi);
     // No frame: the window is exactly the client area the layout gives.
     CreateWindowExA(exStyle, kFormClass, form_.Caption().c_str(), style, form_.Left, form_.Top, b.width, b.height,
                     owner, nullptr, Instance(), this);
+    // Where the system keeps this window at another DPI (a process it treats as unaware of DPI),
+    // the window's own counts.
+    if (hwnd_ != nullptr && WindowDpi(hwnd_) != form_.Dpi) {
+      form_.Dpi = WindowDpi(hwnd_);
+      Resize();
+    }
   }
 
   void Changed(TControl&, unsigned what) override {
     if (hwnd_ == nullptr) return;
     if (what & kChText) {
       SetWindowTextA(hwnd_, form_.Caption().c_str());
-      RECT title{0, 0, form_.Bounds().width, kTitleBarHeight};
-      InvalidateRect(hwnd_, &title, FALSE);
-    }
-    if (what & kChBounds) {
-      SetWindowPos(hwnd_, nullptr, 0, 0, form_.Bounds().width, form_.Bounds().height,
-                   SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+      InvalidateTitle();
     }
     if (what & kChMinimize) ShowWindow(hwnd_, SW_MINIMIZE);
+    if (what & kChBounds) Resize();
     // Closing ends the loop that runs the form; the message wakes it up.
     if ((what & kChVisible) && form_.Closed()) PostMessageA(hwnd_, WM_NULL, 0, 0);
     if (what & kChCursor) ShowCursorNow();
@@ -49,22 +57,24 @@ class TFormPeer final : public TCustomPeer {
   void Paint(HDC dc, const RECT& client) override {
     FillColor(dc, client, EffectiveColor(form_));
     const int width = client.right;
-    HBITMAP left = ResourceBitmap(IDB_TITLE_LEFT);
-    HBITMAP right = ResourceBitmap(IDB_TITLE_RIGHT);
-    DrawPicture(dc, left, 0, 0, 0, 0, TITLE_LEFT_W, TITLE_BAR_H);
-    StretchPicture(dc, ResourceBitmap(IDB_TITLE_MID), TITLE_LEFT_W, 0, width - TITLE_LEFT_W - TITLE_RIGHT_W, TITLE_BAR_H);
-    DrawPicture(dc, right, width - TITLE_RIGHT_W, 0, 0, 0, TITLE_RIGHT_W, TITLE_BAR_H);
+    const int dpi = form_.Dpi;
+    const int leftWidth = Px(TITLE_LEFT_W), rightWidth = Px(TITLE_RIGHT_W), height = Px(TITLE_BAR_H);
+    DrawPicture(dc, Picture(IDB_TITLE_LEFT, dpi), 0, 0, 0, 0, leftWidth, height);
+    StretchPicture(dc, Picture(IDB_TITLE_MID, dpi), leftWidth, 0, width - leftWidth - rightWidth, height);
+    DrawPicture(dc, Picture(IDB_TITLE_RIGHT, dpi), width - rightWidth, 0, 0, 0, rightWidth, height);
 
-    TSelect font(dc, FontOf(TFont{"Tahoma", 8, false, true, kClWhite}));
+    TSelect font(dc, FontOf(TFont{"Tahoma", 8, false, true, kClWhite}, dpi));
     SetBkMode(dc, TRANSPARENT);
     SetTextColor(dc, kClWhite);
-    RECT caption{TITLE_CAPTION_X, 0, MinimiseRect().left - 4, TITLE_BAR_H};
-    if (!form_.MinimizeButton) caption.right = CloseRect().left - 4;
+    RECT caption{Px(TITLE_CAPTION_X), 0, MinimiseRect().left - Px(4), height};
+    if (!form_.MinimizeButton) caption.right = CloseRect().left - Px(4);
     DrawTextA(dc, form_.Caption().c_str(), static_cast<int>(form_.Caption().size()), &caption,
               DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | DT_END_ELLIPSIS);
 
-    PaintTitleButton(dc, ResourceBitmap(IDB_TITLE_CLOSE), CloseRect(), TTitlePart::Close);
-    if (form_.MinimizeButton) PaintTitleButton(dc, ResourceBitmap(IDB_TITLE_MIN), MinimiseRect(), TTitlePart::Minimise);
+    PaintTitleButton(dc, Picture(IDB_TITLE_CLOSE, dpi, TITLE_BUTTON_STATES), CloseRect(), TTitlePart::Close);
+    if (form_.MinimizeButton) {
+      PaintTitleButton(dc, Picture(IDB_TITLE_MIN, dpi, TITLE_BUTTON_STATES), MinimiseRect(), TTitlePart::Minimise);
+    }
   }
 
   LRESULT WndProc(UINT message, WPARAM wParam, LPARAM lParam) override {
@@ -139,6 +149,19 @@ class TFormPeer final : public TCustomPeer {
       case WM_CLOSE:
         form_.Close();
         return 0;
+      case kWmDpiChanged: {
+        // Another monitor: the system's suggested place, then every control laid out and drawn anew.
+        form_.Dpi = LOWORD(wParam);
+        const auto* suggested = reinterpret_cast<const RECT*>(lParam);
+        SetWindowPos(hwnd_, nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
+                     suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
+        TControl::ForEach(form_, [this](TControl& control) {
+          auto* peer = dynamic_cast<TPeer*>(control.Peer());
+          if (&control != &form_ && peer != nullptr) peer->Rescale();
+        });
+        RedrawWindow(hwnd_, nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN);
+        return 0;
+      }
       case WM_MOVE:
         if (!IsIconic(hwnd_)) {
           form_.Left = GET_X_LPARAM(lParam);
@@ -170,13 +193,17 @@ class TFormPeer final : public TCustomPeer {
     GetClientRect(hwnd_, &client);
     return client.right;
   }
+  void Resize() const {
+    const TRect b = Scaled(form_.Bounds(), form_.Dpi);
+    SetWindowPos(hwnd_, nullptr, 0, 0, b.width, b.height, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  }
   RECT CloseRect() const {
-    const int right = Width() - TITLE_BUTTON_RIGHT;
-    return RECT{right - TITLE_BUTTON_W, TITLE_BUTTON_Y, right, TITLE_BUTTON_Y + TITLE_BUTTON_H};
+    const int right = Width() - Px(TITLE_BUTTON_RIGHT);
+    return RECT{right - Px(TITLE_BUTTON_W), Px(TITLE_BUTTON_Y), right, Px(TITLE_BUTTON_Y + TITLE_BUTTON_H)};
   }
   RECT MinimiseRect() const {
-    const int right = CloseRect().left - TITLE_BUTTON_GAP;
-    return RECT{right - TITLE_BUTTON_W, TITLE_BUTTON_Y, right, TITLE_BUTTON_Y + TITLE_BUTTON_H};
+    const int right = CloseRect().left - Px(TITLE_BUTTON_GAP);
+    return RECT{right - Px(TITLE_BUTTON_W), Px(TITLE_BUTTON_Y), right, Px(TITLE_BUTTON_Y + TITLE_BUTTON_H)};
   }
   HWND FocusTarget() const {
     HWND target = savedFocus_;
@@ -187,7 +214,7 @@ class TFormPeer final : public TCustomPeer {
     return target != nullptr && IsWindowVisible(target) ? target : nullptr;
   }
   TTitlePart PartAt(POINT at) const {
-    if (at.y < 0 || at.y >= kTitleBarHeight || at.x < 0 || at.x >= Width()) return TTitlePart::None;
+    if (at.y < 0 || at.y >= Px(kTitleBarHeight) || at.x < 0 || at.x >= Width()) return TTitlePart::None;
     RECT close = CloseRect();
     if (PtInRect(&close, at)) return TTitlePart::Close;
     RECT minimise = MinimiseRect();
@@ -200,7 +227,7 @@ class TFormPeer final : public TCustomPeer {
     InvalidateTitle();
   }
   void InvalidateTitle() const {
-    RECT title{0, 0, Width(), kTitleBarHeight};
+    RECT title{0, 0, Width(), Px(kTitleBarHeight)};
     InvalidateRect(hwnd_, &title, FALSE);
   }
   void PaintTitleButton(HDC dc, HBITMAP strip, const RECT& box, TTitlePart part) const {
@@ -210,7 +237,8 @@ class TFormPeer final : public TCustomPeer {
     } else if (hot_ == part || pressed_ == part) {
       state = TITLE_BUTTON_HOT;
     }
-    DrawPicture(dc, strip, box.left, box.top, state * TITLE_BUTTON_W, 0, TITLE_BUTTON_W, TITLE_BUTTON_H);
+    const int w = box.right - box.left;
+    DrawPicture(dc, strip, box.left, box.top, state * w, 0, w, box.bottom - box.top);
   }
 
   TForm& form_;

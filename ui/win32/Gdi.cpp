@@ -1,7 +1,11 @@
 #include "ui/win32/Gdi.h"
 
+#include <algorithm>
 #include <map>
 #include <tuple>
+
+#include "resources/resource.h"
+#include "ui/Scale.h"
 
 namespace ui::win32 {
 namespace {
@@ -13,8 +17,9 @@ struct TFontKey {
   int size;
   bool pixels;
   bool bold;
+  int dpi;
   bool operator<(const TFontKey& o) const {
-    return std::tie(name, size, pixels, bold) < std::tie(o.name, o.size, o.pixels, o.bold);
+    return std::tie(name, size, pixels, bold, dpi) < std::tie(o.name, o.size, o.pixels, o.bold, o.dpi);
   }
 };
 
@@ -34,23 +39,101 @@ std::map<int, TGdiObject<HBITMAP>>& Pictures() {
   return pictures;
 }
 
+// The pictures scaled between the drawn sizes, by id, DPI and cell count.
+std::map<std::tuple<int, int, int, bool>, TGdiObject<HBITMAP>>& ScaledPictures() {
+  static std::map<std::tuple<int, int, int, bool>, TGdiObject<HBITMAP>> pictures;
+  return pictures;
+}
+
+// The pixels of a loaded picture as premultiplied 0xAARRGGBB, top row first.
+TBitmap PixelsOf(HBITMAP bitmap, bool keyed) {
+  DIBSECTION dib{};
+  TBitmap out;
+  if (GetObjectA(bitmap, sizeof dib, &dib) != sizeof dib || dib.dsBm.bmBits == nullptr) return out;
+  const int bits = dib.dsBm.bmBitsPixel;
+  if (bits != 24 && bits != 32) return out;
+  out.width = dib.dsBm.bmWidth;
+  out.height = dib.dsBm.bmHeight;
+  out.pixels.resize(static_cast<std::size_t>(out.width) * out.height);
+  const auto* base = static_cast<const BYTE*>(dib.dsBm.bmBits);
+  const bool bottomUp = dib.dsBmih.biHeight > 0;
+  for (int y = 0; y < out.height; ++y) {
+    const BYTE* row = base + static_cast<std::size_t>(bottomUp ? out.height - 1 - y : y) * dib.dsBm.bmWidthBytes;
+    for (int x = 0; x < out.width; ++x) {
+      const BYTE* p = row + static_cast<std::size_t>(x) * (bits / 8);
+      std::uint32_t pixel = p[0] | (p[1] << 8) | (p[2] << 16);
+      if (bits == 32) {
+        pixel |= static_cast<std::uint32_t>(p[3]) << 24;
+      } else if (!(keyed && RGB(p[2], p[1], p[0]) == NQ_KEY_COLORREF)) {
+        pixel |= 0xFF000000u;
+      } else {
+        pixel = 0;
+      }
+      out.pixels[static_cast<std::size_t>(y) * out.width + x] = pixel;
+    }
+  }
+  return out;
+}
+
+HBITMAP AlphaBitmap(const TBitmap& picture) {
+  BITMAPINFO info{};
+  info.bmiHeader.biSize = sizeof info.bmiHeader;
+  info.bmiHeader.biWidth = picture.width;
+  info.bmiHeader.biHeight = -picture.height;
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  info.bmiHeader.biCompression = BI_RGB;
+  void* bits = nullptr;
+  HBITMAP made = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+  if (made != nullptr && bits != nullptr) {
+    std::copy(picture.pixels.begin(), picture.pixels.end(), static_cast<std::uint32_t*>(bits));
+  }
+  return made;
+}
+
 }  // namespace
 
 HINSTANCE Instance() { return instance != nullptr ? instance : GetModuleHandleA(nullptr); }
 void SetInstance(HINSTANCE value) { instance = value; }
 
-HFONT FontOf(const TFont& font) {
-  TFontKey key{font.name, font.size, font.pixels, font.bold};
+int MonitorDpi(POINT at) {
+  // Looked up, not linked: absent before Windows 8.1, where the system's DPI is every monitor's.
+  using TGetDpiForMonitor = HRESULT(WINAPI*)(HMONITOR, int, UINT*, UINT*);
+  static const auto getDpiForMonitor = [] {
+    HMODULE shcore = LoadLibraryA("shcore.dll");
+    return shcore != nullptr ? reinterpret_cast<TGetDpiForMonitor>(
+                                   reinterpret_cast<void*>(GetProcAddress(shcore, "GetDpiForMonitor")))
+                             : nullptr;
+  }();
+  UINT x = 0, y = 0;
+  if (getDpiForMonitor != nullptr &&
+      SUCCEEDED(getDpiForMonitor(MonitorFromPoint(at, MONITOR_DEFAULTTONEAREST), 0 /* MDT_EFFECTIVE_DPI */, &x, &y)) &&
+      x > 0) {
+    return static_cast<int>(x);
+  }
+  return WindowDpi(nullptr);
+}
+
+int WindowDpi(HWND window) {
+  using TGetDpiForWindow = UINT(WINAPI*)(HWND);
+  static const auto getDpiForWindow = reinterpret_cast<TGetDpiForWindow>(
+      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("user32.dll"), "GetDpiForWindow")));
+  if (window != nullptr && getDpiForWindow != nullptr) {
+    if (const UINT dpi = getDpiForWindow(window); dpi > 0) return static_cast<int>(dpi);
+  }
+  HDC screen = GetDC(nullptr);
+  const int dpi = screen != nullptr ? GetDeviceCaps(screen, LOGPIXELSX) : kLayoutDpi;
+  if (screen != nullptr) ReleaseDC(nullptr, screen);
+  return dpi > 0 ? dpi : kLayoutDpi;
+}
+
+HFONT FontOf(const TFont& font, int dpi) {
+  TFontKey key{font.name, font.size, font.pixels, font.bold, dpi};
   auto& fonts = Fonts();
   auto found = fonts.find(key);
   if (found != fonts.end()) return found->second.Get();
   // A negative height asks for the character height, as a point size means it.
-  int height = font.pixels ? -font.size : -MulDiv(font.size, 96, 72);
-  {
-    HDC screen = GetDC(nullptr);
-    if (!font.pixels && screen != nullptr) height = -MulDiv(font.size, GetDeviceCaps(screen, LOGPIXELSY), 72);
-    if (screen != nullptr) ReleaseDC(nullptr, screen);
-  }
+  const int height = font.pixels ? -Scaled(font.size, dpi) : -MulDiv(font.size, dpi, 72);
   LOGFONTA lf{};
   lf.lfHeight = height;
   lf.lfWeight = font.bold ? FW_BOLD : FW_NORMAL;
@@ -80,6 +163,47 @@ HBITMAP ResourceBitmap(int id) {
   auto made = static_cast<HBITMAP>(
       LoadImageW(Instance(), MAKEINTRESOURCEW(id), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
   pictures.emplace(id, TGdiObject<HBITMAP>(made));
+  return made;
+}
+
+HBITMAP Picture(int id, int dpi, int cells, bool keyed) {
+  HBITMAP original = ResourceBitmap(id);
+  const SIZE size = BitmapSize(original);
+  cells = std::max(cells, 1);
+  const int cellWidth = Scaled(static_cast<int>(size.cx) / cells, dpi);
+  const int height = Scaled(size.cy, dpi);
+  if (original == nullptr || (cellWidth * cells == size.cx && height == size.cy)) return original;
+  auto& scaled = ScaledPictures();
+  const auto key = std::make_tuple(id, dpi, cells, keyed);
+  if (auto found = scaled.find(key); found != scaled.end()) return found->second.Get();
+
+  HBITMAP drawn = ResourceBitmap(PictureId(id, PictureScale(dpi)));
+  if (drawn == nullptr) drawn = original;
+  const SIZE drawnSize = BitmapSize(drawn);
+  if (drawnSize.cx == cellWidth * cells && drawnSize.cy == height) return drawn;
+  // Between the drawn sizes: each cell scaled on its own, so that no cell bleeds into the next.
+  const TBitmap source = PixelsOf(drawn, keyed);
+  TBitmap result;
+  result.width = cellWidth * cells;
+  result.height = height;
+  result.pixels.assign(static_cast<std::size_t>(result.width) * height, 0);
+  const int sourceCell = source.width / cells;
+  for (int c = 0; c < cells && sourceCell > 0; ++c) {
+    TBitmap cell;
+    cell.width = sourceCell;
+    cell.height = source.height;
+    for (int y = 0; y < source.height; ++y) {
+      const auto row = source.pixels.begin() + static_cast<std::ptrdiff_t>(y) * source.width + c * sourceCell;
+      cell.pixels.insert(cell.pixels.end(), row, row + sourceCell);
+    }
+    const TBitmap done = Resampled(cell, cellWidth, height);
+    for (int y = 0; y < done.height; ++y) {
+      std::copy_n(done.pixels.begin() + static_cast<std::ptrdiff_t>(y) * done.width, done.width,
+                  result.pixels.begin() + static_cast<std::ptrdiff_t>(y) * result.width + c * cellWidth);
+    }
+  }
+  HBITMAP made = AlphaBitmap(result);
+  scaled.emplace(key, TGdiObject<HBITMAP>(made));
   return made;
 }
 
@@ -118,7 +242,13 @@ void StretchPicture(HDC dc, HBITMAP bitmap, int x, int y, int w, int h) {
 
 void FillColor(HDC dc, const RECT& rect, TColor color) { FillRect(dc, &rect, BrushOf(color)); }
 
-void FrameColor(HDC dc, const RECT& rect, TColor color) { FrameRect(dc, &rect, BrushOf(color)); }
+void FrameColor(HDC dc, const RECT& rect, TColor color, int thickness) {
+  RECT ring = rect;
+  for (int i = 0; i < thickness; ++i) {
+    FrameRect(dc, &ring, BrushOf(color));
+    InflateRect(&ring, -1, -1);
+  }
+}
 
 TColor EffectiveColor(const TControl& control) {
   for (const TControl* c = &control; c != nullptr; c = c->Parent()) {

@@ -69,12 +69,23 @@ class TMemoryDc {
 HINSTANCE Instance();
 void SetInstance(HINSTANCE instance);
 
-// Shared fonts and brushes; the caches own them.
-HFONT FontOf(const TFont& font);
+// The DPI a new top-level window at `at` (screen pixels) is shown at: its monitor's, or the
+// system's where the system knows no per-monitor DPI.
+int MonitorDpi(POINT at);
+// The DPI of a window as the system sees it (the system's on systems without per-window DPI).
+int WindowDpi(HWND window);
+
+// Shared fonts and brushes; the caches own them. A font is made for `dpi`: points by the DPI,
+// pixels by the scaling rule.
+HFONT FontOf(const TFont& font, int dpi);
 HBRUSH BrushOf(TColor color);
 
 // A picture of the resources, loaded once (a DIB section: 24-bit keyed/opaque or 32-bit alpha).
 HBITMAP ResourceBitmap(int id);
+// A picture for `dpi`: `cells` cells side by side, each its 100 % size scaled by the rule. The
+// drawn one nearest the DPI, as it is when it has that size, else smoothly scaled to it (then a
+// 32-bit alpha picture, the key colour of a `keyed` one made transparent). Kept for the program.
+HBITMAP Picture(int id, int dpi, int cells = 1, bool keyed = false);
 SIZE BitmapSize(HBITMAP bitmap);
 bool HasAlpha(HBITMAP bitmap);
 
@@ -86,7 +97,8 @@ void DrawPicture(HDC dc, HBITMAP bitmap, int x, int y, int sx, int sy, int w, in
 void StretchPicture(HDC dc, HBITMAP bitmap, int x, int y, int w, int h);
 
 void FillColor(HDC dc, const RECT& rect, TColor color);
-void FrameColor(HDC dc, const RECT& rect, TColor color);
+// A frame `thickness` pixels wide inside the rectangle.
+void FrameColor(HDC dc, const RECT& rect, TColor color, int thickness = 1);
 
 // The colour a control shows behind its content: its own, else its parent's, up to the form.
 TColor EffectiveColor(const TControl& control);

@@ -29,11 +29,20 @@ class TListViewPeer final : public TStandardPeer {
       LVCOLUMNA column{};
       column.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_SUBITEM;
       column.pszText = const_cast<char*>(view_.Columns[i].caption.c_str());
-      column.cx = view_.Columns[i].width;
+      column.cx = Px(view_.Columns[i].width);
       column.iSubItem = static_cast<int>(i);
       SendMessageA(hwnd_, LVM_INSERTCOLUMNA, i, reinterpret_cast<LPARAM>(&column));
     }
     Push();
+  }
+
+  void Rescale() override {
+    if (hwnd_ != nullptr) {
+      for (std::size_t i = 0; i < view_.Columns.size(); ++i) {
+        ListView_SetColumnWidth(hwnd_, static_cast<int>(i), Px(view_.Columns[i].width));
+      }
+    }
+    TStandardPeer::Rescale();
   }
 
   LRESULT OnNotify(NMHDR* header) override {

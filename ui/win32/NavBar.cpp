@@ -1,12 +1,14 @@
 // The navigation bar: section buttons 20 pixels high, the open section's items between them (the
 // buttons of the sections above at the top, those below at the bottom), each item a 32 x 32 icon
-// above its caption. Opening a section slides the buttons in seven steps.
+// above its caption. Opening a section slides the buttons in seven steps. Sizes are 96-DPI units,
+// scaled to the form's DPI as they are used.
 #include <windowsx.h>
 
 #include <algorithm>
 #include <vector>
 
 #include "resources/resource.h"
+#include "ui/Scale.h"
 #include "ui/win32/Gdi.h"
 #include "ui/win32/Peers.h"
 
@@ -24,6 +26,11 @@ class TNavBarPeer final : public TCustomPeer {
   explicit TNavBarPeer(TNavBar& bar) : TCustomPeer(bar), bar_(bar), shownOpen_(bar.OpenSection()) {}
 
   void Create(HWND parent) override { CreateChild(parent); }
+  // Scrolled by whole items of the old size: back to the top at the new one.
+  void Rescale() override {
+    scroll_.clear();
+    TCustomPeer::Rescale();
+  }
 
  protected:
   void Update(unsigned what) override {
@@ -63,13 +70,13 @@ class TNavBarPeer final : public TCustomPeer {
     FillColor(dc, client, EffectiveColor(bar_));
     const std::vector<int> tops = Tops(client.bottom);
     const int count = static_cast<int>(bar_.Sections.size());
-    TSelect font(dc, FontOf(bar_.Font()));
+    TSelect font(dc, FontOf(bar_.Font(), Dpi()));
     SetBkMode(dc, TRANSPARENT);
     for (int s = 0; s < count; ++s) {
       const RECT region = ListRegion(tops, s, client);
       if (region.bottom > region.top) PaintList(dc, s, region);
     }
-    for (int s = 0; s < count; ++s) PaintButton(dc, s, RECT{0, tops[s], client.right, tops[s] + kButtonHeight});
+    for (int s = 0; s < count; ++s) PaintButton(dc, s, RECT{0, tops[s], client.right, tops[s] + Px(kButtonHeight)});
     if (GetFocus() == hwnd_) PaintFocus(dc, tops, client);
   }
 
@@ -106,7 +113,7 @@ class TNavBarPeer final : public TCustomPeer {
         return 0;
       case WM_MOUSEWHEEL: {
         const int open = bar_.OpenSection();
-        ScrollBy(open, GET_WHEEL_DELTA_WPARAM(wParam) > 0 ? -kItemHeight : kItemHeight);
+        ScrollBy(open, GET_WHEEL_DELTA_WPARAM(wParam) > 0 ? -Px(kItemHeight) : Px(kItemHeight));
         return 0;
       }
       default:
@@ -127,7 +134,8 @@ class TNavBarPeer final : public TCustomPeer {
   std::vector<int> TopsFor(int open, int height) const {
     const int count = static_cast<int>(bar_.Sections.size());
     std::vector<int> tops(count);
-    for (int s = 0; s < count; ++s) tops[s] = s <= open ? s * kButtonHeight : height - (count - s) * kButtonHeight;
+    const int button = Px(kButtonHeight);
+    for (int s = 0; s < count; ++s) tops[s] = s <= open ? s * button : height - (count - s) * button;
     return tops;
   }
 
@@ -139,14 +147,14 @@ class TNavBarPeer final : public TCustomPeer {
     return to;
   }
 
-  static RECT ListRegion(const std::vector<int>& tops, int section, const RECT& client) {
-    const int top = tops[section] + kButtonHeight;
+  RECT ListRegion(const std::vector<int>& tops, int section, const RECT& client) const {
+    const int top = tops[section] + Px(kButtonHeight);
     const int bottom = section + 1 < static_cast<int>(tops.size()) ? tops[section + 1] : client.bottom;
     return RECT{0, top, client.right, std::max(top, bottom)};
   }
 
   int ContentHeight(int section) const {
-    return kListPadding + static_cast<int>(bar_.Sections[section].items.size()) * kItemHeight;
+    return Px(kListPadding) + static_cast<int>(bar_.Sections[section].items.size()) * Px(kItemHeight);
   }
 
   int MaxScroll(int section, const RECT& region) const {
@@ -154,8 +162,8 @@ class TNavBarPeer final : public TCustomPeer {
   }
 
   RECT ItemRect(int section, int item, const RECT& region) const {
-    const int top = region.top + kListPadding - Scroll(section) + item * kItemHeight;
-    return RECT{0, top, region.right, top + kItemHeight};
+    const int top = region.top + Px(kListPadding) - Scroll(section) + item * Px(kItemHeight);
+    return RECT{0, top, region.right, top + Px(kItemHeight)};
   }
 
   int Scroll(int section) const { return section < static_cast<int>(scroll_.size()) ? scroll_[section] : 0; }
@@ -167,19 +175,21 @@ class TNavBarPeer final : public TCustomPeer {
   }
 
   RECT ScrollUpRect(const RECT& region) const {
-    return RECT{region.right - kScrollButton - 4, region.top + 4, region.right - 4, region.top + 4 + kScrollButton};
+    return RECT{region.right - Px(kScrollButton + 4), region.top + Px(4), region.right - Px(4),
+                region.top + Px(4 + kScrollButton)};
   }
   RECT ScrollDownRect(const RECT& region) const {
-    return RECT{region.right - kScrollButton - 4, region.bottom - 4 - kScrollButton, region.right - 4,
-                region.bottom - 4};
+    return RECT{region.right - Px(kScrollButton + 4), region.bottom - Px(4 + kScrollButton), region.right - Px(4),
+                region.bottom - Px(4)};
   }
 
   void PaintButton(HDC dc, int section, const RECT& box) {
     const bool hot = hot_.kind == TKind::Button && hot_.section == section;
     FillColor(dc, box, hot ? kClHighlight : kClButtonFace);
     // A raised edge: light above, dark below.
-    RECT light{box.left, box.top, box.right, box.top + 1};
-    RECT dark{box.left, box.bottom - 1, box.right, box.bottom};
+    const int edge = std::max(1, Px(1));
+    RECT light{box.left, box.top, box.right, box.top + edge};
+    RECT dark{box.left, box.bottom - edge, box.right, box.bottom};
     FillColor(dc, light, kClWhite);
     FillColor(dc, dark, Rgb(120, 100, 40));
     SetTextColor(dc, kClBlack);
@@ -193,7 +203,8 @@ class TNavBarPeer final : public TCustomPeer {
     const int saved = SaveDC(dc);
     IntersectClipRect(dc, region.left, region.top, region.right, region.bottom);
     const TNavBar::Section& s = bar_.Sections[section];
-    HBITMAP icons = ResourceBitmap(IDB_NAVICONS);
+    HBITMAP icons = Picture(IDB_NAVICONS, Dpi(), NAVICON_COUNT);
+    const int iconSize = Px(NAVICON_SIZE);
     const int selected = bar_.Selected(section);
     for (int i = 0; i < static_cast<int>(s.items.size()); ++i) {
       const RECT cell = ItemRect(section, i, region);
@@ -204,13 +215,14 @@ class TNavBarPeer final : public TCustomPeer {
         HBRUSH brush = BrushOf(hot ? kClHighlight : kClButtonFace);
         TSelect fill(dc, brush);
         TSelect pen(dc, GetStockObject(NULL_PEN));
-        RoundRect(dc, cell.left + 6, cell.top + 1, cell.right - 5, cell.bottom - 2, 8, 8);
+        RoundRect(dc, cell.left + Px(6), cell.top + Px(1), cell.right - Px(5), cell.bottom - Px(2), Px(8), Px(8));
       }
       const int icon = s.items[i].icon;
-      DrawPicture(dc, icons, (cell.right - NAVICON_SIZE) / 2, cell.top + 5, icon * NAVICON_SIZE, 0, NAVICON_SIZE,
-                  NAVICON_SIZE);
+      DrawPicture(dc, icons, (cell.right - iconSize) / 2, cell.top + Px(5), icon * iconSize, 0, iconSize, iconSize);
       SetTextColor(dc, highlighted ? kClBlack : kClWhite);
-      RECT text{cell.left + 2, cell.top + 5 + NAVICON_SIZE + 2, cell.right - 2, cell.bottom - 3};
+      // A unit's margin each side: enough at 96 DPI, and room for the longest caption at 200 %,
+      // where the font runs a little wider than twice its 96-DPI self.
+      RECT text{cell.left + Px(1), cell.top + Px(5 + NAVICON_SIZE + 2), cell.right - Px(1), cell.bottom - Px(3)};
       const std::string& caption = s.items[i].caption;
       DrawTextA(dc, caption.c_str(), static_cast<int>(caption.size()), &text,
                 DT_CENTER | DT_SINGLELINE | DT_NOPREFIX | DT_END_ELLIPSIS);
@@ -232,7 +244,7 @@ class TNavBarPeer final : public TCustomPeer {
     if (place.section < 0 || place.section >= static_cast<int>(tops.size())) return;
     if (place.item < 0) {
       const int top = tops[place.section];
-      DrawFocusFrame(dc, RECT{3, top + 3, client.right - 3, top + kButtonHeight - 3}, kClBlack);
+      DrawFocusFrame(dc, RECT{Px(3), top + Px(3), client.right - Px(3), top + Px(kButtonHeight - 3)}, kClBlack);
       return;
     }
     const RECT region = ListRegion(tops, place.section, client);
@@ -241,7 +253,7 @@ class TNavBarPeer final : public TCustomPeer {
     IntersectClipRect(dc, region.left, region.top, region.right, region.bottom);
     const bool highlighted = bar_.Selected(place.section) == place.item ||
                              (hot_.kind == TKind::Item && hot_.section == place.section && hot_.item == place.item);
-    DrawFocusFrame(dc, RECT{cell.left + 8, cell.top + 2, cell.right - 7, cell.bottom - 3},
+    DrawFocusFrame(dc, RECT{cell.left + Px(8), cell.top + Px(2), cell.right - Px(7), cell.bottom - Px(3)},
                    highlighted ? kClBlack : kClWhite);
     RestoreDC(dc, saved);
   }
@@ -261,7 +273,7 @@ class TNavBarPeer final : public TCustomPeer {
     const std::vector<int> tops = Tops(client.bottom);
     POINT at{x, y};
     for (int s = 0; s < static_cast<int>(tops.size()); ++s) {
-      if (y >= tops[s] && y < tops[s] + kButtonHeight) return TTarget{TKind::Button, s, -1};
+      if (y >= tops[s] && y < tops[s] + Px(kButtonHeight)) return TTarget{TKind::Button, s, -1};
     }
     const int open = bar_.OpenSection();
     const RECT region = ListRegion(tops, open, client);
@@ -286,10 +298,10 @@ class TNavBarPeer final : public TCustomPeer {
         bar_.ClickItem(target.section, target.item);
         break;
       case TKind::ScrollUp:
-        ScrollBy(target.section, -kItemHeight);
+        ScrollBy(target.section, -Px(kItemHeight));
         break;
       case TKind::ScrollDown:
-        ScrollBy(target.section, kItemHeight);
+        ScrollBy(target.section, Px(kItemHeight));
         break;
       case TKind::None:
         break;

@@ -9,6 +9,7 @@
 #include <exception>
 
 #include "ui/Dialogs.h"
+#include "ui/Scale.h"
 #include "ui/win32/Gdi.h"
 
 namespace ui::win32 {
@@ -59,12 +60,27 @@ void TPeer::Detach() {
   hwnd_ = nullptr;
 }
 
+int TPeer::Dpi() const {
+  const TForm* form = control_.Form();
+  return form != nullptr && form->Dpi > 0 ? form->Dpi : kLayoutDpi;
+}
+
+int TPeer::Px(int units) const { return Scaled(units, Dpi()); }
+
+void TPeer::Place() const {
+  const TRect b = Scaled(control_.Bounds(), Dpi());
+  SetWindowPos(hwnd_, nullptr, b.left, b.top, b.width, b.height, SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void TPeer::Rescale() {
+  if (hwnd_ == nullptr) return;
+  Place();
+  Update(kChBounds | kChColor | kChRedraw);
+}
+
 void TPeer::Changed(TControl&, unsigned what) {
   if (hwnd_ == nullptr) return;
-  if (what & kChBounds) {
-    const TRect b = control_.Bounds();
-    SetWindowPos(hwnd_, nullptr, b.left, b.top, b.width, b.height, SWP_NOZORDER | SWP_NOACTIVATE);
-  }
+  if (what & kChBounds) Place();
   if (what & kChVisible) {
     if (control_.Visible()) {
       ShowWindow(hwnd_, SW_SHOWNA);
@@ -148,7 +164,7 @@ void TCustomPeer::CreateCustom(HWND parent, const char* windowClass, DWORD style
 }
 
 void TCustomPeer::CreateChild(HWND parent, DWORD extraStyle) {
-  const TRect b = control_.Bounds();
+  const TRect b = Scaled(control_.Bounds(), Dpi());
   DWORD style = WS_CHILD | WS_CLIPSIBLINGS | WS_CLIPCHILDREN | extraStyle;
   if (control_.Visible()) style |= WS_VISIBLE;
   if (!control_.Enabled()) style |= WS_DISABLED;
@@ -273,7 +289,7 @@ LRESULT CALLBACK TStandardPeer::Proc(HWND window, UINT message, WPARAM wParam, L
 }
 
 void TStandardPeer::CreateStandard(HWND parent, const char* windowClass, DWORD style, DWORD exStyle) {
-  const TRect b = control_.Bounds();
+  const TRect b = Scaled(control_.Bounds(), Dpi());
   style |= WS_CHILD | WS_CLIPSIBLINGS;
   if (control_.Visible()) style |= WS_VISIBLE;
   if (!control_.Enabled()) style |= WS_DISABLED;
@@ -282,7 +298,7 @@ void TStandardPeer::CreateStandard(HWND parent, const char* windowClass, DWORD s
   if (window == nullptr) return;
   Attach(window);
   SetWindowSubclass(window, &TStandardPeer::Proc, 1, reinterpret_cast<DWORD_PTR>(this));
-  SendMessageA(window, WM_SETFONT, reinterpret_cast<WPARAM>(FontOf(control_.Font())), FALSE);
+  SendMessageA(window, WM_SETFONT, reinterpret_cast<WPARAM>(FontOf(control_.Font(), Dpi())), FALSE);
 }
 
 LRESULT TStandardPeer::SubclassProc(UINT message, WPARAM wParam, LPARAM lParam) {
@@ -305,7 +321,7 @@ LRESULT TStandardPeer::SubclassProc(UINT message, WPARAM wParam, LPARAM lParam) 
 
 void TStandardPeer::Update(unsigned what) {
   if (what & (kChColor | kChFont)) {
-    SendMessageA(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(FontOf(control_.Font())), FALSE);
+    SendMessageA(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(FontOf(control_.Font(), Dpi())), FALSE);
     InvalidateRect(hwnd_, nullptr, TRUE);
   }
 }

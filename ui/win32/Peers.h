@@ -39,6 +39,13 @@ class TPeer : public IPeer {
   void Changed(TControl& control, unsigned what) override;
   void Focus(TControl& control) override;
 
+  // The DPI the control's form is shown at; the state's bounds and pixel sizes are 96-DPI units.
+  int Dpi() const;
+  // A 96-DPI length of this control at its form's DPI.
+  int Px(int units) const;
+  // The form moved to another DPI: the window takes its scaled place, font and drawing anew.
+  virtual void Rescale();
+
   // What a parent hands on to the child that sent it.
   virtual void OnCommand(int /*code*/) {}
   virtual LRESULT OnNotify(NMHDR* /*header*/) { return 0; }
@@ -69,6 +76,8 @@ class TPeer : public IPeer {
   // The kind's own share of a change (after bounds, visibility, enabling and cursor).
   virtual void Update(unsigned /*what*/) {}
   void Attach(HWND window);
+  // Moves the window to the state's bounds, scaled.
+  void Place() const;
   // Sets the pointer for the control under the mouse; false when the window's own should show.
   bool ApplyCursor(WPARAM hitTest) const;
   void ShowCursorNow() const;

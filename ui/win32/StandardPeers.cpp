@@ -79,9 +79,14 @@ class TListBoxPeer final : public TStandardPeer {
     CreateStandard(parent, WC_LISTBOXA,
                    LBS_OWNERDRAWFIXED | LBS_HASSTRINGS | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | WS_VSCROLL | WS_TABSTOP,
                    list_.Border ? WS_EX_CLIENTEDGE : 0);
-    SendMessageA(hwnd_, LB_SETITEMHEIGHT, 0, list_.ItemHeight);
+    SendMessageA(hwnd_, LB_SETITEMHEIGHT, 0, Px(list_.ItemHeight));
     Rebuild();
     ApplySelection();
+  }
+
+  void Rescale() override {
+    if (hwnd_ != nullptr) SendMessageA(hwnd_, LB_SETITEMHEIGHT, 0, Px(list_.ItemHeight));
+    TStandardPeer::Rescale();
   }
 
   void OnCommand(int code) override {
@@ -98,11 +103,11 @@ class TListBoxPeer final : public TStandardPeer {
     FillColor(item->hDC, item->rcItem, back);
     if (item->itemID != static_cast<UINT>(-1) && item->itemID < list_.Items().size()) {
       const std::string& text = list_.Items()[item->itemID];
-      TSelect font(item->hDC, FontOf(list_.Font()));
+      TSelect font(item->hDC, FontOf(list_.Font(), Dpi()));
       SetBkMode(item->hDC, TRANSPARENT);
       SetTextColor(item->hDC, selected ? GetSysColor(COLOR_HIGHLIGHTTEXT) : TextColorOf(list_));
       RECT box = item->rcItem;
-      box.left += 2;
+      box.left += Px(2);
       DrawTextA(item->hDC, text.c_str(), static_cast<int>(text.size()), &box,
                 DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX);
     }
