@@ -24,13 +24,15 @@
 #include "platform/sim/SimRegistry.h"
 #include "privacy/CookieText.h"
 #include "services/MainFunc.h"
+#include "tests/support/KeyPaths.h"
 #include "ui/headless/ScriptedDialogs.h"
 
 namespace {
 
+using nqtest::kShellFolders;
+
 namespace fs = std::filesystem;
 
-const char* const kShellFolders = "\\Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
 
 // A cookie file as the browser writes it: name, value, domain and path, flags, times, "*".
 std::string CookieFileText(int i) {

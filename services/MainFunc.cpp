@@ -132,41 +132,36 @@ bool DeleteRegistryKey(RegKey root, const std::string& key, TRegView view) {
 }
 
 bool DeleteExtensionByButtonText(RegKey root, const std::string& key, const std::string& text, TRegView view) {
-  bool result = false;
   // A subkey without a "ButtonText" reads as empty text: an empty `text` would match, and delete,
   // every such subkey. Callers always pass a button's non-empty text.
-  if (text.empty()) return result;
-  TStrings subkeys;
-  if (!ListSubkeys(root, key, subkeys, view)) {
-    // Open once more, to learn why it could not be listed.
-    TRegistry reg(view);
-    reg.SetRootKey(root);
-    if (reg.OpenKey(key, false)) return result;
-    RecordRefusal(reg, root, key, view, [&](TRegistry& reader) {
-      reader.GetKeyNames(subkeys);
-      for (const std::string& subkey : subkeys) {
-        const std::string path = key + "\\" + subkey;
-        TRegistry button(view);
-        button.SetRootKey(root);
-        button.SetReadOnly(true);
-        if (!button.OpenKey(path, false) || !button.ValueExists("ButtonText")) continue;
-        try {
-          if (button.ReadString("ButtonText") == text) reader.DeleteKey(path);
-        } catch (const ERegistryException&) {
-          // No text: no button.
-        }
+  if (text.empty()) return false;
+  // The names are taken once, before any subkey is deleted.
+  const auto clean = [&](TRegistry& reg) {
+    TStrings subkeys;
+    reg.GetKeyNames(subkeys);
+    bool result = false;
+    for (const std::string& subkey : subkeys) {
+      const std::string path = key + "\\" + subkey;
+      // Read apart, read-only: a refused key's buttons are still matched to record what was refused.
+      TRegistry button(view);
+      button.SetRootKey(root);
+      button.SetReadOnly(true);
+      if (!button.OpenKey(path, false) || !button.ValueExists("ButtonText")) continue;
+      try {
+        if (button.ReadString("ButtonText") == text && reg.DeleteKey(path)) result = true;
+      } catch (const ERegistryException&) {
+        // No text: no button.
       }
-    });
+    }
     return result;
-  }
-  if (subkeys.empty()) return result;
+  };
   TRegistry reg(view);
   reg.SetRootKey(root);
-  for (const std::string& subkey : subkeys) {
-    const std::string path = key + "\\" + subkey;
-    if (ReadStringValue(root, path, "ButtonText", false, view) == text && reg.DeleteKey(path)) result = true;
+  if (!reg.OpenKey(key, false)) {
+    RecordRefusal(reg, root, key, view, clean);
+    return false;
   }
-  return result;
+  return clean(reg);
 }
 
 bool WriteStringValue(RegKey root, const std::string& key, const std::string& name, const std::string& value,

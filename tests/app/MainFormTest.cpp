@@ -11,17 +11,19 @@
 #include "app/MainForm.h"
 #include "app/Product.h"
 #include "services/Registry.h"
+#include "tests/support/KeyPaths.h"
 #include "tests/support/Registry.h"
 #include "tests/support/ShellFixture.h"
 #include "ui/headless/ScriptedDialogs.h"
 
 namespace {
 
+using nqtest::kRun;
+using nqtest::kShellFolders;
+
 using nq::TMainForm;
 using ui::TShortCut;
 
-constexpr const char* kRun = "\\Software\\Microsoft\\Windows\\CurrentVersion\\Run";
-constexpr const char* kShellFolders = "\\Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
 
 class ShellTest : public nqtest::FileTreeTest {
  protected:

@@ -5,6 +5,7 @@
 
 #include <string>
 
+#include "tests/support/KeyPaths.h"
 #include "tests/support/ShellFixture.h"
 
 #ifdef _WIN32
@@ -53,8 +54,6 @@ Output RunProgram(const std::string& arguments) {
   return output;
 }
 
-constexpr const char* kRun = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
-
 TEST(ConsoleProgram, VersionUsageAndExitCodes) {
   NQ_SKIP_OUTSIDE_THROWAWAY_PREFIX();
   const Output version = RunProgram("--version");
@@ -83,7 +82,7 @@ TEST(ConsoleProgram, CyrillicStartupEntryListedAndDeleted) {
 
   const Output preview = RunProgram("delete startup \"" + utf8 + "\" --dry-run");
   EXPECT_EQ(preview.code, 0u);
-  EXPECT_EQ(preview.out, "value\tHKEY_CURRENT_USER\\" + std::string(kRun) + "\t" + utf8 + "\t\"C:\\\\probe.exe\"\t-\r\n");
+  EXPECT_EQ(preview.out, "value\tHKEY_CURRENT_USER\\" + std::string(kRun + 1) + "\t" + utf8 + "\t\"C:\\\\probe.exe\"\t-\r\n");
   EXPECT_EQ(RegQueryValueExW(key, name.c_str(), nullptr, nullptr, nullptr, nullptr), ERROR_SUCCESS);
 
   const Output run = RunProgram("delete startup \"" + utf8 + "\"");

@@ -13,6 +13,7 @@
 #include "platform/RegFile.h"
 #include "services/Registry.h"
 #include "tests/support/ChangeSet.h"
+#include "tests/support/KeyPaths.h"
 #include "tests/support/Registry.h"
 #include "tests/support/RegistryBackends.h"
 #include "tests/support/ShellFixture.h"
@@ -25,7 +26,6 @@ using platform::kHkeyCurrentUser;
 using platform::kHkeyLocalMachine;
 using Lines = std::vector<std::string>;
 
-constexpr const char* kShellFolders = "\\Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
 
 struct Result {
   int code;

@@ -12,6 +12,7 @@
 #include "privacy/CookieText.h"
 #include "services/CleanHistory.h"
 #include "services/MainFunc.h"
+#include "tests/support/KeyPaths.h"
 #include "tests/support/RegistryBackends.h"
 #include "tests/support/ShellFixture.h"
 #include "ui/headless/ScriptedDialogs.h"
@@ -22,7 +23,6 @@ using namespace nqtest;
 using nq::TStrings;
 using platform::kHkeyCurrentUser;
 
-const std::string kRun = "\\Software\\Microsoft\\Windows\\CurrentVersion\\Run";
 
 // ---- the registry's limits, on every back end
 
@@ -73,7 +73,7 @@ TEST_P(Limits, NamesOutsideAsciiListAndDeleteFromTheStartupPage) {
   // Names in the process code page, UTF-8: listed as they are, deleted by them.
   const std::string cafe = "Café Updater";
   const std::string other = "À propos";
-  Load("[HKEY_CURRENT_USER" + kRun + "]\n\"" + cafe + "\"=\"C:\\\\café.exe\"\n\"" + other + "\"=\"x.exe\"\n");
+  Load(std::string("[HKEY_CURRENT_USER") + kRun + "]\n\"" + cafe + "\"=\"C:\\\\café.exe\"\n\"" + other + "\"=\"x.exe\"\n");
   ui::ScriptedDialogs dialogs;
   ui::IDialogs* previous = ui::SetDialogs(&dialogs);
   {

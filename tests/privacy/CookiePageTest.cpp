@@ -13,6 +13,7 @@
 
 #include "app/MainForm.h"
 #include "services/MainFunc.h"
+#include "tests/support/KeyPaths.h"
 #include "tests/support/Registry.h"
 #include "tests/support/ShellFixture.h"
 #include "ui/headless/ScriptedDialogs.h"
@@ -20,7 +21,6 @@
 namespace nqtest {
 namespace {
 
-const char* const kShellFolders = "\\Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
 
 // Passes every call on to the file tree, and records or breaks reads as a test asks.
 class SpyFileSystem final : public ForwardingFileSystem {

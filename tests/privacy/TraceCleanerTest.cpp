@@ -10,6 +10,7 @@
 #include "platform/RegFile.h"
 #include "services/CleanHistory.h"
 #include "services/MainFunc.h"
+#include "tests/support/KeyPaths.h"
 #include "tests/support/Registry.h"
 #include "tests/support/ShellFixture.h"
 #include "ui/headless/ScriptedDialogs.h"
@@ -25,7 +26,6 @@ using platform::kHkeyCurrentUser;
 using Strings = std::vector<std::string>;
 
 constexpr const char* kSuccess = "All your internet activities have been cleaned sucessfully.";
-constexpr const char* kShellFolders = "\\Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
 
 // Passes every call on to the history substitute and notes the form's pointer when it is asked.
 class HistoryWatch final : public platform::IUrlHistory {

@@ -6,13 +6,15 @@
 #include <string>
 
 #include "services/MainFunc.h"
+#include "tests/support/KeyPaths.h"
 #include "tests/support/RegistryBackends.h"
 
 namespace {
 
+using nqtest::kRun;
+
 using namespace nq;
 
-constexpr const char* kRun = "\\Software\\Microsoft\\Windows\\CurrentVersion\\Run";
 
 // Each registry back end: the substitute, and under Windows and Wine the redirected real registry.
 class HijackCleanerTest : public nqtest::RegistryBackendTest {

@@ -8,6 +8,7 @@
 
 #include "services/CleanHistory.h"
 #include "services/MainFunc.h"
+#include "tests/support/KeyPaths.h"
 #include "tests/support/ShellFixture.h"
 
 namespace nqtest {
@@ -261,7 +262,6 @@ TEST_F(CleanHistoryTest, ClearUrlHistoryAnswersOrRaises) {
 
 // ---- ClearRecentLinks
 
-constexpr const char* kShellFolders = "\\Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
 
 void SetShellFolder(const std::string& name, const std::string& path) {
   nq::TRegistry registry;

@@ -10,6 +10,7 @@
 #include "services/Changes.h"
 #include "services/Registry.h"
 #include "tests/support/Installed.h"
+#include "tests/support/KeyPaths.h"
 #include "tests/support/RegistryBackends.h"
 #include "tests/support/ShellFixture.h"
 #include "tests/support/Sim.h"
@@ -19,7 +20,6 @@ namespace {
 
 using platform::kHkeyCurrentUser;
 
-constexpr const char* kRunKey = "\\Software\\Microsoft\\Windows\\CurrentVersion\\Run";
 
 // The calls refused during a dry run, noted instead of failing the test that provoked them.
 std::vector<std::string>& Refused() {
@@ -94,7 +94,7 @@ TEST_F(DryRunDeathTest, ClosingARecorderOutOfOrderEndsTheProgram) {
 // A write that reaches a back end while a dry run is in force is refused, whoever makes it, and
 // the back ends are the real ones again once the run ends.
 TEST_F(DryRunTest, TheBackEndsAreReadOnlyWhileADryRunLasts) {
-  platform::LoadRegText(reg_, std::string("REGEDIT4\n[HKEY_CURRENT_USER") + kRunKey + "]\n\"Keep\"=\"keep.exe\"\n");
+  platform::LoadRegText(reg_, std::string("REGEDIT4\n[HKEY_CURRENT_USER") + kRun + "]\n\"Keep\"=\"keep.exe\"\n");
   SimBackEnds sim;
   platform::SimShell& shell = sim.shell;
   const std::string before = platform::DumpRegText(reg_, kHkeyCurrentUser, "", platform::RegValueOrder::kByName);
@@ -104,13 +104,13 @@ TEST_F(DryRunTest, TheBackEndsAreReadOnlyWhileADryRunLasts) {
     platform::IRegistry& registry = platform::Registry();
     EXPECT_NE(&registry, &reg_);
     platform::RegKey key = 0;
-    ASSERT_EQ(registry.OpenKeyEx(kHkeyCurrentUser, kRunKey + 1, platform::kKeyAllAccess, &key), platform::kErrorSuccess);
+    ASSERT_EQ(registry.OpenKeyEx(kHkeyCurrentUser, kRun + 1, platform::kKeyAllAccess, &key), platform::kErrorSuccess);
     const std::uint8_t data[] = "x.exe";
     EXPECT_EQ(registry.SetValueEx(key, "New", platform::kRegSz, data, sizeof data), platform::kErrorAccessDenied);
     EXPECT_EQ(registry.DeleteValue(key, "Keep"), platform::kErrorAccessDenied);
     platform::RegKey made = 0;
     EXPECT_EQ(registry.CreateKeyEx(key, "Sub", platform::kKeyAllAccess, &made), platform::kErrorAccessDenied);
-    EXPECT_EQ(registry.DeleteKeyEx(kHkeyCurrentUser, kRunKey + 1, 0), platform::kErrorAccessDenied);
+    EXPECT_EQ(registry.DeleteKeyEx(kHkeyCurrentUser, kRun + 1, 0), platform::kErrorAccessDenied);
     registry.CloseKey(key);
 
     bool aborted = false;
@@ -150,11 +150,11 @@ class GrowingValue : public ForwardingRegistry {
 };
 
 TEST_F(DryRunTest, AValueThatGrowsBetweenProbeAndReadIsNotDeletedByADryRun) {
-  platform::LoadRegText(reg_, std::string("REGEDIT4\n[HKEY_CURRENT_USER") + kRunKey + "]\n\"Grows\"=\"g.exe\"\n");
+  platform::LoadRegText(reg_, std::string("REGEDIT4\n[HKEY_CURRENT_USER") + kRun + "]\n\"Grows\"=\"g.exe\"\n");
   GrowingValue growing(reg_, "Grows");
   Installed installed(growing);
   nq::TRegistry reg;
-  ASSERT_TRUE(reg.OpenKey(kRunKey, false));
+  ASSERT_TRUE(reg.OpenKey(kRun, false));
   {
     nq::TChangeRecorder dry(true);
     EXPECT_FALSE(reg.DeleteValue("Grows"));

@@ -10,6 +10,7 @@
 
 #include "app/MainForm.h"
 #include "platform/registry.h"
+#include "tests/support/KeyPaths.h"
 #include "tests/support/ShellFixture.h"
 #include "ui/headless/ScriptedDialogs.h"
 
@@ -24,8 +25,6 @@ using namespace platform;
 
 #ifdef _WIN32
 
-constexpr const char* kRun = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
-constexpr const char* kRunOnce = "Software\\Microsoft\\Windows\\CurrentVersion\\Runonce";
 constexpr const char* kExtensions = "Software\\Microsoft\\Internet Explorer\\Extensions";
 constexpr const char* kProbeButton = "Software\\Microsoft\\Internet Explorer\\Extensions\\{NorvaneViewProbe}";
 constexpr const char* kSearch = "SOFTWARE\\Microsoft\\Internet Explorer\\Search";
@@ -117,8 +116,8 @@ TEST_F(MachineViewsTest, WineSharesPoliciesAndKeepsTheOtherKeysApart) {
     bool shared;
   };
   const Case cases[] = {
-      {kRun, false},
-      {kRunOnce, false},
+      {kRun + 1, false},
+      {kRunOnce + 1, false},
       {"Software\\Microsoft\\Windows\\CurrentVersion\\RunServices", false},
       {"Software\\Microsoft\\Windows\\CurrentVersion\\Winlogon", false},
       {kSearch, false},
@@ -136,27 +135,27 @@ TEST_F(MachineViewsTest, WineSharesPoliciesAndKeepsTheOtherKeysApart) {
 TEST_F(MachineViewsTest, StartupEntryOfThe32BitViewListedAndDeletedInLookupOrder) {
   // The same name in the 32-bit Run key and in the 64-bit Runonce key: Run comes first in lookup
   // order, the 32-bit view right after the 64-bit one.
-  Write(kRun, kKeyWow64_32Key, "NorvaneProbe", "probe32.exe");
-  Write(kRunOnce, kKeyWow64_64Key, "NorvaneProbe", "probe64.exe");
+  Write(kRun + 1, kKeyWow64_32Key, "NorvaneProbe", "probe32.exe");
+  Write(kRunOnce + 1, kKeyWow64_64Key, "NorvaneProbe", "probe64.exe");
   Click(nq::TMainForm::secNorvane, 1);
   ASSERT_EQ(Count("NorvaneProbe"), 2);
   form_->EntryListBox.UserSelect(IndexOf("NorvaneProbe", 1));
   EXPECT_EQ(form_->DateValueLabel.Caption(), "probe32.exe");
 
   Delete();
-  EXPECT_EQ(Read(kRun, kKeyWow64_32Key, "NorvaneProbe"), "-");
-  EXPECT_EQ(Read(kRunOnce, kKeyWow64_64Key, "NorvaneProbe"), "probe64.exe");
+  EXPECT_EQ(Read(kRun + 1, kKeyWow64_32Key, "NorvaneProbe"), "-");
+  EXPECT_EQ(Read(kRunOnce + 1, kKeyWow64_64Key, "NorvaneProbe"), "probe64.exe");
   ASSERT_EQ(Count("NorvaneProbe"), 1);
   form_->EntryListBox.UserSelect(IndexOf("NorvaneProbe"));
   EXPECT_EQ(form_->DateValueLabel.Caption(), "probe64.exe");
 }
 
 TEST_F(MachineViewsTest, HijackCleanerTakesScriptsOutOfThe32BitRunKey) {
-  Write(kRun, kKeyWow64_32Key, "NorvaneScript", "wscript.exe C:\\ProgramData\\x\\helper.vbs");
-  Write(kRun, kKeyWow64_32Key, "NorvaneTool", "C:\\Program Files (x86)\\Tool\\tool.exe");
+  Write(kRun + 1, kKeyWow64_32Key, "NorvaneScript", "wscript.exe C:\\ProgramData\\x\\helper.vbs");
+  Write(kRun + 1, kKeyWow64_32Key, "NorvaneTool", "C:\\Program Files (x86)\\Tool\\tool.exe");
   form_->Run(nq::TCommandId::CleanIEDelAuto);
-  EXPECT_EQ(Read(kRun, kKeyWow64_32Key, "NorvaneScript"), "-");
-  EXPECT_EQ(Read(kRun, kKeyWow64_32Key, "NorvaneTool"), "C:\\Program Files (x86)\\Tool\\tool.exe");
+  EXPECT_EQ(Read(kRun + 1, kKeyWow64_32Key, "NorvaneScript"), "-");
+  EXPECT_EQ(Read(kRun + 1, kKeyWow64_32Key, "NorvaneTool"), "C:\\Program Files (x86)\\Tool\\tool.exe");
 }
 
 TEST_F(MachineViewsTest, ToolbarButtonOfThe32BitBrowserListedAndDeleted) {
