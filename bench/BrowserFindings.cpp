@@ -13,6 +13,7 @@
 #include "browsers/Browsers.h"
 #include "platform/management.h"
 #include "platform/shell.h"
+#include "platform/sim/SimLinks.h"
 #include "platform/sim/SimRegistry.h"
 
 namespace {
@@ -126,6 +127,8 @@ void BM_FindBrowserHijacks(benchmark::State& state) {
   platform::IRegistry* previous = platform::SetRegistry(&Profile());
   TNotManaged management;
   platform::IManagement* previousManagement = platform::SetManagement(&management);
+  platform::SimTaskScheduler tasks;  // none: the policies are what is measured
+  platform::ITaskScheduler* previousTasks = platform::SetTaskScheduler(&tasks);
   nq::TFindings findings;
   const double start = CpuNanoseconds();
   for (auto _ : state) {
@@ -133,6 +136,7 @@ void BM_FindBrowserHijacks(benchmark::State& state) {
     benchmark::DoNotOptimize(findings.data());
   }
   const double perIteration = (CpuNanoseconds() - start) / static_cast<double>(state.iterations());
+  platform::SetTaskScheduler(previousTasks);
   platform::SetManagement(previousManagement);
   platform::SetRegistry(previous);
   state.counters["findings"] = static_cast<double>(findings.size());

@@ -7,6 +7,8 @@
 #include "browsers/BrowserKeys.h"
 #include "browsers/Browsers.h"
 #include "browsers/PolicyText.h"
+#include "browsers/Shortcuts.h"
+#include "browsers/Tasks.h"
 #include "services/MainFunc.h"
 #include "services/TextFiles.h"
 
@@ -142,8 +144,11 @@ TOutcome RepairFindings(const TFindings& ticked, bool dryRun) {
         DeleteRegistryKey(finding.root, "\\" + finding.where, finding.view);
         break;
       case TFindingKind::Shortcut:
+        // Their recorders pass what they record up to this one.
+        RepairShortcut(finding, dryRun);
+        break;
       case TFindingKind::Task:
-        // Repaired by their own sources once those join.
+        RepairTask(finding, dryRun);
         break;
     }
   }

@@ -6,6 +6,8 @@
 #include "browsers/BrowserKeys.h"
 #include "browsers/Browsers.h"
 #include "browsers/PolicyText.h"
+#include "browsers/Shortcuts.h"
+#include "browsers/Tasks.h"
 #include "platform/management.h"
 #include "platform/shell.h"
 #include "services/MainFunc.h"
@@ -374,7 +376,9 @@ TFindings FindBrowserHijacks() {
       default: break;  // an unreadable file is never ticked; an extension key has its own verdict
     }
   }
-  // Shortcut and scheduled-task findings are appended here once those sources join.
+  // What starts the browser: shortcuts with planted arguments, scheduled tasks.
+  for (TFinding& finding : FindShortcutHijacks()) findings.push_back(std::move(finding));
+  for (TFinding& finding : FindTaskHijacks()) findings.push_back(std::move(finding));
   return findings;
 }
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <stdexcept>
 
+#include "browsers/Browsers.h"
 #include "entries/Entries.h"
 #include "privacy/Cookies.h"
 #include "privacy/TraceCleaner.h"
@@ -122,6 +123,8 @@ const char* KindWord(TChange::TKind kind) {
     case TChange::TKind::CacheEntry: return "cache-entry";
     case TChange::TKind::RecycleBin: return "recycle-bin";
     case TChange::TKind::History: return "history";
+    case TChange::TKind::Shortcut: return "shortcut";
+    case TChange::TKind::Task: return "task";
   }
   return "?";
 }
@@ -185,9 +188,41 @@ void ExpectOperands(const TOptions& options, std::size_t count) {
   }
 }
 
+// Today's browsers: one finding a line (browser, where, name, data, why, and whether the one-click
+// repair takes it), in the order the program finds them.
+int ListBrowsers(const TOptions& options, std::ostream& out) {
+  const TFindings findings = FindBrowserHijacks();
+  if (options.json) {
+    out << '[';
+    for (std::size_t i = 0; i < findings.size(); ++i) {
+      const TFinding& f = findings[i];
+      out << (i ? ",\n " : "\n ") << "{\"browser\": " << Json(f.browser) << ", \"where\": " << Json(FindingColumns(f).where)
+          << ", \"name\": " << Json(f.name) << ", \"data\": " << Json(f.data) << ", \"why\": " << Json(f.why)
+          << ", \"ticked\": " << (f.ticked ? "true" : "false") << '}';
+    }
+    out << (findings.empty() ? "]\n" : "\n]\n");
+  } else {
+    for (const TFinding& f : findings) {
+      out << Field(f.browser) << '\t' << Field(FindingColumns(f).where) << '\t' << Field(f.name) << '\t' << Field(f.data)
+          << '\t' << Field(f.why) << '\t' << (f.ticked ? "ticked" : "-") << '\n';
+    }
+  }
+  return kExitDone;
+}
+
+// What the one-click repair of the browsers does: the ticked findings.
+TChanges RepairBrowsers(bool dryRun) {
+  TFindings ticked;
+  for (TFinding& finding : FindBrowserHijacks()) {
+    if (finding.ticked) ticked.push_back(std::move(finding));
+  }
+  return RepairFindings(ticked, dryRun).changes;
+}
+
 int List(const TOptions& options, std::ostream& out) {
   ExpectOperands(options, 1);
   const std::string& which = options.words[1];
+  if (which == "browsers") return ListBrowsers(options, out);
   std::vector<TEntry> entries;
   if (which == "all") {
     for (const TKindWords& words : Kinds()) AppendEntries(words, entries);
@@ -274,6 +309,10 @@ int Dispatch(const TOptions& options, std::ostream& out, std::ostream& err) {
     const auto printFailure = [&err](const std::string& message) { err << message << '\n'; };
     return Report(EraseTracks(options.dryRun, printFailure).changes, out, err);
   }
+  if (command == "repair-browsers") {
+    ExpectOperands(options, 0);
+    return Report(RepairBrowsers(options.dryRun), out, err);
+  }
   if (command == "clean-typed-urls") {
     ExpectOperands(options, 0);
     return Report(ClearTypedAddresses(options.dryRun).changes, out, err);
@@ -285,13 +324,16 @@ int Dispatch(const TOptions& options, std::ostream& out, std::ostream& err) {
 
 std::string Usage() {
   return "usage: norvanec list startup|context-menu|toolbar|typed-urls|cookies|all [--json]\n"
+         "       norvanec list browsers [--json]\n"
          "       norvanec repair [--keep-startup] [--dry-run]\n"
+         "       norvanec repair-browsers [--dry-run]\n"
          "       norvanec erase-tracks [--dry-run]\n"
          "       norvanec clean-typed-urls [--dry-run]\n"
          "       norvanec delete startup|context-menu|toolbar|typed-url|cookie NAME... [--dry-run]\n"
          "       norvanec --help | --version\n"
          "list prints one entry a line: kind, name and detail, separated by tabs (control characters\n"
-         "in a text as \\xNN); --json prints them as one JSON array. The other commands\n"
+         "in a text as \\xNN); list browsers prints browser, where, name, data, why and 'ticked' for\n"
+         "what repair-browsers repairs; --json prints them as one JSON array. The other commands\n"
          "print one change a line: what (key, value, file, ...), where, the value's name, the data\n"
          "before and after, '-' for none; with --dry-run nothing changes and they print what would.\n"
          "Changes the system refused go to stderr. Exit codes: 0 done, 1 some changes refused,\n"

@@ -15,7 +15,9 @@
 #include "tests/support/ShellFixture.h"
 
 #ifdef _WIN32
+#include "platform/sim/SimLinks.h"
 #include "platform/win32/Win32Files.h"
+#include "platform/win32/Win32Links.h"
 #include "platform/win32/Win32Registry.h"
 #include "platform/win32/Win32Shell.h"
 #include "tests/support/RegistryOverride.h"
@@ -46,6 +48,12 @@ TEST(BrowsersOnTheRealCalls, OneClickRepairThroughTheRegistryAndARealPoliciesFil
   Installed<platform::IFiles> installedFiles(files);
   platform::Win32Management management;
   Installed<platform::IManagement> installedManagement(management);
+  // Shortcuts on the real calls; Wine's Task Scheduler cannot work under the redirected registry,
+  // so no tasks here (their own tests run on the real scheduler).
+  platform::Win32ShellLinks links;
+  Installed<platform::IShellLinks> installedLinks(links);
+  platform::SimTaskScheduler tasks;
+  Installed<platform::ITaskScheduler> installedTasks(tasks);
 
   override.ImportWithRegedit(ReadHostFile(std::string(NQ_FIXTURES) + "/browsers-hijacked.reg"));
   {

@@ -190,6 +190,51 @@ TEST_P(ConsoleTest, EveryChangingCommandForetellsItsRun) {
   }
 }
 
+// Today's browsers from a script: the forced policies, a planted shortcut and a loader task listed
+// with their tick, the dry run foretelling the run, and nothing left for a second run.
+TEST_P(ConsoleTest, BrowsersAreListedAndRepairedAsTheWindowWould) {
+  LoadFixture(reg(), "browsers-hijacked.reg");
+  tree_.MakeFolder("Desktop");
+  {
+    nq::TRegistry folders;
+    ASSERT_TRUE(folders.OpenKey(kShellFolders, true));
+    folders.WriteString("Desktop", tree_.Path("Desktop"));
+  }
+  const std::string shortcut = tree_.Path("Desktop\\Chrome.lnk");
+  ASSERT_EQ(sim_.links.Create(shortcut, {"C:\\Chrome\\chrome.exe", "--profile-directory=Default https://search.example/?q="}), 0);
+  ASSERT_EQ(sim_.tasks.Register("\\ChromeLoader", {{"C:\\Chrome\\chrome.exe", "--load-extension=C:\\x"}}), 0);
+
+  const Result list = Run({"list", "browsers"});
+  EXPECT_EQ(list.code, nq::console::kExitDone) << list.err;
+  EXPECT_NE(list.out.find("Edge\tHKEY_CURRENT_USER\\Software\\Policies\\Microsoft\\Edge\\ExtensionInstallForcelist\t"),
+            std::string::npos) << list.out;
+  EXPECT_NE(list.out.find(shortcut + "\t"), std::string::npos) << list.out;
+  EXPECT_NE(list.out.find("ChromeLoader"), std::string::npos) << list.out;
+  const Result json = Run({"list", "browsers", "--json"});
+  EXPECT_EQ(json.out.substr(0, 3), "[\n ") << json.out;
+  EXPECT_NE(json.out.find("\"ticked\": true"), std::string::npos);
+
+  const std::string before = Registry();
+  const Result preview = Run({"repair-browsers", "--dry-run"});
+  EXPECT_EQ(preview.code, nq::console::kExitDone) << preview.err;
+  EXPECT_EQ(Registry(), before);
+  platform::ShellLink link;
+  ASSERT_EQ(sim_.links.Load(shortcut, &link), 0);
+  EXPECT_EQ(link.arguments, "--profile-directory=Default https://search.example/?q=");
+  EXPECT_NE(preview.out.find("shortcut\t" + shortcut), std::string::npos) << preview.out;
+  EXPECT_NE(preview.out.find("task\t"), std::string::npos) << preview.out;
+
+  const Result run = Run({"repair-browsers"});
+  EXPECT_EQ(run.code, nq::console::kExitDone) << run.err;
+  EXPECT_EQ(run.out, preview.out);
+  ASSERT_EQ(sim_.links.Load(shortcut, &link), 0);
+  EXPECT_EQ(link.arguments, "--profile-directory=Default");
+  std::vector<platform::ScheduledTask> tasks;
+  ASSERT_EQ(sim_.tasks.Enumerate(&tasks), 0);
+  EXPECT_TRUE(tasks.empty());
+  EXPECT_EQ(Run({"repair-browsers", "--dry-run"}).out, "");
+}
+
 // Nobody is there to answer a box: a missing shell library is one line on stderr, and the run goes on.
 TEST_P(ConsoleTest, EraseTracksReportsAMissingShellLibraryOnStderr) {
   sim_.shell.SetRecycleLibrary(platform::SimShell::Library::Missing);

@@ -138,9 +138,13 @@ SimBackEnds::SimBackEnds()
       previousCache_(platform::SetUrlCache(&cache)),
       previousHistory_(platform::SetUrlHistory(&history)),
       previousFiles_(platform::SetFiles(&files)),
-      previousManagement_(platform::SetManagement(&management)) {}
+      previousManagement_(platform::SetManagement(&management)),
+      previousLinks_(platform::SetShellLinks(&links)),
+      previousTasks_(platform::SetTaskScheduler(&tasks)) {}
 
 SimBackEnds::~SimBackEnds() {
+  platform::SetTaskScheduler(previousTasks_);
+  platform::SetShellLinks(previousLinks_);
   platform::SetManagement(previousManagement_);
   platform::SetFiles(previousFiles_);
   platform::SetUrlHistory(previousHistory_);

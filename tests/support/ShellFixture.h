@@ -11,6 +11,7 @@
 #include "platform/shell.h"
 #include "platform/sim/SimFileSystem.h"
 #include "platform/sim/SimFiles.h"
+#include "platform/sim/SimLinks.h"
 #include "platform/sim/SimShell.h"
 #include "platform/sim/SimUrlCache.h"
 #include "platform/sim/SimUrlHistory.h"
@@ -76,7 +77,8 @@ class FileTree {
 };
 
 // Every substitute beyond the registry, installed for as long as it lives: the file tree, the
-// shell on that tree (with a recycle-bin folder beside it), the URL cache and the URL history.
+// shell on that tree (with a recycle-bin folder beside it), the URL cache and the URL history, the
+// files and management calls, shell links on that tree and an empty Task Scheduler.
 class SimBackEnds {
  public:
   SimBackEnds();
@@ -90,6 +92,8 @@ class SimBackEnds {
   platform::SimUrlHistory history;
   platform::SimFiles files{*tree.Sim()};
   platform::SimManagement management;
+  platform::SimShellLinks links{*tree.Sim()};
+  platform::SimTaskScheduler tasks;
 
  private:
   platform::IShell* previousShell_;
@@ -97,6 +101,8 @@ class SimBackEnds {
   platform::IUrlHistory* previousHistory_;
   platform::IFiles* previousFiles_;
   platform::IManagement* previousManagement_;
+  platform::IShellLinks* previousLinks_;
+  platform::ITaskScheduler* previousTasks_;
 };
 
 // Passes every call to another file system; test spies override the calls they watch.
