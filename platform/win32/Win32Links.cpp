@@ -11,6 +11,8 @@
 #include <utility>
 #include <vector>
 
+#include "platform/win32/ComPtr.h"
+
 namespace platform {
 namespace {
 
@@ -31,24 +33,6 @@ constexpr IID kIidExecAction = {0x4C3D624D, 0xFD6B, 0x49A3, {0xB9, 0xB7, 0x09, 0
 constexpr DWORD kRawPath = 4;  // SLGP_RAWPATH: the target as stored, environment strings unexpanded
 // A link counts its strings in 16 bits.
 constexpr int kMaxLinkString = 65536;
-
-template <typename T>
-class ComPtr {
- public:
-  ComPtr() = default;
-  ~ComPtr() {
-    if (p_ != nullptr) p_->Release();
-  }
-  ComPtr(const ComPtr&) = delete;
-  ComPtr& operator=(const ComPtr&) = delete;
-  T* operator->() const { return p_; }
-  T* Get() const { return p_; }
-  T** Put() { return &p_; }
-  void** Out() { return reinterpret_cast<void**>(&p_); }
-
- private:
-  T* p_ = nullptr;
-};
 
 // A BSTR owned for the scope.
 class Bstr {
