@@ -9,27 +9,6 @@
 namespace nq {
 namespace {
 
-// The load and delete commands of each kind of list.
-struct TKindCommands {
-  TListKind kind;
-  TCommandId load;
-  TCommandId erase;
-};
-
-constexpr TKindCommands kKindCommands[] = {
-    {lkStartup, TCommandId::AutoRunAct, TCommandId::AutoRunDelete},
-    {lkContextMenu, TCommandId::GetMenuAct, TCommandId::DelMenuExtAct},
-    {lkTypedAddress, TCommandId::GetUrlAct, TCommandId::DelUrlAct},
-    {lkToolbarButton, TCommandId::GetExtensionsAct, TCommandId::DeleteExtensionAct},
-};
-
-const TKindCommands* CommandsOf(int kind) {
-  for (const TKindCommands& k : kKindCommands) {
-    if (k.kind == kind) return &k;
-  }
-  return nullptr;
-}
-
 // Fills the page with one kind of list: empties the list and both detail lines, records `kind` in
 // ListKind, fills the list, then selects the top entry and shows its details.
 void LoadEntryList(TMainForm& form, TListKind kind) {
@@ -59,14 +38,24 @@ void DeleteSelectedEntry(TMainForm& form, TListKind kind) {
 
 }  // namespace
 
-void TMainForm::AutoRunActExecute() { LoadEntryList(*this, lkStartup); }
-void TMainForm::AutoRunDeleteExecute() { DeleteSelectedEntry(*this, lkStartup); }
-void TMainForm::GetMenuActExecute() { LoadEntryList(*this, lkContextMenu); }
-void TMainForm::DelMenuExtActExecute() { DeleteSelectedEntry(*this, lkContextMenu); }
-void TMainForm::GetExtensionsActExecute() { LoadEntryList(*this, lkToolbarButton); }
-void TMainForm::DeleteExtensionActExecute() { DeleteSelectedEntry(*this, lkToolbarButton); }
-void TMainForm::GetUrlActExecute() { LoadEntryList(*this, lkTypedAddress); }
-void TMainForm::DelUrlActExecute() { DeleteSelectedEntry(*this, lkTypedAddress); }
+// The kind is the one whose navigation row loads or deletes with the running command.
+void TMainForm::LoadEntriesExecute() {
+  for (const TNavItem& item : NavItems()) {
+    if (item.kind != lkNone && !item.load.empty() && item.load.front() == running_) {
+      LoadEntryList(*this, item.kind);
+      return;
+    }
+  }
+}
+
+void TMainForm::DeleteEntryExecute() {
+  for (const TNavItem& item : NavItems()) {
+    if (item.kind != lkNone && item.erase == running_) {
+      DeleteSelectedEntry(*this, item.kind);
+      return;
+    }
+  }
+}
 
 void TMainForm::CleanUrlActExecute() {
   // No key, nothing to report: the browser has never remembered an address here.
@@ -82,10 +71,9 @@ void TMainForm::AutoRunDateExecute() {
   const std::string text = EntryListBox.Items()[index];
   // A typed address ("Manage Address") has no data of its own to show. With no list's item
   // selected there is nowhere to look the entry up, and the line must not go on showing the data of
-  // the entry selected before.
-  static constexpr TListKind kShownFor[] = {lkNone, lkStartup, lkContextMenu, lkToolbarButton};
-  const int item = NavBar.Selected(secNorvane);
-  DateValueLabel.SetCaption(EntryDetail(item >= 0 && item < 4 ? kShownFor[item] : lkNone, text));
+  // the entry selected before. Only the first section's lists are looked up.
+  const TNavItem* item = NavItem(secNorvane, NavBar.Selected(secNorvane));
+  DateValueLabel.SetCaption(EntryDetail(item != nullptr ? item->kind : lkNone, text));
   ItemValueLabel.SetCaption(text);
 }
 
@@ -96,13 +84,15 @@ void TMainForm::ListBoxIndexExecute() {
 void TMainForm::IEDeleteExecute() {
   if (EntryListBox.ItemIndex() < 0) return;
   if (!Confirm("Are you sure to delete selected item?")) return;
-  if (const TKindCommands* kind = CommandsOf(ListKind)) Run(kind->erase);
+  if (const TNavItem* item = NavItemOf(static_cast<TListKind>(ListKind)); item != nullptr && item->erase) Run(*item->erase);
   Run(TCommandId::AutoRunDate);
   Run(TCommandId::IERefresh);
 }
 
 void TMainForm::IERefreshExecute() {
-  if (const TKindCommands* kind = CommandsOf(ListKind)) Run(kind->load);
+  if (const TNavItem* item = NavItemOf(static_cast<TListKind>(ListKind)); item != nullptr && !item->load.empty()) {
+    Run(item->load.front());
+  }
 }
 
 // Keys in the list only move the selection, which the list reports as a click.

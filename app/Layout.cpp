@@ -55,19 +55,11 @@ void TMainForm::LayOut() {
   // Navigation bar: three sections, the first open, "IE Repair" and "Protect Privacy" selected.
   NavBar.SetBounds(0, 29, 113, 373);
   NavBar.SetColor(ui::kClBlue);
-  NavBar.Sections = {
-      {"BtnNorvane", "Norvane", "fcBarList", ui::TNavBar::Style::Select,
-       {{"IE Repair", 0, {}, {}}, {"StartUp", 1, {}, {}}, {"Context Menu", 2, {}, {}}, {"Toolbar Button", 7, {}, {}}},
-       0, {}},
-      {"BtnPrivacy", "Quillet", "fcBarList2", ui::TNavBar::Style::Select,
-       {{"Protect Privacy", 4, {}, {}}, {"Manage Address", 5, {}, {}}, {"Manage Cookies", 6, {}, {}}},
-       0, {}},
-      {"btnSetup", "Customize IE", "fcBarList1", ui::TNavBar::Style::Click, {{"Toolbar WallPaper", 3, {}, {}}}, -1, {}},
-  };
+  LayOutNavigation();
 
-  // The five pages share one rectangle; the repair page shows at start.
+  // The pages share one rectangle; the repair page shows at start.
   RepairPage.SetBounds(120, 28, 400, 301);
-  for (ui::TPanel* page : {&EntryListPage, &TraceCleanerPage, &CookiePage, &WallpaperPage}) {
+  for (ui::TPanel* page : {&EntryListPage, &TraceCleanerPage, &CookiePage, &WallpaperPage, &BrowsersPage}) {
     page->SetBounds(120, 28, 400, 300);
     page->Hide();
   }
@@ -194,6 +186,23 @@ void TMainForm::LayOut() {
   Button(ApplyWallpaperButton, 272, 184, 97, 33, "Apply");
   Button(ClearWallpaperButton, 272, 240, 105, 33, "Clear Wallpaper");
 
+  // Browsers page: what was found, ticked for the repair, the selected finding whole below.
+  LabelAt(BrowsersIntroLabel, 16, 8, 369, 30,
+          "Policies, extensions, shortcuts and tasks that take over Edge, Chrome, Brave and Firefox. "
+          "Ticked rows are repaired.");
+  BrowsersIntroLabel.WordWrap = true;
+  BrowsersIntroLabel.Transparent = true;
+  BrowsersIntroLabel.SetFont(Verdana(9, false, ui::kClWhite));
+  FindingListView.SetBounds(16, 44, 369, 153);
+  FindingListView.SetColor(ui::kClCream);
+  FindingListView.CheckBoxes = true;
+  FindingListView.Columns = {{"Browser", 80}, {"Where", 150}, {"Finding", 135}};
+  LabelAt(FindingDetailLabel, 16, 204, 369, 44, "");
+  FindingDetailLabel.WordWrap = true;
+  FindingDetailLabel.SetColor(ui::kClCream);
+  Button(RefreshBrowsersButton, 208, 256, 65, 33, "Refresh");
+  Button(RepairBrowsersButton, 304, 256, 65, 33, "Repair");
+
   // Names for screen readers where a control has no caption of its own: the label beside it, or
   // what the navigation bar calls its page.
   RepairPage.AccessibleName = "IE Repair";
@@ -201,6 +210,9 @@ void TMainForm::LayOut() {
   TraceCleanerPage.AccessibleName = "Protect Privacy";
   CookiePage.AccessibleName = "Manage Cookies";
   WallpaperPage.AccessibleName = "Toolbar WallPaper";
+  BrowsersPage.AccessibleName = "Browsers";
+  FindingListView.AccessibleName = "Findings";
+  FindingDetailLabel.AccessibleName = "Finding";
   BottomPanel.LabelledBy = &ProductLink;
   FeatureListBox.LabelledBy = &FeaturesLabel;
   EntryListBox.AccessibleName = "Entries";
@@ -222,24 +234,7 @@ void TMainForm::Wire() {
     return [this, id] { Dispatch([this, id] { Run(id); }); };
   };
 
-  auto& norvane = NavBar.Sections[secNorvane];
-  auto& privacy = NavBar.Sections[secPrivacy];
-  auto& setup = NavBar.Sections[secSetup];
-  norvane.onButtonClick = on(&TMainForm::NorvaneSectionClick);
-  privacy.onButtonClick = on(&TMainForm::PrivacySectionClick);
-  setup.onButtonClick = on(&TMainForm::SetupSectionClick);
-  norvane.items[0].onClick = on(&TMainForm::IERepairItemClick);
-  norvane.items[1].onClick = on(&TMainForm::StartUpItemClick);
-  norvane.items[1].command = command(TCommandId::AutoRunAct);
-  norvane.items[2].onClick = on(&TMainForm::ContextMenuItemClick);
-  norvane.items[2].command = command(TCommandId::GetMenuAct);
-  norvane.items[3].onClick = on(&TMainForm::ToolbarButtonItemClick);
-  norvane.items[3].command = command(TCommandId::GetExtensionsAct);
-  privacy.items[0].onClick = on(&TMainForm::ProtectPrivacyItemClick);
-  privacy.items[1].onClick = on(&TMainForm::ManageAddressItemClick);
-  privacy.items[1].command = command(TCommandId::GetUrlAct);
-  privacy.items[2].onClick = on(&TMainForm::ManageCookiesItemClick);
-  setup.items[0].onClick = on(&TMainForm::ToolbarWallpaperItemClick);
+  WireNavigation();
 
   AboutButton.OnClick = on(&TMainForm::AboutButtonClick);
   ExitButton.OnClick = on(&TMainForm::ExitButtonClick);
@@ -257,10 +252,13 @@ void TMainForm::Wire() {
 
   EraseTracksButton.OnClick = on(&TMainForm::EraseTracksButtonClick);
 
-  // The page's buttons run the handlers themselves: "Delete" is never greyed.
-  FindCookiesButton.OnClick = on(&TMainForm::SearchCookieExecute);
-  RefreshCookiesButton.OnClick = on(&TMainForm::LoadCookiesExecute);
-  DeleteCookiesButton.OnClick = on(&TMainForm::DeleteCookieExecute);
+  // The page's buttons run the handlers without their enabling rule: "Delete" is never greyed.
+  auto always = [this](TCommandId id) {
+    return [this, id] { Dispatch([this, id] { Execute(FindCommand(id)); }); };
+  };
+  FindCookiesButton.OnClick = always(TCommandId::SearchCookie);
+  RefreshCookiesButton.OnClick = always(TCommandId::LoadCookies);
+  DeleteCookiesButton.OnClick = always(TCommandId::DeleteCookie);
   CookieListView.OnColumnClick = [this](int column) { Dispatch([=, this] { CookieListViewColumnClick(column); }); };
   for (std::size_t i = 0; i < CookiePopupMenu.Items.size(); ++i) {
     if (kCookieMenu[i].command) CookiePopupMenu.Items[i].onClick = command(*kCookieMenu[i].command);
@@ -270,6 +268,10 @@ void TMainForm::Wire() {
   WallpaperListBox.OnClick = command(TCommandId::BmpListChange);
   ApplyWallpaperButton.OnClick = command(TCommandId::BmpSetAct);
   ClearWallpaperButton.OnClick = command(TCommandId::bmpCleanAct);
+
+  FindingListView.OnSelectItem = command(TCommandId::BrowserListChange);
+  RefreshBrowsersButton.OnClick = command(TCommandId::GetBrowsersAct);
+  RepairBrowsersButton.OnClick = command(TCommandId::RepairBrowsersAct);
 }
 
 }  // namespace nq

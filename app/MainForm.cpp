@@ -24,14 +24,14 @@ const std::vector<TCommand>& TMainForm::Commands() {
   using M = TMainForm;
   static const std::vector<TCommand> commands = {
       // The first list.
-      {TCommandId::AutoRunAct, "AutoRunAct", {}, &M::AutoRunActExecute},
+      {TCommandId::AutoRunAct, "AutoRunAct", {}, &M::LoadEntriesExecute},
       {TCommandId::AutoRunDate, "AutoRunDate", {}, &M::AutoRunDateExecute},
-      {TCommandId::AutoRunDelete, "AutoRunDelete", {}, &M::AutoRunDeleteExecute},
-      {TCommandId::GetUrlAct, "GetUrlAct", {}, &M::GetUrlActExecute},
-      {TCommandId::DelUrlAct, "DelUrlAct", {}, &M::DelUrlActExecute},
+      {TCommandId::AutoRunDelete, "AutoRunDelete", {}, &M::DeleteEntryExecute},
+      {TCommandId::GetUrlAct, "GetUrlAct", {}, &M::LoadEntriesExecute},
+      {TCommandId::DelUrlAct, "DelUrlAct", {}, &M::DeleteEntryExecute},
       {TCommandId::CleanUrlAct, "CleanUrlAct", {}, &M::CleanUrlActExecute},
-      {TCommandId::GetMenuAct, "GetMenuAct", {}, &M::GetMenuActExecute},
-      {TCommandId::DelMenuExtAct, "DelMenuExtAct", {}, &M::DelMenuExtActExecute},
+      {TCommandId::GetMenuAct, "GetMenuAct", {}, &M::LoadEntriesExecute},
+      {TCommandId::DelMenuExtAct, "DelMenuExtAct", {}, &M::DeleteEntryExecute},
       {TCommandId::CleanIE, "CleanIE", {}, &M::CleanIEExecute},
       {TCommandId::ProtectIE, "ProtectIE", {}, &M::ProtectIEExecute},
       {TCommandId::BmpGetAct, "BmpGetAct", {}, &M::BmpGetActExecute},
@@ -48,8 +48,8 @@ const std::vector<TCommand>& TMainForm::Commands() {
       {TCommandId::GrpHistoryAct, "GrpHistoryAct", {}, &M::GrpHistoryActExecute},
       {TCommandId::IERefresh, "IERefresh", {ui::kVkF5, ui::kShiftNone}, &M::IERefreshExecute},
       {TCommandId::HelpAct, "HelpAct", {}, &M::HelpActExecute},  // F1 comes through FormKeyUp, on release
-      {TCommandId::GetExtensionsAct, "GetExtensionsAct", {}, &M::GetExtensionsActExecute},
-      {TCommandId::DeleteExtensionAct, "DeleteExtensionAct", {}, &M::DeleteExtensionActExecute},
+      {TCommandId::GetExtensionsAct, "GetExtensionsAct", {}, &M::LoadEntriesExecute},
+      {TCommandId::DeleteExtensionAct, "DeleteExtensionAct", {}, &M::DeleteEntryExecute},
       {TCommandId::CleanIEDelAuto, "CleanIEDelAuto", {}, &M::CleanIEDelAutoExecute},
       // The second list: the cookie list's commands.
       {TCommandId::DeleteCookie, "DeleteCookie", {ui::kVkDelete, ui::kShiftNone}, &M::DeleteCookieExecute, &M::DeleteCookieUpdate},
@@ -58,6 +58,11 @@ const std::vector<TCommand>& TMainForm::Commands() {
       {TCommandId::SelectAllAct, "SelectAllAct", {'A', ui::kCtrl}, &M::SelectAllActExecute},
       {TCommandId::SelectNoneAct, "SelectNoneAct", {'Z', ui::kCtrl}, &M::SelectNoneActExecute},
       {TCommandId::InvertSelectAct, "InvertSelectAct", {'I', ui::kCtrl}, &M::InvertSelectActExecute},
+      // The browsers page's commands.
+      {TCommandId::GrpBrowserAct, "GrpBrowserAct", {}, &M::GrpBrowserActExecute},
+      {TCommandId::GetBrowsersAct, "GetBrowsersAct", {}, &M::GetBrowsersActExecute},
+      {TCommandId::BrowserListChange, "BrowserListChange", {}, &M::BrowserListChangeExecute},
+      {TCommandId::RepairBrowsersAct, "RepairBrowsersAct", {}, &M::RepairBrowsersActExecute},
   };
   return commands;
 }
@@ -79,8 +84,20 @@ const TCommand& TMainForm::FindCommand(TCommandId id) {
 bool TMainForm::Run(TCommandId id) {
   const TCommand& command = FindCommand(id);
   if (command.update != nullptr && !(this->*command.update)()) return false;
-  (this->*command.execute)();
+  Execute(command);
   return true;
+}
+
+void TMainForm::Execute(const TCommand& command) {
+  // Restored however the handler ends: a command that runs another gets its own id back.
+  struct TRunning {
+    std::optional<TCommandId>& slot;
+    std::optional<TCommandId> outer;
+    ~TRunning() { slot = outer; }
+  } running{running_, running_};
+  running_ = command.id;
+  if (OnCommand) OnCommand(command.id);
+  (this->*command.execute)();
 }
 
 std::string TMainForm::ErrorReportText(const std::string& message) {
@@ -125,7 +142,7 @@ bool TMainForm::KeyDown(int key, unsigned shift) {
   for (const TCommand& command : Commands()) {
     if (command.key.key == 0 || !(command.key == pressed)) continue;
     if (command.update != nullptr && !(this->*command.update)()) continue;
-    Dispatch([this, &command] { (this->*command.execute)(); });
+    Dispatch([this, &command] { Execute(command); });
     return true;
   }
   return false;
@@ -141,50 +158,7 @@ void TMainForm::FormKeyUp(int key, unsigned) {
 
 void TMainForm::FormShow() {}
 
-// ---- navigation
-
-void TMainForm::NorvaneSectionClick() { NavBar.ClearSelection(secNorvane); }
-void TMainForm::PrivacySectionClick() { NavBar.ClearSelection(secPrivacy); }
-void TMainForm::SetupSectionClick() { NavBar.ClearSelection(secSetup); }
-
-void TMainForm::IERepairItemClick() { Run(TCommandId::GrpNorvaneAct); }
-
-void TMainForm::StartUpItemClick() {
-  NavBar.Select(secNorvane, 1);
-  Run(TCommandId::GrpCleanAct);
-  CleanTypedUrlsButton.Hide();
-}
-
-void TMainForm::ContextMenuItemClick() {
-  NavBar.Select(secNorvane, 2);
-  Run(TCommandId::GrpCleanAct);
-  CleanTypedUrlsButton.Hide();
-}
-
-void TMainForm::ToolbarButtonItemClick() {
-  NavBar.Select(secNorvane, 3);
-  Run(TCommandId::GrpCleanAct);
-  CleanTypedUrlsButton.Hide();
-}
-
-void TMainForm::ProtectPrivacyItemClick() { Run(TCommandId::GrpHistoryAct); }
-
-void TMainForm::ManageAddressItemClick() {
-  NavBar.Select(secPrivacy, 1);
-  Run(TCommandId::GrpCleanAct);
-  CleanTypedUrlsButton.Show();
-}
-
-void TMainForm::ManageCookiesItemClick() {
-  Run(TCommandId::GrpCookieAct);
-  Run(TCommandId::LoadCookies);
-}
-
-void TMainForm::ToolbarWallpaperItemClick() {
-  Run(TCommandId::GrpSetUpAct);
-  Run(TCommandId::BmpListboxLoad);
-  Run(TCommandId::BmpGetAct);
-}
+// ---- pages
 
 namespace {
 
@@ -202,6 +176,7 @@ void TMainForm::GrpCleanActExecute() { ShowOnly(*this, EntryListPage); }
 void TMainForm::GrpHistoryActExecute() { ShowOnly(*this, TraceCleanerPage); }
 void TMainForm::GrpCookieActExecute() { ShowOnly(*this, CookiePage); }
 void TMainForm::GrpSetUpActExecute() { ShowOnly(*this, WallpaperPage); }
+void TMainForm::GrpBrowserActExecute() { ShowOnly(*this, BrowsersPage); }
 
 // ---- bottom panel, help, links
 

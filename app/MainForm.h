@@ -1,13 +1,16 @@
 // TMainForm: the program's one window. It owns every page, every control and every piece of state
 // the program keeps. Its commands are methods named after the command with "Execute" appended;
 // each page's handlers live beside it in app/ (RepairPage.cpp, EntryPage.cpp, ...) and call the
-// feature folders' functions (repair/, entries/, privacy/, customise/).
+// feature folders' functions (repair/, entries/, privacy/, customise/, browsers/). The navigation
+// bar's items are one table (Navigation.cpp).
 #pragma once
 
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "browsers/Findings.h"
 #include "entries/Entries.h"
 #include "ui/Widgets.h"
 
@@ -29,6 +32,8 @@ enum class TCommandId {
   GetExtensionsAct, DeleteExtensionAct, CleanIEDelAuto, DeleteCookie,
   SearchCookie, LoadCookies, SelectAllAct, SelectNoneAct,
   InvertSelectAct,
+  // Today's browsers: show the page, list the findings, show the selected one, repair the ticked.
+  GrpBrowserAct, GetBrowsersAct, BrowserListChange, RepairBrowsersAct,
 };
 
 class TMainForm;
@@ -108,11 +113,36 @@ class TMainForm : public ui::TForm {
   ui::TButton ApplyWallpaperButton{&WallpaperPage, "FlatButton1"};  // "Apply"
   ui::TButton ClearWallpaperButton{&WallpaperPage, "FlatSpeedButton5"};  // "Clear Wallpaper"
 
+  // ---- browsers page: what a hijacker set in today's browsers, ticked for the repair
+  TFindings Findings;  // the list's rows, in order
+  ui::TPanel BrowsersPage{this, "GroupBoxBrowsers"};
+  ui::TLabel BrowsersIntroLabel{&BrowsersPage, "lblBrowsers"};
+  ui::TListView FindingListView{&BrowsersPage, "lvFindings"};
+  ui::TLabel FindingDetailLabel{&BrowsersPage, "lblFinding"};
+  ui::TButton RefreshBrowsersButton{&BrowsersPage, "BtnBrowsersRefresh"};  // "Refresh"
+  ui::TButton RepairBrowsersButton{&BrowsersPage, "BtnBrowsersRepair"};  // "Repair"
+
   // ---- the navigation bar's sections and the pages, by index
   enum Section : int { secNorvane = 0, secPrivacy = 1, secSetup = 2 };
   std::vector<ui::TPanel*> Pages() {
-    return {&RepairPage, &EntryListPage, &TraceCleanerPage, &CookiePage, &WallpaperPage};
+    return {&RepairPage, &EntryListPage, &TraceCleanerPage, &CookiePage, &WallpaperPage, &BrowsersPage};
   }
+
+  // One item of the navigation bar: where it sits, what it shows and what it loads. Adding a page
+  // is one row of NavItems() (Navigation.cpp).
+  struct TNavItem {
+    Section section;
+    const char* caption;
+    int icon;                                  // cell of the navigation icon strip
+    TCommandId page;                           // shows the item's page
+    TListKind kind = lkNone;                   // the entry list it shows, if any
+    std::vector<TCommandId> load{};            // run after the page shows, in order
+    std::optional<TCommandId> erase{};         // deletes the selected entry of its list
+  };
+  static const std::vector<TNavItem>& NavItems();
+  // The row of a section's item, and of the list kind loaded; null for none.
+  static const TNavItem* NavItem(int section, int index);
+  static const TNavItem* NavItemOf(TListKind kind);
 
   // ---- the command table, and running a command or handler with the error report around it
   static const std::vector<TCommand>& Commands();
@@ -134,20 +164,16 @@ class TMainForm : public ui::TForm {
   bool KeyDown(int key, unsigned shift) override;
   void KeyUp(int key, unsigned shift) override;
 
+  // The command running now (the innermost, when one runs another); nullopt between commands.
+  std::optional<TCommandId> RunningCommand() const { return running_; }
+  // Called with every command as it starts, nested ones included (a test's trace).
+  std::function<void(TCommandId)> OnCommand;
+
   // ---- handlers that are not commands (application shell)
   void FormShow();
   void FormKeyUp(int key, unsigned shift);
-  void NorvaneSectionClick();
-  void PrivacySectionClick();
-  void SetupSectionClick();
-  void IERepairItemClick();
-  void StartUpItemClick();
-  void ContextMenuItemClick();
-  void ToolbarButtonItemClick();
-  void ProtectPrivacyItemClick();
-  void ManageAddressItemClick();
-  void ManageCookiesItemClick();
-  void ToolbarWallpaperItemClick();
+  void SectionClick(int section);
+  void NavItemClick(const TNavItem& item);
   void AboutButtonClick();
   void ExitButtonClick();
   void ProductLinkClick();
@@ -166,17 +192,12 @@ class TMainForm : public ui::TForm {
   void CleanIEDelAutoExecute();
   void ProtectIEExecute();
 
-  // ---- entry list page (entries/)
-  void AutoRunActExecute();
+  // ---- entry list page (entries/): the load and delete commands of every kind of list run these
+  // two, for the kind whose navigation row names the running command.
+  void LoadEntriesExecute();
+  void DeleteEntryExecute();
   void AutoRunDateExecute();
-  void AutoRunDeleteExecute();
-  void GetUrlActExecute();
-  void DelUrlActExecute();
   void CleanUrlActExecute();
-  void GetMenuActExecute();
-  void DelMenuExtActExecute();
-  void GetExtensionsActExecute();
-  void DeleteExtensionActExecute();
   void ListBoxIndexExecute();
   void IEDeleteExecute();
   void IERefreshExecute();
@@ -203,12 +224,25 @@ class TMainForm : public ui::TForm {
   void BmpSetActExecute();
   void bmpCleanActExecute();
 
+  // ---- browsers page (browsers/)
+  void GrpBrowserActExecute();
+  void GetBrowsersActExecute();
+  void BrowserListChangeExecute();
+  void RepairBrowsersActExecute();
+  // The repair's report: how many ticked findings went, and which were refused.
+  static std::string BrowserRepairReport(std::size_t repaired, const TFindings& refused);
+
   // Opens the About box; the application installs how (a real modal window, or a test's hook).
   static std::function<void(TMainForm&)> ShowAboutBox;
 
  private:
   void LayOut();
+  void LayOutNavigation();
   void Wire();
+  void WireNavigation();
+  // Runs a command's handler (no enabling rule), with RunningCommand and OnCommand kept.
+  void Execute(const TCommand& command);
+  std::optional<TCommandId> running_;
 };
 
 }  // namespace nq

@@ -34,12 +34,12 @@
 /* ---- Application icon: 16x16, 32x32 and 48x48, 32-bit with alpha (a shield carrying a globe). */
 #define IDI_APP 1
 
-/* ---- Navigation bar icons: ALPHA strip, 8 cells of 32x32 (256x32 in all).
+/* ---- Navigation bar icons: ALPHA strip, 9 cells of 32x32 (288x32 in all).
    Drawn for the blue bar RGB(0, 130, 198); each has a dark outline, so it also reads on the
    hot-item colour RGB(248, 196, 39). Cell order is the image-list order of the navigation items. */
 #define IDB_NAVICONS 101
 #define NAVICON_SIZE 32
-#define NAVICON_COUNT 8
+#define NAVICON_COUNT 9
 #define NAVICON_IE_REPAIR 0         /* globe with a wrench */
 #define NAVICON_STARTUP 1           /* green power button */
 #define NAVICON_CONTEXT_MENU 2      /* pointer over a small menu */
@@ -48,6 +48,7 @@
 #define NAVICON_MANAGE_ADDRESS 5    /* address field with its drop-down list */
 #define NAVICON_MANAGE_COOKIES 6    /* cookie */
 #define NAVICON_TOOLBAR_BUTTON 7    /* tool bar with an added button */
+#define NAVICON_BROWSERS 8          /* browser window under a shield with a tick */
 
 /* ---- Skinned title bar, 29 pixels high.
    Left end, stretched middle and right end are OPAQUE and TITLE_BAR_H high. Draw the left end at

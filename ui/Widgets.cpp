@@ -354,6 +354,30 @@ void TListView::ClickColumn(int column) {
   if (OnColumnClick) OnColumnClick(column);
 }
 
+void TListView::SelectOnly(int index) {
+  for (std::size_t i = 0; i < Items.size(); ++i) Items[i].Selected = static_cast<int>(i) == index;
+  ItemsChanged();
+  SelectionPulled();
+}
+
+void TListView::SelectionPulled() {
+  if (OnSelectItem) OnSelectItem();
+}
+
+void TListView::ToggleCheck(int index) {
+  if (!CheckBoxes || index < 0 || index >= static_cast<int>(Items.size()) || !Enabled()) return;
+  Items[static_cast<std::size_t>(index)].Checked = !Items[static_cast<std::size_t>(index)].Checked;
+  ItemsChanged();
+}
+
+bool TListView::KeyDown(int key, unsigned shift) {
+  if (!CheckBoxes || key != kVkSpace || shift != kShiftNone) return false;
+  for (std::size_t i = 0; i < Items.size(); ++i) {
+    if (Items[i].Selected) ToggleCheck(static_cast<int>(i));
+  }
+  return true;
+}
+
 TAccessible TListView::Part(int index) const {
   const TListItem& item = Items.at(static_cast<std::size_t>(index));
   TAccessible a;
@@ -361,8 +385,18 @@ TAccessible TListView::Part(int index) const {
   if (!item.SubItems.empty()) a.value = item.SubItems.front();
   a.role = TRole::ListItem;
   a.state = kAsSelectable | (item.Selected ? kAsSelected : 0u);
+  if (CheckBoxes) {
+    if (item.Checked) a.state |= kAsChecked;
+    a.defaultAction = item.Checked ? "Uncheck" : "Check";
+  }
   if (!Showing()) a.state |= kAsInvisible;
   return a;
+}
+
+bool TListView::DoPartDefault(int index) {
+  if (!CheckBoxes || index < 0 || index >= static_cast<int>(Items.size()) || !Enabled() || !Showing()) return false;
+  ToggleCheck(index);
+  return true;
 }
 
 // ---- TImage

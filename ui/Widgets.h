@@ -337,6 +337,8 @@ struct TListItem {
   std::string Caption;
   std::vector<std::string> SubItems;
   bool Selected = false;
+  // The row's check box, in a list with CheckBoxes.
+  bool Checked = false;
   // Text the program keeps with the row and never shows; it moves with the row when the list is
   // sorted.
   std::string Data;
@@ -350,6 +352,8 @@ class TListView : public TControl {
   std::vector<TListColumn> Columns;
   std::vector<TListItem> Items;
   TPopupMenu* PopupMenu = nullptr;
+  // A check box before each row (set before the peer is made).
+  bool CheckBoxes = false;
   // Drawing held back between BeginUpdate and EndUpdate; the peer redraws once at the end.
   void BeginUpdate();
   void EndUpdate();
@@ -359,12 +363,23 @@ class TListView : public TControl {
   void ItemsChanged();
   int SelCount() const;
   std::function<void(int column)> OnColumnClick;
+  // After the user changed the selection (a click, the keys, a screen reader).
+  std::function<void()> OnSelectItem;
   // The user's click on a heading.
   void ClickColumn(int column);
+  // The user's selection of one row (-1: none); the peer reports its own changes through
+  // SelectionPulled.
+  void SelectOnly(int index);
+  void SelectionPulled();
+  // The user's click on a row's check box: toggles it.
+  void ToggleCheck(int index);
   bool TabStop() const override { return true; }
+  // Space toggles the selected rows' check boxes.
+  bool KeyDown(int key, unsigned shift) override;
   TAccessible Accessible() override { return Describe(TRole::List, std::string()); }
   int PartCount() const override { return static_cast<int>(Items.size()); }
   TAccessible Part(int index) const override;
+  bool DoPartDefault(int index) override;
 
  private:
   int updateDepth_ = 0;

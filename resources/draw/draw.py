@@ -725,6 +725,28 @@ def icon_toolbar_button(c):
     layer(c, badge, NAVY, OUT_W)
 
 
+def icon_browsers(c):
+    def window(l):
+        l.draw(rrect(3.5, 5.5, 28.5, 25.5, 2.0), (0, 20, 50, 0.35))
+        l.draw(rrect(1.5, 3.5, 26.5, 23.5, 2.0), (252, 252, 250))
+        l.draw(rrect(1.5, 3.5, 26.5, 9.5, 2.0) | rect(1.5, 7, 26.5, 9.5),
+               linear(0, 3.5, (120, 175, 245), 0, 9.5, (30, 85, 185)))
+        l.draw(rrect(4.5, 5.0, 13.5, 9.5, 1.0), (252, 252, 250))
+        for x in (17.5, 20.5, 23.5):
+            l.draw(circle(x, 6.5, 0.9), (255, 255, 255))
+        l.draw(rrect(3.5, 11.0, 24.5, 14.0, 1.2), (220, 228, 240))
+        for y, w in ((16.5, 14), (19.5, 10)):
+            l.draw(rect(4.5, y, 4.5 + w, y + 1.4), (120, 126, 140))
+    layer(c, window, NAVY, OUT_W)
+
+    def badge(l):
+        shield = polygon(shield_points(16.0, 14.0, 30.5, 31.0))
+        l.draw(shield, linear(0, 14, (150, 235, 95), 0, 31, (25, 135, 35)))
+        l.draw(shield & rect(16, 14, 23.25, 31), (255, 255, 255, 0.18))
+        l.draw(polyline([(19.3, 22.6), (22.2, 25.6), (27.3, 18.8)], 2.2), (255, 255, 255))
+    layer(c, badge, NAVY, OUT_W)
+
+
 NAV_ICONS = [
     ("IE Repair", icon_repair),
     ("StartUp", icon_startup),
@@ -734,6 +756,7 @@ NAV_ICONS = [
     ("Manage Address", icon_address),
     ("Manage Cookies", icon_cookie),
     ("Toolbar Button", icon_toolbar_button),
+    ("Browsers", icon_browsers),
 ]
 
 

@@ -66,6 +66,7 @@ TEST_F(KeyboardAndReaderTest, TabVisitsEveryControlOfEveryPageInReadingOrderAndW
   } const cases[] = {
       {TMainForm::secNorvane, 0, {"Features", "Repair IE", "Help", "Exit", "Auto clean the Browser hijack program "}},
       {TMainForm::secNorvane, 1, {"Entries", "Refresh", "Delete"}},
+      {TMainForm::secNorvane, 4, {"Findings", "Refresh", "Repair"}},
       {TMainForm::secPrivacy, 0, {"Protect Privacy", "Erase Tracks"}},
       {TMainForm::secPrivacy, 1, {"Entries", "Clean TypedURLS", "Refresh", "Delete"}},
       {TMainForm::secPrivacy, 2, {"Cookies", "Find Cookies", "Refresh", "Delete"}},
@@ -138,7 +139,7 @@ TEST_F(KeyboardAndReaderTest, KeysPressButtonsAndDriveTheNavigationBar) {
   // Down runs through the open section's items to the buttons below; Space opens a section, whose
   // items then follow its button.
   using Place = ui::TNavBar::Place;
-  const Place walk[] = {{0, 2}, {0, 3}, {1, -1}, {2, -1}, {2, -1}};
+  const Place walk[] = {{0, 2}, {0, 3}, {0, 4}, {1, -1}, {2, -1}, {2, -1}};
   for (const Place& expected : walk) {
     form.PressKey(ui::kVkDown, ui::kShiftNone);
     EXPECT_EQ(form.NavBar.FocusPlace(), expected);
@@ -158,7 +159,7 @@ TEST_F(KeyboardAndReaderTest, KeysPressButtonsAndDriveTheNavigationBar) {
 // sections and items by caption, and default actions do what clicks do.
 TEST_F(KeyboardAndReaderTest, EveryControlTellsItsNameRoleAndDefaultAction) {
   TMainForm form;
-  for (auto [section, item] : {std::pair{0, 0}, {0, 1}, {1, 0}, {1, 1}, {1, 2}, {2, 0}}) {
+  for (auto [section, item] : {std::pair{0, 0}, {0, 1}, {0, 4}, {1, 0}, {1, 1}, {1, 2}, {2, 0}}) {
     form.NavBar.DoPartDefault(form.NavBar.PartOf({section, item}));
     ui::TControl::ForEach(form, [&](ui::TControl& control) {
       if (!control.Showing() || control.Decorative()) return;
@@ -185,6 +186,7 @@ TEST_F(KeyboardAndReaderTest, EveryControlTellsItsNameRoleAndDefaultAction) {
       {&form.WallpaperListBox, "Select an image:", ui::TRole::List, ""},
       {&form.ItemValueLabel, "Item:", ui::TRole::StaticText, ""},
       {&form.TraceIntroMemo, "Protect Privacy", ui::TRole::Text, ""},
+      {&form.FindingListView, "Findings", ui::TRole::List, ""},
   };
   for (const Expected& e : expected) {
     const ui::TAccessible a = e.control->Accessible();
@@ -198,7 +200,7 @@ TEST_F(KeyboardAndReaderTest, EveryControlTellsItsNameRoleAndDefaultAction) {
   std::vector<std::string> parts;
   for (int i = 0; i < form.NavBar.PartCount(); ++i) parts.push_back(form.NavBar.Part(i).name);
   EXPECT_EQ(parts, (std::vector<std::string>{"Norvane", "IE Repair", "StartUp", "Context Menu", "Toolbar Button",
-                                             "Quillet", "Protect Privacy", "Manage Address", "Manage Cookies",
+                                             "Browsers", "Quillet", "Protect Privacy", "Manage Address", "Manage Cookies",
                                              "Customize IE", "Toolbar WallPaper"}));
   std::vector<std::string> title;
   for (int i = 0; i < form.PartCount(); ++i) title.push_back(form.Part(i).name);

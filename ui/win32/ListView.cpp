@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <string>
+#include <vector>
 
 #include "ui/win32/Gdi.h"
 #include "ui/win32/Peers.h"
@@ -20,7 +21,10 @@ class TListViewPeer final : public TStandardPeer {
     CreateStandard(parent, WC_LISTVIEWA, LVS_REPORT | LVS_OWNERDATA | LVS_SHOWSELALWAYS | WS_TABSTOP,
                    WS_EX_CLIENTEDGE | WS_EX_WINDOWEDGE);
     if (hwnd_ == nullptr) return;
-    ListView_SetExtendedListViewStyle(hwnd_, LVS_EX_FULLROWSELECT | LVS_EX_FLATSB);
+    ListView_SetExtendedListViewStyle(hwnd_, LVS_EX_FULLROWSELECT | LVS_EX_FLATSB |
+                                                 (view_.CheckBoxes ? LVS_EX_CHECKBOXES : 0));
+    // A virtual list keeps no state of its own: the check boxes are asked for as rows are drawn.
+    if (view_.CheckBoxes) ListView_SetCallbackMask(hwnd_, LVIS_STATEIMAGEMASK);
     const TColor back = EffectiveColor(view_);
     ListView_SetBkColor(hwnd_, back);
     ListView_SetTextBkColor(hwnd_, back);
@@ -47,11 +51,15 @@ class TListViewPeer final : public TStandardPeer {
 
   LRESULT OnNotify(NMHDR* header) override {
     switch (header->code) {
-      case LVN_GETDISPINFOA:
-        FillText(reinterpret_cast<NMLVDISPINFOA*>(header)->item);
+      case LVN_GETDISPINFOA: {
+        LVITEMA& item = reinterpret_cast<NMLVDISPINFOA*>(header)->item;
+        FillText(item);
+        FillCheck(item.iItem, item.mask, item.state, item.stateMask);
         return 0;
+      }
       case LVN_GETDISPINFOW: {
         LVITEMW& item = reinterpret_cast<NMLVDISPINFOW*>(header)->item;
+        FillCheck(item.iItem, item.mask, item.state, item.stateMask);
         if ((item.mask & LVIF_TEXT) && item.pszText != nullptr && item.cchTextMax > 0) {
           const std::string& text = TextOf(item.iItem, item.iSubItem);
           const int written = MultiByteToWideChar(CP_ACP, 0, text.c_str(), static_cast<int>(text.size()), item.pszText,
@@ -93,6 +101,17 @@ class TListViewPeer final : public TStandardPeer {
       ShowPopup(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam), lParam == -1);
       return 0;
     }
+    // A click on a row's check box toggles it and leaves the selection alone; the control itself
+    // never sees it, so it cannot toggle it a second time.
+    if ((message == WM_LBUTTONDOWN || message == WM_LBUTTONDBLCLK) && view_.CheckBoxes) {
+      LVHITTESTINFO hit{};
+      hit.pt = POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+      if (ListView_HitTest(hwnd_, &hit) >= 0 && (hit.flags & LVHT_ONITEMSTATEICON)) {
+        if (GetFocus() != hwnd_) SetFocus(hwnd_);
+        view_.ToggleCheck(hit.iItem);
+        return 0;
+      }
+    }
     return TStandardPeer::SubclassProc(message, wParam, lParam);
   }
 
@@ -104,6 +123,12 @@ class TListViewPeer final : public TStandardPeer {
     if (column == 0) return item.Caption;
     if (column - 1 < static_cast<int>(item.SubItems.size())) return item.SubItems[column - 1];
     return none;
+  }
+
+  void FillCheck(int row, UINT mask, UINT& state, UINT& stateMask) const {
+    if (!view_.CheckBoxes || !(mask & LVIF_STATE) || row < 0 || row >= static_cast<int>(view_.Items.size())) return;
+    state = (state & ~LVIS_STATEIMAGEMASK) | INDEXTOSTATEIMAGEMASK(view_.Items[row].Checked ? 2 : 1);
+    stateMask |= LVIS_STATEIMAGEMASK;
   }
 
   void FillText(LVITEMA& item) const {
@@ -136,11 +161,22 @@ class TListViewPeer final : public TStandardPeer {
   // The user's selection back into the state.
   void Pull() {
     if (pushing_) return;
-    for (TListItem& item : view_.Items) item.Selected = false;
+    std::vector<bool> before;
+    before.reserve(view_.Items.size());
+    for (TListItem& item : view_.Items) {
+      before.push_back(item.Selected);
+      item.Selected = false;
+    }
     const int count = static_cast<int>(view_.Items.size());
     for (int i = ListView_GetNextItem(hwnd_, -1, LVNI_SELECTED); i >= 0 && i < count;
          i = ListView_GetNextItem(hwnd_, i, LVNI_SELECTED)) {
       view_.Items[i].Selected = true;
+    }
+    for (int i = 0; i < count; ++i) {
+      if (view_.Items[i].Selected != before[i]) {
+        view_.SelectionPulled();
+        return;
+      }
     }
   }
 
