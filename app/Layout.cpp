@@ -193,11 +193,11 @@ void TMainForm::LayOut() {
   BrowsersIntroLabel.WordWrap = true;
   BrowsersIntroLabel.Transparent = true;
   BrowsersIntroLabel.SetFont(Verdana(9, false, ui::kClWhite));
-  FindingListView.SetBounds(16, 44, 369, 153);
+  FindingListView.SetBounds(16, 44, 369, 121);
   FindingListView.SetColor(ui::kClCream);
   FindingListView.CheckBoxes = true;
   FindingListView.Columns = {{"Browser", 80}, {"Where", 150}, {"Finding", 135}};
-  LabelAt(FindingDetailLabel, 16, 204, 369, 44, "");
+  LabelAt(FindingDetailLabel, 16, 172, 369, 78, "");
   FindingDetailLabel.WordWrap = true;
   FindingDetailLabel.SetColor(ui::kClCream);
   Button(RefreshBrowsersButton, 208, 256, 65, 33, "Refresh");

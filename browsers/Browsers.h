@@ -30,7 +30,7 @@ struct TFindingColumns {
   std::string finding;  // "HomepageLocation = "http://..."", "Management enrollment with no server"
 };
 TFindingColumns FindingColumns(const TFinding& finding);
-// The detail line for the selected row: the full key or file, the name, the data and why.
+// The detail lines for the selected row: the full key or file; the name and the data; why.
 std::string FindingDetail(const TFinding& finding);
 
 }  // namespace nq

@@ -207,10 +207,12 @@ TFindingColumns FindingColumns(const TFinding& finding) {
 }
 
 std::string FindingDetail(const TFinding& finding) {
+  // One line each: where, what, why.
   std::string detail = FindingWhere(finding);
-  if (!finding.name.empty()) detail += "  " + finding.name;
-  if (!finding.data.empty()) detail += " = " + Shortened(finding.data, 2000);
-  if (!finding.why.empty()) detail += "  " + finding.why;
+  if (!finding.name.empty() || !finding.data.empty()) detail += "\n";
+  detail += finding.name;
+  if (!finding.data.empty()) detail += (finding.name.empty() ? "" : " = ") + Shortened(finding.data, 2000);
+  if (!finding.why.empty()) detail += "\n" + finding.why;
   return detail;
 }
 

@@ -123,8 +123,8 @@ TEST_F(BrowsersTest, DetailLineGivesTheWholeKeyNameDataAndWhy) {
                                    [](const TFinding& f) { return f.name == "NewTabPageLocation"; });
   ASSERT_NE(newTab, findings.end());
   EXPECT_EQ(nq::FindingDetail(*newTab),
-            "HKEY_LOCAL_MACHINE\\Software\\Policies\\Microsoft\\Edge\\Recommended  NewTabPageLocation = "
-            "\"http://searchy.example/newtab\"  Forces the home page, the new tab page or the pages opened at start-up.");
+            "HKEY_LOCAL_MACHINE\\Software\\Policies\\Microsoft\\Edge\\Recommended\nNewTabPageLocation = "
+            "\"http://searchy.example/newtab\"\nForces the home page, the new tab page or the pages opened at start-up.");
 }
 
 TEST_F(BrowsersTest, OneClickRepairLeavesNoKeyOfFindingsAndKeepsEverythingElse) {

@@ -67,7 +67,7 @@ TEST(BrowsersOnTheRealCalls, OneClickRepairThroughTheRegistryAndARealPoliciesFil
   tree.MakeFolder("Program Files\\Mozilla Firefox\\distribution");
   tree.WriteFile(policies, ReadHostFile(std::string(NQ_FIXTURES) + "/firefox-policies.json"));
   // A name of its own in the shared recycle bin.
-  std::filesystem::remove(WineRecycleBinFiles() / "policies.json");
+  ForgetRecycled("policies.json");
 
   EXPECT_FALSE(nq::MachineIsManaged());  // a workgroup machine, and Wine lacks the Entra call
   nq::TFindings ticked;

@@ -24,13 +24,18 @@
 
 #include "app/MainForm.h"
 #include "app/win32/Win32App.h"
+#include "browsers/Browsers.h"
 #include "platform/registry.h"
 #include "platform/shell.h"
+#include "platform/sim/SimLinks.h"
 #include "platform/win32/Win32FileSystem.h"
+#include "platform/win32/Win32Files.h"
+#include "platform/win32/Win32Links.h"
 #include "platform/win32/Win32Registry.h"
 #include "platform/win32/Win32Shell.h"
 #include "services/MainFunc.h"
 #include "services/Registry.h"
+#include "tests/support/Installed.h"
 #include "tests/support/Registry.h"
 #include "tests/support/RegistryOverride.h"
 #include "tests/support/ShellFixture.h"
@@ -50,6 +55,11 @@ std::string FullPath(const std::string& path) {
   char full[MAX_PATH] = "";
   GetFullPathNameA(path.c_str(), MAX_PATH, full, nullptr);
   return full;
+}
+
+std::string Utf8(const std::filesystem::path& path) {
+  const std::u8string text = path.u8string();
+  return {text.begin(), text.end()};
 }
 
 std::string RegEscape(const std::string& text) {
@@ -186,6 +196,16 @@ class MainWindowTest : public ::testing::Test {
   platform::Win32Registry registry_;
   platform::Win32FileSystem files_;
   QuietShell shell_;
+  // Today's browsers: the real file and join calls and shortcuts; Wine's Task Scheduler cannot work
+  // under the redirected registry, so the tasks are the substitute's (none unless a test adds some).
+  platform::Win32Files browserFiles_;
+  nqtest::Installed<platform::IFiles> installedFiles_{browserFiles_};
+  platform::Win32Management management_;
+  nqtest::Installed<platform::IManagement> installedManagement_{management_};
+  platform::Win32ShellLinks links_;
+  nqtest::Installed<platform::IShellLinks> installedLinks_{links_};
+  platform::SimTaskScheduler tasks_;
+  nqtest::Installed<platform::ITaskScheduler> installedTasks_{tasks_};
 
  private:
   platform::IRegistry* previousRegistry_ = nullptr;
@@ -973,7 +993,8 @@ TEST_F(MainWindowTest, AtTheDisplayScaleSetForThisRun) {
       const ui::TPanel* page;
       const char* name;
     } const visits[] = {{0, 1, &form.EntryListPage, "02-startup"},         {0, 2, &form.EntryListPage, "03-context-menu"},
-                        {0, 3, &form.EntryListPage, "04-toolbar-button"},  {1, 0, &form.TraceCleanerPage, "05-protect-privacy"},
+                        {0, 3, &form.EntryListPage, "04-toolbar-button"},  {0, 4, &form.BrowsersPage, "17-browsers"},
+                        {1, 0, &form.TraceCleanerPage, "05-protect-privacy"},
                         {1, 1, &form.EntryListPage, "06-manage-address"},  {1, 2, &form.CookiePage, "07-manage-cookies"},
                         {2, 0, &form.WallpaperPage, "09-wallpaper"}};
     for (const Visit& v : visits) {
@@ -1067,6 +1088,123 @@ TEST_F(MainWindowTest, MovingToAnotherDpiLaysTheWindowOutAgain) {
     PostMessageA(main, WM_CLOSE, 0, 0);
     f.Expect(WaitFor([&] { return closed.load(); }), "the window closes");
   });
+}
+
+// The browsers page, used as a person would: the hijacked profile, a real policies.json beside a
+// firefox.exe, real shortcuts (one in a folder of Cyrillic name) and a task that starts Chrome
+// hidden; one click on "Repair" fixes what is ticked and one report says how many. Afterwards no
+// policy key that held only findings is left, the unrelated policy stays, the old policies.json
+// is in the Recycle Bin, the shortcuts keep only their own arguments, the hijack task is gone and
+// the backup task is still there. (Wine's Task Scheduler keeps no actions and cannot run under the
+// redirected registry, so the task service here is the substitute; its own tests run the real one.)
+TEST_F(MainWindowTest, BrowsersPageRepairsWhatIsTickedWithOneClick) {
+  NQ_SKIP_OUTSIDE_THROWAWAY_PREFIX();
+  std::ifstream fixture(std::string(NQ_FIXTURES) + "/browsers-hijacked.reg", std::ios::binary);
+  nqtest::LoadReg(registry_, std::string(std::istreambuf_iterator<char>(fixture), std::istreambuf_iterator<char>()));
+  nqtest::TempFolder programs;
+  const std::filesystem::path firefox = programs.Path() / "Mozilla Firefox";
+  std::filesystem::create_directories(firefox / "distribution");
+  std::ofstream(firefox / "firefox.exe") << "MZ";
+  std::filesystem::copy_file(std::string(NQ_FIXTURES) + "/firefox-policies.json", firefox / "distribution" / "policies.json");
+  nqtest::ForgetRecycled("policies.json");
+  const std::filesystem::path desktop = programs.Path() / platform::Utf8Path("Рабочий стол");
+  const std::filesystem::path startMenu = programs.Path() / "Start Menu";
+  std::filesystem::create_directories(desktop);
+  std::filesystem::create_directories(startMenu);
+  {
+    nq::TRegistry machine(nq::TRegView::Key64);
+    machine.SetRootKey(nq::kHkeyLocalMachine);
+    ASSERT_TRUE(machine.OpenKey("\\Software\\Microsoft\\Windows\\CurrentVersion", true));
+    machine.WriteString("ProgramFilesDir", FullPath(programs.Path().string()));
+    nq::TRegistry user;
+    ASSERT_TRUE(user.OpenKey("\\Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders", true));
+    user.WriteString("Desktop", FullPath(Utf8(desktop)));
+    user.WriteString("Start Menu", FullPath(startMenu.string()));
+  }
+  platform::Win32ShellLinks& links = links_;
+  const std::string edge = "C:\\Program Files (x86)\\Microsoft\\Edge\\Application\\msedge.exe";
+  const std::string chrome = "C:\\Program Files\\Google\\Chrome\\Application\\chrome.exe";
+  const std::string edgeLink = FullPath(Utf8(desktop / platform::Utf8Path("Edge — мой.lnk")));
+  const std::string chromeLink = FullPath((startMenu / "Google Chrome.lnk").string());
+  ASSERT_EQ(links.Create(edgeLink, {edge, "--profile-directory=\"Profile 1\" https://search.example/?q="}), 0);
+  ASSERT_EQ(links.Create(chromeLink, {chrome, "--load-extension=\"C:\\Users\\u\\AppData\\Local\\chrome\" "
+                                              "--disable-features=DisableLoadExtensionCommandLineSwitch"}),
+            0);
+  platform::SimTaskScheduler& tasks = tasks_;
+  const std::string script =
+      "cwB0AGEAcgB0ACAAYwBoAHIAbwBtAGUAIAAtAC0AbABvAGEAZAAtAGUAeAB0AGUAbgBzAGkAbwBuAD0AIgAkAGUAbgB2ADoATABPAEMAQQBMAEEAUABQAEQAQQ"
+      "BUAEEAXABjAGgAcgBvAG0AZQAiACAALQAtAHIAZQBzAHQAbwByAGUALQBsAGEAcwB0AC0AcwBlAHMAcwBpAG8AbgA=";
+  ASSERT_EQ(tasks.Register("\\ChromeLoader", {{"cmd.exe", "/c start /min \"\" powershell -ExecutionPolicy Bypass "
+                                                          "-WindowStyle Hidden -E " + script}}),
+            0);
+  ASSERT_EQ(tasks.Register("\\Backup", {{"cmd.exe", R"(/c robocopy "C:\Users\u\Documents" D:\Backup /MIR)"}}), 0);
+
+  // What the one click should repair: the ticked findings, as the page will list them.
+  std::size_t ticked = 0;
+  for (const nq::TFinding& finding : nq::FindBrowserHijacks()) ticked += finding.ticked ? 1 : 0;
+  ASSERT_GE(ticked, 20u);
+
+  Drive([&](nq::TMainForm& form, HWND main, Findings& f, const std::atomic<bool>& closed) {
+    auto click = [&](int x, int y) {
+      const RECT r = nqgui::WindowRect(main);
+      Click(r.left + x, r.top + y);
+    };
+    click(56, ItemY(0, 4));
+    HWND list = reinterpret_cast<HWND>(ui::win32::WindowOf(form.FindingListView));
+    f.Expect(WaitFor([&] { return Shown(form.BrowsersPage) && SendMessageA(list, LVM_GETITEMCOUNT, 0, 0) > 20; }),
+             "Browsers lists the findings");
+    const int rows = static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0));
+    int checked = 0;
+    for (int row = 0; row < rows; ++row) {
+      const auto state = static_cast<UINT>(SendMessageA(list, LVM_GETITEMSTATE, row, LVIS_STATEIMAGEMASK));
+      checked += (state & LVIS_STATEIMAGEMASK) == INDEXTOSTATEIMAGEMASK(2) ? 1 : 0;
+    }
+    f.Expect(checked == static_cast<int>(ticked),
+             "the check boxes show the verdicts: " + std::to_string(checked) + " of " + std::to_string(ticked));
+    nqgui::Settle();
+    f.Expect(!nqgui::Screenshot(main, Shots(), "18-browsers-found").empty(), "screenshot of the findings");
+
+    const ui::TRect repair = form.RepairBrowsersButton.Bounds();
+    click(kPageLeft + repair.left + repair.width / 2, kPageTop + repair.top + repair.height / 2);
+    HWND box = nullptr;
+    f.Expect(WaitFor([&] { return (box = nqgui::FindOwned(main, "#32770")) != nullptr; }, 30000), "Repair reports");
+    if (box != nullptr) {
+      const nqgui::MessageBoxView view = nqgui::ReadMessageBox(box);
+      f.Expect(view.text == std::to_string(ticked) + " findings repaired.", "the report: " + view.text);
+      const RECT ok = nqgui::WindowRect(GetDlgItem(box, IDOK));
+      Click((ok.left + ok.right) / 2, (ok.top + ok.bottom) / 2);
+      f.Expect(WaitFor([&] { return !IsWindow(box); }), "OK closes the report");
+    }
+    PostMessageA(main, WM_CLOSE, 0, 0);
+    f.Expect(WaitFor([&] { return closed.load(); }), "the window closes");
+  });
+
+  for (const nq::TFinding& finding : nq::FindBrowserHijacks()) {
+    EXPECT_FALSE(finding.ticked) << "left after the repair: " << finding.where << " " << finding.name;
+  }
+  nq::TStrings values;
+  for (const nq::RegKey root : {nq::kHkeyCurrentUser, nq::kHkeyLocalMachine}) {
+    for (const char* key : {"\\Software\\Policies\\Microsoft\\Edge", "\\Software\\Policies\\BraveSoftware\\Brave",
+                            "\\Software\\Policies\\Mozilla\\Firefox"}) {
+      EXPECT_FALSE(nq::ListValueNames(root, key, values)) << "a key of findings alone goes: " << key;
+    }
+  }
+  EXPECT_TRUE(nq::ListValueNames(nq::kHkeyLocalMachine, "\\Software\\Policies\\Google\\Chrome", values));
+  EXPECT_EQ(values, nq::TStrings{"MetricsReportingEnabled"}) << "a key with another policy stays";
+  std::ifstream policies(firefox / "distribution" / "policies.json", std::ios::binary);
+  const std::string text{std::istreambuf_iterator<char>(policies), std::istreambuf_iterator<char>()};
+  EXPECT_NE(text.find("DisableTelemetry"), std::string::npos) << text;
+  EXPECT_EQ(text.find("Homepage"), std::string::npos) << text;
+  EXPECT_TRUE(std::filesystem::exists(nqtest::WineRecycleBinFiles() / "policies.json"));
+  platform::ShellLink link;
+  ASSERT_EQ(links.Load(edgeLink, &link), 0);
+  EXPECT_EQ(link.arguments, "--profile-directory=\"Profile 1\"");
+  ASSERT_EQ(links.Load(chromeLink, &link), 0);
+  EXPECT_EQ(link.arguments, "");
+  std::vector<platform::ScheduledTask> left;
+  ASSERT_EQ(tasks.Enumerate(&left), 0);
+  ASSERT_EQ(left.size(), 1u);
+  EXPECT_EQ(left[0].path, "\\Backup");
 }
 
 }  // namespace

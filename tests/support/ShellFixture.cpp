@@ -189,4 +189,12 @@ std::filesystem::path WineRecycleBinFiles() {
   return fs::path(std::string("Z:") + data) / "Trash" / "files";
 }
 
+void ForgetRecycled(const std::string& name) {
+  const fs::path files = WineRecycleBinFiles();
+  if (files.empty()) return;
+  std::error_code ec;
+  fs::remove(files / name, ec);
+  fs::remove(files.parent_path() / "info" / (name + ".trashinfo"), ec);
+}
+
 }  // namespace nqtest

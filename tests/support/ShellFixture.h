@@ -145,6 +145,11 @@ bool InThrowawayWinePrefix(std::string* reason);
 // InThrowawayWinePrefix said yes).
 std::filesystem::path WineRecycleBinFiles();
 
+// Forgets what the recycle bin holds under `name`, its record included: Wine gives a file recycled
+// under a name it still has a record of another name, so a test that looks for `name` there must
+// start from none.
+void ForgetRecycled(const std::string& name);
+
 #define NQ_SKIP_OUTSIDE_THROWAWAY_PREFIX()                      \
   do {                                                          \
     std::string nqSkipReason;                                   \
