@@ -138,6 +138,7 @@ class TMainForm : public ui::TForm {
     TListKind kind = lkNone;                   // the entry list it shows, if any
     std::vector<TCommandId> load{};            // run after the page shows, in order
     std::optional<TCommandId> erase{};         // deletes the selected entry of its list
+    bool cleanButton = false;                  // shows "Clean TypedURLS" under its list
   };
   static const std::vector<TNavItem>& NavItems();
   // The row of a section's item, and of the list kind loaded; null for none.

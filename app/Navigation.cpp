@@ -37,7 +37,7 @@ const std::vector<TMainForm::TNavItem>& TMainForm::NavItems() {
       {secNorvane, "Browsers", NAVICON_BROWSERS, C::GrpBrowserAct, lkNone, {C::GetBrowsersAct}},
       {secPrivacy, "Protect Privacy", NAVICON_PROTECT_PRIVACY, C::GrpHistoryAct},
       {secPrivacy, "Manage Address", NAVICON_MANAGE_ADDRESS, C::GrpCleanAct, lkTypedAddress, {C::GetUrlAct},
-       C::DelUrlAct},
+       C::DelUrlAct, true},
       {secPrivacy, "Manage Cookies", NAVICON_MANAGE_COOKIES, C::GrpCookieAct, lkNone, {C::LoadCookies}},
       {secSetup, "Toolbar WallPaper", NAVICON_TOOLBAR_WALLPAPER, C::GrpSetUpAct, lkNone,
        {C::BmpListboxLoad, C::BmpGetAct}},
@@ -96,7 +96,7 @@ void TMainForm::WireNavigation() {
 void TMainForm::SectionClick(int section) { NavBar.ClearSelection(section); }
 
 // An item's click: its page shows. An entry list's item also stays selected in its section (the
-// "Date:" line reads it) and shows "Clean TypedURLS" for the typed addresses alone. What the row
+// "Date:" line reads it) and shows "Clean TypedURLS" or hides it, as its row says. What the row
 // loads runs next, as the item's command.
 void TMainForm::NavItemClick(const TNavItem& item) {
   if (item.kind != lkNone) {
@@ -108,7 +108,7 @@ void TMainForm::NavItemClick(const TNavItem& item) {
     NavBar.Select(item.section, index);
   }
   Run(item.page);
-  if (item.kind != lkNone) CleanTypedUrlsButton.SetVisible(item.kind == lkTypedAddress);
+  if (item.kind != lkNone) CleanTypedUrlsButton.SetVisible(item.cleanButton);
 }
 
 }  // namespace nq

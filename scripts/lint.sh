@@ -29,6 +29,21 @@ while IFS= read -r file; do
   done < <(sed -n 's/^[[:space:]]*#[[:space:]]*include[[:space:]]*"\([^"]*\)".*/\1/p' "$file")
 done < <(find "${!allowed[@]}" -name '*.h' -o -name '*.cpp' 2>/dev/null | sort)
 
+# One table each: a list kind is named only in the list table (entries/Entries.cpp) and the
+# navigation table (app/Navigation.cpp), and no code reaches a navigation item by its number, so a
+# new list or page is a row in each and nothing else.
+echo "tables"
+if grep -rnE '\blk(Startup|ContextMenu|TypedAddress|ToolbarButton)\b' app console entries services repair privacy \
+     customise browsers ui --include='*.cpp' --include='*.h' |
+   grep -vE '^(entries/Entries\.(h|cpp)|app/Navigation\.cpp):'; then
+  echo "a single list kind named outside the tables"
+  status=1
+fi
+if grep -rnE '\.items\[[0-9]|(Select|NavItem|ClickItem)\([^,()]+, *[0-9]' app console --include='*.cpp' --include='*.h'; then
+  echo "a navigation item reached by its number outside the table"
+  status=1
+fi
+
 echo "cppcheck"
 cppcheck --enable=warning,performance,portability --inline-suppr --std=c++20 --language=c++ --quiet \
   --error-exitcode=1 -I . app console services platform ui repair entries privacy customise browsers || status=1
