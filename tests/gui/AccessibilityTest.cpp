@@ -180,7 +180,7 @@ TEST(Accessibility, AnotherProcessWalksTheWindowAndRunsDefaultActions) {
     for (std::size_t j = i + 1; j < nodes.size() && nodes[j].depth > nodes[i].depth; ++j) bar.push_back(nodes[j].name);
   }
   EXPECT_EQ(bar, (std::vector<std::string>{"Norvane", "IE Repair", "StartUp", "Context Menu", "Toolbar Button",
-                                           "Quillet", "Protect Privacy", "Manage Address", "Manage Cookies",
+                                           "Browsers", "Quillet", "Protect Privacy", "Manage Address", "Manage Cookies",
                                            "Customize IE", "Toolbar WallPaper"}));
 
   auto act = [&](const std::string& name, long role) {
@@ -212,6 +212,14 @@ TEST(Accessibility, AnotherProcessWalksTheWindowAndRunsDefaultActions) {
 
   act("StartUp", ROLE_SYSTEM_OUTLINEITEM);
   EXPECT_TRUE(showing("Entry list")) << "StartUp shows the entry list";
+
+  act("Browsers", ROLE_SYSTEM_OUTLINEITEM);
+  EXPECT_TRUE(showing("Browsers")) << "Browsers shows its page";
+  EXPECT_TRUE(WaitFor([&] {
+    const std::vector<Node> now = WalkWindow(main);
+    const Node* list = Find(now, "Findings", ROLE_SYSTEM_LIST);
+    return list != nullptr && Visible(*list);
+  })) << "the findings list is there by its name";
 
   act("Protect Privacy", ROLE_SYSTEM_OUTLINEITEM);
   EXPECT_TRUE(showing("Protect Privacy")) << "Protect Privacy shows the trace cleaner";
