@@ -3,8 +3,6 @@
 // a refused row, and nothing ticked.
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
@@ -12,7 +10,7 @@
 #include "browsers/Browsers.h"
 #include "services/MainFunc.h"
 #include "tests/support/Installed.h"
-#include "tests/support/Registry.h"
+#include "tests/support/HijackedBrowsers.h"
 #include "tests/support/ShellFixture.h"
 #include "ui/headless/ScriptedDialogs.h"
 
@@ -23,21 +21,8 @@ using nq::TMainForm;
 using platform::kHkeyCurrentUser;
 using platform::kHkeyLocalMachine;
 
-class BrowserPageTest : public FileTreeTest {
+class BrowserPageTest : public HijackedBrowsersTest {
  protected:
-  void SetUp() override {
-    FileTreeTest::SetUp();
-    LoadFixture(reg_, "browsers-hijacked.reg");
-    nq::TRegistry current(nq::TRegView::Key64);
-    current.SetRootKey(kHkeyLocalMachine);
-    ASSERT_TRUE(current.OpenKey("\\Software\\Microsoft\\Windows\\CurrentVersion", true));
-    current.WriteString("ProgramFilesDir", tree_.Path("Program Files"));
-    tree_.WriteFile("Program Files\\Mozilla Firefox\\firefox.exe", "MZ");
-    tree_.WriteFile("Program Files\\Mozilla Firefox\\distribution\\policies.json",
-                    R"({"policies": {"Homepage": {"URL": "http://hijack.example/", "Locked": true},)"
-                    R"( "DisableAppUpdate": true}})");
-  }
-
   // Opens the page as the user does: the item's click.
   void OpenPage(TMainForm& form) {
     form.NavBar.ClickItem(TMainForm::secNorvane, 4);
@@ -51,12 +36,6 @@ class BrowserPageTest : public FileTreeTest {
     }
     return -1;
   }
-
-  std::string Policies() const {
-    std::ifstream in(tree_.Host(kPolicies), std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-  }
-  static constexpr const char* kPolicies = "Program Files\\Mozilla Firefox\\distribution\\policies.json";
 
   ui::ScriptedDialogs dialogs_;
   Installed<ui::IDialogs> installedDialogs_{dialogs_};
@@ -109,7 +88,7 @@ TEST_F(BrowserPageTest, RepairFixesTheTickedRowsAloneAndReportsHowMany) {
   ASSERT_EQ(form.FindingListView.Items.size(), left.size()) << "the list shows what is left";
   EXPECT_GE(RowOf(form, "HomepageLocation"), 0);
   for (const nq::TFinding& f : left) EXPECT_FALSE(f.ticked && f.name != "HomepageLocation") << f.where << " " << f.name;
-  EXPECT_NE(Policies().find("DisableAppUpdate"),
+  EXPECT_NE(Policies().find("DisableTelemetry"),
             std::string::npos);
 }
 
@@ -117,7 +96,7 @@ TEST_F(BrowserPageTest, RepairFixesTheTickedRowsAloneAndReportsHowMany) {
 // rewritten, and the report names it. With nothing ticked Repair only says so.
 TEST_F(BrowserPageTest, ARefusedRowIsNamedInTheReportAndNothingTickedChangesNothing) {
   const std::string unreadable = "{\"policies\": {\"Homepage\": ";
-  tree_.WriteFile("Program Files\\Mozilla Firefox\\distribution\\policies.json", unreadable);
+  WritePolicies(unreadable);
   TMainForm form;
   OpenPage(form);
   for (ui::TListItem& row : form.FindingListView.Items) row.Checked = false;

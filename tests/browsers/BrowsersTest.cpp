@@ -12,6 +12,7 @@
 #include "browsers/PolicyText.h"
 #include "services/MainFunc.h"
 #include "tests/support/BlastProfile.h"
+#include "tests/support/HijackedBrowsers.h"
 #include "tests/support/Registry.h"
 #include "tests/support/ShellFixture.h"
 #include "tests/support/Snapshot.h"
@@ -25,13 +26,6 @@ using nq::TFindings;
 using nq::TStrings;
 using platform::kHkeyCurrentUser;
 using platform::kHkeyLocalMachine;
-
-std::string ReadHost(const std::filesystem::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
 
 // A row as the list shows it, with its tick: "Edge | HKEY_... | Finding [x]".
 std::vector<std::string> Rows(const TFindings& findings) {
@@ -49,27 +43,7 @@ TFindings Ticked(const TFindings& findings) {
   return ticked;
 }
 
-class BrowsersTest : public FileTreeTest {
- protected:
-  void SetUp() override {
-    FileTreeTest::SetUp();
-    LoadFixture(reg_, "browsers-hijacked.reg");
-    // Firefox where the Program Files folder says, with the hijacker's policies file beside it.
-    nq::TRegistry current(nq::TRegView::Key64);
-    current.SetRootKey(kHkeyLocalMachine);
-    ASSERT_TRUE(current.OpenKey("\\Software\\Microsoft\\Windows\\CurrentVersion", true));
-    current.WriteString("ProgramFilesDir", tree_.Path("Program Files"));
-    tree_.WriteFile("Program Files\\Mozilla Firefox\\firefox.exe", "MZ");
-    tree_.MakeFolder("Program Files\\Mozilla Firefox\\distribution");
-    WritePolicies(ReadHost(std::string(NQ_FIXTURES) + "/firefox-policies.json"));
-  }
-
-  void WritePolicies(const std::string& text) { tree_.WriteFile(kPolicies, text); }
-  std::string Policies() const { return ReadHost(tree_.Host(kPolicies)); }
-  std::string PoliciesPath() const { return tree_.Path(kPolicies); }
-
-  static constexpr const char* kPolicies = "Program Files\\Mozilla Firefox\\distribution\\policies.json";
-};
+using BrowsersTest = HijackedBrowsersTest;
 
 TEST_F(BrowsersTest, ListsEveryPatternOfTheProfileWithItsVerdict) {
   const std::string file = PoliciesPath();
