@@ -19,7 +19,6 @@ namespace {
 
 using nq::TMainForm;
 using platform::kHkeyCurrentUser;
-using platform::kHkeyLocalMachine;
 
 class BrowserPageTest : public HijackedBrowsersTest {
  protected:

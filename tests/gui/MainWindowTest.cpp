@@ -674,8 +674,11 @@ TEST_F(MainWindowTest, F5ReloadsAndF1OpensTheHelpFromTheKeyboard) {
   };
   Drive([&](nq::TMainForm& form, HWND main, Findings& f, const std::atomic<bool>& closed) {
     const RECT w = nqgui::WindowRect(main);
-    HWND cookies = reinterpret_cast<HWND>(ui::win32::WindowOf(form.CookieListView));
-    auto cookieRows = [&] { return static_cast<int>(SendMessageA(cookies, LVM_GETITEMCOUNT, 0, 0)); };
+    // The cookie page's windows are made when it first shows.
+    auto cookieRows = [&] {
+      HWND cookies = reinterpret_cast<HWND>(ui::win32::WindowOf(form.CookieListView));
+      return cookies != nullptr ? static_cast<int>(SendMessageA(cookies, LVM_GETITEMCOUNT, 0, 0)) : -1;
+    };
 
     Click(w.left + 56, w.top + ItemY(0, 1));  // "StartUp"
     f.Expect(WaitFor([&] { return ListCount(form.EntryListBox) == 2; }), "the startup list");
@@ -821,6 +824,8 @@ TEST_F(MainWindowTest, TheKeyboardAloneReachesAndRunsEveryControl) {
 TEST_F(MainWindowTest, ListBoxKeepsItsEntrySelectedWhenAnItemAboveGoes) {
   nq::TMainForm form;
   nq::win32::TMainWindow window(form);
+  EXPECT_EQ(ui::win32::WindowOf(form.EntryListBox), 0u) << "a page gets its windows when it first shows";
+  form.Run(nq::TCommandId::GrpCleanAct);
   HWND list = reinterpret_cast<HWND>(ui::win32::WindowOf(form.EntryListBox));
   ASSERT_NE(list, nullptr);
   auto selectedText = [&] {
@@ -1010,6 +1015,8 @@ TEST_F(MainWindowTest, AtTheDisplayScaleSetForThisRun) {
       }
       shot(main, v.name);
     }
+    // The pages' windows are made as each is first shown: now every one has its place.
+    CheckScaled(form, dpi, f);
 
     const ui::TRect about = form.AboutButton.Bounds();
     const ui::TRect panel = form.BottomPanel.Bounds();

@@ -4,6 +4,9 @@
 // moves to a monitor of another. Also the message loop, which shows every key to its form first.
 #include <windowsx.h>
 
+#include <functional>
+#include <memory>
+#include <utility>
 #include <vector>
 
 #include "resources/resource.h"
@@ -289,6 +292,31 @@ void Dispatch(MSG& msg) {
 void SetApplicationTitle(const std::string& title) { Title() = title; }
 const std::string& ApplicationTitle() { return Title(); }
 
+// A hidden control with controls inside (a page nobody has opened yet) gets its windows when it is
+// first shown, so that the start makes only what the first page needs.
+class TDeferredPeer final : public IPeer {
+ public:
+  TDeferredPeer(TControl& control, std::function<void(TControl&)> realise)
+      : control_(control), realise_(std::move(realise)) {
+    control_.SetPeer(this);
+  }
+  ~TDeferredPeer() override {
+    if (control_.Peer() == this) control_.SetPeer(nullptr);
+  }
+  TDeferredPeer(const TDeferredPeer&) = delete;
+  TDeferredPeer& operator=(const TDeferredPeer&) = delete;
+
+  // The real peer takes this one's place as the control's; this object lives on, unused.
+  void Changed(TControl& control, unsigned what) override {
+    if ((what & kChVisible) && control.Visible() && control.Peer() == this) realise_(control);
+  }
+  void Focus(TControl&) override {}
+
+ private:
+  TControl& control_;
+  std::function<void(TControl&)> realise_;
+};
+
 class TFormWindowImpl {
  public:
   TFormWindowImpl(TForm& form, HWND owner) : form_(form), peer_(std::make_unique<TFormPeer>(form)) {
@@ -298,6 +326,7 @@ class TFormWindowImpl {
   ~TFormWindowImpl() {
     if (peer_->Hwnd() != nullptr) DestroyWindow(peer_->Hwnd());
     peers_.clear();
+    deferred_.clear();
     peer_.reset();
   }
 
@@ -307,18 +336,28 @@ class TFormWindowImpl {
  private:
   void MakeChildren(TControl& parent, HWND parentWindow) {
     for (TControl* child : parent.Children()) {
-      std::unique_ptr<TPeer> peer = MakePeer(*child);
-      if (peer == nullptr) continue;
-      peer->Create(parentWindow);
-      HWND window = peer->Hwnd();
-      peers_.push_back(std::move(peer));
-      if (window != nullptr) MakeChildren(*child, window);
+      if (!child->Visible() && !child->Children().empty()) {
+        deferred_.push_back(std::make_unique<TDeferredPeer>(
+            *child, [this, parentWindow](TControl& control) { Make(control, parentWindow); }));
+        continue;
+      }
+      Make(*child, parentWindow);
     }
+  }
+
+  void Make(TControl& control, HWND parentWindow) {
+    std::unique_ptr<TPeer> peer = MakePeer(control);
+    if (peer == nullptr) return;
+    peer->Create(parentWindow);
+    HWND window = peer->Hwnd();
+    peers_.push_back(std::move(peer));
+    if (window != nullptr) MakeChildren(control, window);
   }
 
   TForm& form_;
   std::unique_ptr<TFormPeer> peer_;
   std::vector<std::unique_ptr<TPeer>> peers_;
+  std::vector<std::unique_ptr<TDeferredPeer>> deferred_;
 };
 
 void Initialise(Handle instance) {
