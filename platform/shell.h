@@ -86,8 +86,6 @@ class IShell {
   // may be null.
   virtual std::intptr_t ShellExecute(WindowHandle owner, const char* verb, const char* file,
                                      const char* parameters, const char* directory, int show) = 0;
-  // MessageBoxA, for the few messages shown below the window layer.
-  virtual int MessageBox(WindowHandle owner, const char* text, const char* caption, unsigned flags) = 0;
   // The folder of the program's own executable file, with its trailing backslash; by its 8.3 names
   // where the code page lacks letters of the long ones.
   virtual std::string ModuleFolder() = 0;

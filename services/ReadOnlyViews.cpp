@@ -120,9 +120,6 @@ class TReadOnlyShell final : public platform::IShell {
                              const char* directory, int show) override {
     return inner_.ShellExecute(owner, verb, file, parameters, directory, show);
   }
-  int MessageBox(platform::WindowHandle owner, const char* text, const char* caption, unsigned flags) override {
-    return inner_.MessageBox(owner, text, caption, flags);
-  }
   std::string ModuleFolder() override { return inner_.ModuleFolder(); }
 
  private:

@@ -161,9 +161,5 @@ std::intptr_t SimShell::ShellExecute(WindowHandle owner, const char* verb, const
   return 42;  // above 32: success
 }
 
-int SimShell::MessageBox(WindowHandle owner, const char* text, const char* caption, unsigned flags) {
-  messageBoxes.push_back(MessageBoxCall{owner, OrEmpty(text), OrEmpty(caption), flags});
-  return messageBoxAnswer_;
-}
 
 }  // namespace platform

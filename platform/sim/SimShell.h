@@ -28,8 +28,6 @@ class SimShell final : public IShell {
   void AnswerRecycleConfirmation(bool yes) { confirmRecycle_ = yes; }
   enum class Library { Present, Missing, LacksEntryPoint };
   void SetRecycleLibrary(Library state) { library_ = state; }
-  // What MessageBox returns (IDOK by default).
-  void AnswerMessageBoxes(int answer) { messageBoxAnswer_ = answer; }
 
   // ---- what happened
   struct FileOperationCall {
@@ -38,11 +36,6 @@ class SimShell final : public IShell {
     std::vector<std::string> files;  // the list, one path per entry
     std::string list;                // the list as the shell read it, up to its closing NUL
     std::uint16_t flags;
-  };
-  struct MessageBoxCall {
-    WindowHandle owner;
-    std::string text, caption;
-    unsigned flags;
   };
   struct ShellExecuteCall {
     WindowHandle owner;
@@ -55,7 +48,6 @@ class SimShell final : public IShell {
     std::uint32_t flags;
   };
   std::vector<FileOperationCall> fileOperations;
-  std::vector<MessageBoxCall> messageBoxes;
   std::vector<ShellExecuteCall> shellExecutes;
   std::vector<EmptyRecycleBinCall> recycleBinEmptied;
   int recycleConfirmations = 0;  // questions the shell asked before recycling
@@ -74,7 +66,6 @@ class SimShell final : public IShell {
   void FreeLibrary(std::uintptr_t library) override;
   std::intptr_t ShellExecute(WindowHandle owner, const char* verb, const char* file, const char* parameters,
                              const char* directory, int show) override;
-  int MessageBox(WindowHandle owner, const char* text, const char* caption, unsigned flags) override;
   std::string ModuleFolder() override { return moduleFolder_; }
 
  private:
@@ -86,7 +77,6 @@ class SimShell final : public IShell {
   std::string moduleFolder_;
   bool confirmRecycle_ = true;
   Library library_ = Library::Present;
-  int messageBoxAnswer_ = 1;
   std::vector<std::uintptr_t> loaded_;
   std::uintptr_t nextLibrary_ = 0x10000;
 };

@@ -7,7 +7,6 @@
 
 // The interface's members carry the plain names that windows.h turns into macros.
 #undef LoadLibrary
-#undef MessageBox
 #undef ShellExecute
 
 namespace platform {
@@ -46,9 +45,6 @@ std::intptr_t Win32Shell::ShellExecute(WindowHandle owner, const char* verb, con
       ::ShellExecuteA(reinterpret_cast<HWND>(owner), verb, file, parameters, directory, show));
 }
 
-int Win32Shell::MessageBox(WindowHandle owner, const char* text, const char* caption, unsigned flags) {
-  return ::MessageBoxA(reinterpret_cast<HWND>(owner), text, caption, flags);
-}
 
 namespace {
 

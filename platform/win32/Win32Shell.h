@@ -1,5 +1,5 @@
-// The shell calls: SHFileOperationA, LoadLibraryA / GetProcAddress / FreeLibrary, ShellExecuteA,
-// MessageBoxA and GetModuleFileNameA.
+// The shell calls: SHFileOperationA, LoadLibraryA / GetProcAddress / FreeLibrary, ShellExecuteA
+// and GetModuleFileNameA.
 #pragma once
 
 #include "platform/shell.h"
@@ -15,7 +15,6 @@ class Win32Shell final : public IShell {
   void FreeLibrary(std::uintptr_t library) override;
   std::intptr_t ShellExecute(WindowHandle owner, const char* verb, const char* file, const char* parameters,
                              const char* directory, int show) override;
-  int MessageBox(WindowHandle owner, const char* text, const char* caption, unsigned flags) override;
   std::string ModuleFolder() override;
 
   // The version text when the process runs under Wine (ntdll's wine_get_version), else empty.

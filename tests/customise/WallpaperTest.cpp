@@ -43,7 +43,6 @@ class FolderShell final : public platform::IShell {
                              int) override {
     return 0;
   }
-  int MessageBox(platform::WindowHandle, const char*, const char*, unsigned) override { return 0; }
   std::string ModuleFolder() override { return folder_; }
 
  private:

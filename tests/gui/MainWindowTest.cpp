@@ -89,9 +89,6 @@ class QuietShell final : public platform::IShell {
     opened.push_back(file != nullptr ? file : "");
     return 42;
   }
-  int MessageBox(platform::WindowHandle owner, const char* text, const char* caption, unsigned flags) override {
-    return real_.MessageBox(owner, text, caption, flags);
-  }
   std::string ModuleFolder() override { return FullPath(NQ_BUILD_DIR) + "\\"; }
 
   std::vector<std::string> opened;

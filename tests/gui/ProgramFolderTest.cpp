@@ -46,7 +46,6 @@ class RecordingShell final : public platform::IShell {
     opened.push_back(file != nullptr ? file : "");
     return 42;
   }
-  int MessageBox(platform::WindowHandle, const char*, const char*, unsigned) override { return 1; }
   std::string ModuleFolder() override { return real_.ModuleFolder(); }
 
   std::vector<std::string> opened;

@@ -173,7 +173,6 @@ TEST_F(TraceCleanerTest, ErasesTheTracesLeavesTheRestAndReportsSuccess) {
   EXPECT_EQ(dialogs_.shown[0].flags, ui::kMbOk);
   EXPECT_EQ(watch_.cursors, std::vector<ui::TCursor>{ui::TCursor::HourGlass});
   EXPECT_EQ(cursorsAtDialogs_, std::vector<ui::TCursor>{ui::TCursor::HourGlass}) << "the report comes before the pointer is restored";
-  EXPECT_TRUE(shell_.messageBoxes.empty());
   EXPECT_EQ(shell_.recycleBinEmptied.size(), 1u);
 
   // Straight again: the same steps, nothing left to erase, the same message.
@@ -263,7 +262,6 @@ TEST_F(TraceCleanerTest, AMissingShellLibraryIsReportedMidRunAndTheRunGoesOn) {
 
   EraseTracks();
 
-  EXPECT_TRUE(shell_.messageBoxes.empty()) << "the window shows it, not the routine";
   ASSERT_EQ(dialogs_.shown.size(), 2u);
   EXPECT_EQ(dialogs_.shown[0].text, "Failed to load Shell32.dll.");
   EXPECT_EQ(dialogs_.shown[0].caption, "Error");
