@@ -42,14 +42,6 @@ inline constexpr NavItem kManageAddress{Form::secPrivacy, 1};
 
 class EntryPageTest : public RegistryBackendTest {
  protected:
-  void SetUp() override {
-    RegistryBackendTest::SetUp();
-    previousDialogs_ = ui::SetDialogs(&dialogs);
-  }
-  void TearDown() override {
-    ui::SetDialogs(previousDialogs_);
-    RegistryBackendTest::TearDown();
-  }
 
   // Empties both roots' trees the program looks at, between the cases of a table.
   // The machine keeps its 32-bit view's key, as on a 64-bit Windows.
@@ -96,10 +88,8 @@ class EntryPageTest : public RegistryBackendTest {
   }
 
   ui::ScriptedDialogs dialogs;
+  Installed<ui::IDialogs> installedDialogs_{dialogs};
   Form form;
-
- private:
-  ui::IDialogs* previousDialogs_ = nullptr;
 };
 
 }  // namespace nqtest

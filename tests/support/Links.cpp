@@ -33,13 +33,13 @@ LinkBackEnds::LinkBackEnds(FileTree& tree) {
     throw std::logic_error("the Win32 back ends exist only in the Windows build");
 #endif
   }
-  previousLinks_ = platform::SetShellLinks(links_.get());
-  previousTasks_ = platform::SetTaskScheduler(tasks_.get());
+  installedLinks_.emplace(*links_);
+  installedTasks_.emplace(*tasks_);
 }
 
 LinkBackEnds::~LinkBackEnds() {
-  platform::SetShellLinks(previousLinks_);
-  platform::SetTaskScheduler(previousTasks_);
+  installedTasks_.reset();
+  installedLinks_.reset();
   tasks_.reset();
   links_.reset();
   com_.reset();

@@ -4,10 +4,12 @@
 #pragma once
 
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "platform/links.h"
 #include "platform/sim/SimLinks.h"
+#include "tests/support/Installed.h"
 #include "tests/support/ShellFixture.h"
 
 namespace nqtest {
@@ -41,8 +43,8 @@ class LinkBackEnds {
   std::unique_ptr<platform::ITaskScheduler> tasks_;
   platform::SimShellLinks* simLinks_ = nullptr;
   platform::SimTaskScheduler* simTasks_ = nullptr;
-  platform::IShellLinks* previousLinks_;
-  platform::ITaskScheduler* previousTasks_;
+  std::optional<Installed<platform::IShellLinks>> installedLinks_;
+  std::optional<Installed<platform::ITaskScheduler>> installedTasks_;
 };
 
 // PowerShell's -EncodedCommand form of a script: base64 of its UTF-16LE text.

@@ -86,13 +86,13 @@ std::string BackendName(const ::testing::TestParamInfo<RegistryBackend>& info) {
 
 void RegistryBackendTest::SetUp() {
   backend_ = GetParam().make();
-  previous_ = platform::SetRegistry(&backend_->Registry());
+  installed_.emplace(backend_->Registry());
 }
 
 void RegistryBackendTest::TearDown() {
   if (!backend_) return;  // it could not be made; SetUp has said why
   EXPECT_EQ(backend_->OpenHandleCount(), 0u) << "a handle was left open";
-  platform::SetRegistry(previous_);
+  installed_.reset();
   backend_.reset();
 }
 

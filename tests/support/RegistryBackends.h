@@ -9,11 +9,13 @@
 #include <cstddef>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <ostream>
 #include <string>
 #include <vector>
 
 #include "platform/registry.h"
+#include "tests/support/Installed.h"
 
 namespace nqtest {
 
@@ -98,7 +100,7 @@ class RegistryBackendTest : public ::testing::TestWithParam<RegistryBackend> {
 
  private:
   std::unique_ptr<RegistryUnderTest> backend_;
-  platform::IRegistry* previous_ = nullptr;
+  std::optional<Installed<platform::IRegistry>> installed_;
 };
 
 }  // namespace nqtest

@@ -77,10 +77,10 @@ FileTree::FileTree(Backend kind) : kind_(kind) {
     throw std::logic_error("the Win32 back ends exist only in the Windows build");
 #endif
   }
-  previous_ = platform::SetFileSystem(fileSystem_.get());
+  installed_.emplace(*fileSystem_);
 }
 
-FileTree::~FileTree() { platform::SetFileSystem(previous_); }
+FileTree::~FileTree() = default;
 
 std::string FileTree::Path(const std::string& relative) const {
   std::string top = kind_ == Backend::Sim ? std::string("C:") : platform::Utf8Text(fs::path(top_).make_preferred());
@@ -132,25 +132,9 @@ void FileTree::SetAttributes(const std::string& relative, std::uint32_t attribut
   if (!done) throw std::runtime_error("cannot set the attributes of " + relative);
 }
 
-SimBackEnds::SimBackEnds()
-    : shell(*tree.Sim(), tree.Scratch("recycled")),
-      previousShell_(platform::SetShell(&shell)),
-      previousCache_(platform::SetUrlCache(&cache)),
-      previousHistory_(platform::SetUrlHistory(&history)),
-      previousFiles_(platform::SetFiles(&files)),
-      previousManagement_(platform::SetManagement(&management)),
-      previousLinks_(platform::SetShellLinks(&links)),
-      previousTasks_(platform::SetTaskScheduler(&tasks)) {}
+SimBackEnds::SimBackEnds() : shell(*tree.Sim(), tree.Scratch("recycled")) {}
 
-SimBackEnds::~SimBackEnds() {
-  platform::SetTaskScheduler(previousTasks_);
-  platform::SetShellLinks(previousLinks_);
-  platform::SetManagement(previousManagement_);
-  platform::SetFiles(previousFiles_);
-  platform::SetUrlHistory(previousHistory_);
-  platform::SetUrlCache(previousCache_);
-  platform::SetShell(previousShell_);
-}
+SimBackEnds::~SimBackEnds() = default;
 
 bool InThrowawayWinePrefix(std::string* reason) {
 #ifdef _WIN32

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "platform/shell.h"
@@ -15,6 +16,7 @@
 #include "platform/sim/SimShell.h"
 #include "platform/sim/SimUrlCache.h"
 #include "platform/sim/SimUrlHistory.h"
+#include "tests/support/Installed.h"
 #include "tests/support/Sim.h"
 
 namespace nqtest {
@@ -73,7 +75,7 @@ class FileTree {
   std::filesystem::path top_;
   std::unique_ptr<platform::IFileSystem> fileSystem_;
   platform::SimFileSystem* sim_ = nullptr;
-  platform::IFileSystem* previous_ = nullptr;
+  std::optional<Installed<platform::IFileSystem>> installed_;
 };
 
 // Every substitute beyond the registry, installed for as long as it lives: the file tree, the
@@ -96,13 +98,13 @@ class SimBackEnds {
   platform::SimTaskScheduler tasks;
 
  private:
-  platform::IShell* previousShell_;
-  platform::IUrlCache* previousCache_;
-  platform::IUrlHistory* previousHistory_;
-  platform::IFiles* previousFiles_;
-  platform::IManagement* previousManagement_;
-  platform::IShellLinks* previousLinks_;
-  platform::ITaskScheduler* previousTasks_;
+  Installed<platform::IShell> installedShell_{shell};
+  Installed<platform::IUrlCache> installedCache_{cache};
+  Installed<platform::IUrlHistory> installedHistory_{history};
+  Installed<platform::IFiles> installedFiles_{files};
+  Installed<platform::IManagement> installedManagement_{management};
+  Installed<platform::IShellLinks> installedLinks_{links};
+  Installed<platform::ITaskScheduler> installedTasks_{tasks};
 };
 
 // Passes every call to another file system; test spies override the calls they watch.

@@ -4,19 +4,17 @@
 #include <gtest/gtest.h>
 
 #include "platform/sim/SimRegistry.h"
+#include "tests/support/Installed.h"
 
 namespace nqtest {
 
 // Installs a fresh in-memory registry for the test and removes it afterwards.
 class SimRegistryTest : public ::testing::Test {
  protected:
-  void SetUp() override { previous_ = platform::SetRegistry(&reg_); }
-  void TearDown() override { platform::SetRegistry(previous_); }
-
   platform::SimRegistry reg_;
 
  private:
-  platform::IRegistry* previous_ = nullptr;
+  Installed<platform::IRegistry> installed_{reg_};
 };
 
 }  // namespace nqtest
