@@ -10,6 +10,7 @@
 #include "app/About.h"
 #include "app/MainForm.h"
 #include "app/Product.h"
+#include "tests/support/Installed.h"
 #include "tests/support/ShellFixture.h"
 #include "ui/headless/ScriptedDialogs.h"
 
@@ -19,15 +20,6 @@ using nq::TMainForm;
 
 class KeyboardAndReaderTest : public nqtest::FileTreeTest {
  protected:
-  void SetUp() override {
-    FileTreeTest::SetUp();
-    previousDialogs_ = ui::SetDialogs(&dialogs_);
-  }
-  void TearDown() override {
-    ui::SetDialogs(previousDialogs_);
-    FileTreeTest::TearDown();
-  }
-
   // The accessible names of the controls Tab visits, starting from the one that has the focus
   // and going round until it comes back.
   static std::vector<std::string> TabRound(ui::TForm& form, bool backward = false) {
@@ -45,9 +37,7 @@ class KeyboardAndReaderTest : public nqtest::FileTreeTest {
   }
 
   ui::ScriptedDialogs dialogs_;
-
- private:
-  ui::IDialogs* previousDialogs_ = nullptr;
+  nqtest::Installed<ui::IDialogs> installedDialogs_{dialogs_};
 };
 
 const std::vector<std::string> kBottom = {"About...", nq::kProductName, nq::kNotice};

@@ -11,6 +11,7 @@
 #include "app/MainForm.h"
 #include "app/Product.h"
 #include "services/Registry.h"
+#include "tests/support/Installed.h"
 #include "tests/support/KeyPaths.h"
 #include "tests/support/Registry.h"
 #include "tests/support/ShellFixture.h"
@@ -27,12 +28,7 @@ using ui::TShortCut;
 
 class ShellTest : public nqtest::FileTreeTest {
  protected:
-  void SetUp() override {
-    FileTreeTest::SetUp();
-    previousDialogs_ = ui::SetDialogs(&dialogs_);
-  }
   void TearDown() override {
-    ui::SetDialogs(previousDialogs_);
     TMainForm::ShowAboutBox = nullptr;
     FileTreeTest::TearDown();
   }
@@ -59,10 +55,8 @@ class ShellTest : public nqtest::FileTreeTest {
   bool Key(int key, unsigned shift = ui::kShiftNone) { return form_.KeyDown(key, shift); }
 
   ui::ScriptedDialogs dialogs_;
+  nqtest::Installed<ui::IDialogs> installedDialogs_{dialogs_};
   TMainForm form_;
-
- private:
-  ui::IDialogs* previousDialogs_ = nullptr;
 };
 
 // ---- navigation

@@ -14,6 +14,7 @@
 #include "app/MainForm.h"
 #include "console/Console.h"
 #include "services/MainFunc.h"
+#include "tests/support/Installed.h"
 #include "tests/support/BlastProfile.h"
 #include "tests/support/Snapshot.h"
 #include "tests/support/ShellFixture.h"
@@ -138,7 +139,6 @@ class BlastRadius : public FileTreeTest, public ::testing::WithParamInterface<un
  protected:
   void SetUp() override {
     FileTreeTest::SetUp();
-    previousDialogs_ = ui::SetDialogs(&dialogs_);
     const char* replay = std::getenv("NQ_BLAST_SEED");
     seed_ = replay ? static_cast<unsigned>(std::strtoul(replay, nullptr, 10)) : GetParam();
     Generate();
@@ -147,7 +147,6 @@ class BlastRadius : public FileTreeTest, public ::testing::WithParamInterface<un
   }
   void TearDown() override {
     form_.reset();
-    ui::SetDialogs(previousDialogs_);
     FileTreeTest::TearDown();
   }
 
@@ -382,7 +381,7 @@ class BlastRadius : public FileTreeTest, public ::testing::WithParamInterface<un
 
   std::unique_ptr<nq::TMainForm> form_;
   ui::ScriptedDialogs dialogs_;
-  ui::IDialogs* previousDialogs_ = nullptr;
+  nqtest::Installed<ui::IDialogs> installedDialogs_{dialogs_};
   unsigned seed_ = 0;
   bool chainSnapshots_ = false;
   RegistrySnapshot before_, after_;

@@ -12,6 +12,7 @@
 #include "console/Console.h"
 #include "platform/RegFile.h"
 #include "services/Registry.h"
+#include "tests/support/Installed.h"
 #include "tests/support/ChangeSet.h"
 #include "tests/support/KeyPaths.h"
 #include "tests/support/Registry.h"
@@ -81,15 +82,6 @@ nq::TChanges ParseChanges(const std::string& text) {
 
 class ConsoleTest : public RegistryBackendTest {
  protected:
-  void SetUp() override {
-    RegistryBackendTest::SetUp();
-    previousDialogs_ = ui::SetDialogs(&dialogs_);
-  }
-  void TearDown() override {
-    ui::SetDialogs(previousDialogs_);
-    RegistryBackendTest::TearDown();
-  }
-
   Result Run(const Lines& args) {
     std::ostringstream out, err;
     const int code = nq::console::Run(args, out, err);
@@ -112,9 +104,7 @@ class ConsoleTest : public RegistryBackendTest {
   SimBackEnds sim_;
   FileTree& tree_ = sim_.tree;
   ui::ScriptedDialogs dialogs_;
-
- private:
-  ui::IDialogs* previousDialogs_ = nullptr;
+  nqtest::Installed<ui::IDialogs> installedDialogs_{dialogs_};
 };
 
 // The preview and the real run are one computation: a dry run changes nothing, prints what the run

@@ -12,6 +12,7 @@
 #include "app/MainForm.h"
 #include "platform/shell.h"
 #include "services/MainFunc.h"
+#include "tests/support/Installed.h"
 #include "tests/support/Registry.h"
 #include "tests/support/ShellFixture.h"
 #include "ui/BmpWriter.h"
@@ -89,14 +90,12 @@ class WallpaperPage : public nqtest::SimRegistryTest, public ::testing::WithPara
     tree_->MakeFolder("App\\Bitmaps");
     shell_ = std::make_unique<FolderShell>(tree_->Path("App") + "\\");
     previousShell_ = platform::SetShell(shell_.get());
-    previousDialogs_ = ui::SetDialogs(&dialogs_);
     form_ = std::make_unique<TMainForm>();
     // A picture in the preview beforehand shows whether a step left it alone.
     form_->WallpaperPreview.SetPicture(Solid(kMarkerColor));
   }
   void TearDown() override {
     form_.reset();
-    ui::SetDialogs(previousDialogs_);
     platform::SetShell(previousShell_);
     tree_.reset();
     SimRegistryTest::TearDown();
@@ -158,11 +157,11 @@ class WallpaperPage : public nqtest::SimRegistryTest, public ::testing::WithPara
   std::unique_ptr<nqtest::FileTree> tree_;
   std::unique_ptr<FolderShell> shell_;
   ui::ScriptedDialogs dialogs_;
+  nqtest::Installed<ui::IDialogs> installedDialogs_{dialogs_};
   std::unique_ptr<TMainForm> form_;
 
  private:
   platform::IShell* previousShell_ = nullptr;
-  ui::IDialogs* previousDialogs_ = nullptr;
 };
 
 INSTANTIATE_TEST_SUITE_P(Files, WallpaperPage, ::testing::ValuesIn(Backends()), BackendName);

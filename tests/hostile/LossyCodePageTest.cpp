@@ -11,6 +11,7 @@
 #include "services/CleanHistory.h"
 #include "services/FileSearch.h"
 #include "services/MainFunc.h"
+#include "tests/support/Installed.h"
 #include "tests/support/ShellFixture.h"
 #include "ui/BmpWriter.h"
 #include "ui/headless/ScriptedDialogs.h"
@@ -24,12 +25,7 @@ class LossyCodePage : public FileTreeTest {
  protected:
   void SetUp() override {
     FileTreeTest::SetUp();
-    previousDialogs_ = ui::SetDialogs(&dialogs_);
     tree_.Sim()->SetLossyCodePage(true);
-  }
-  void TearDown() override {
-    ui::SetDialogs(previousDialogs_);
-    FileTreeTest::TearDown();
   }
   void SetFolder(const char* name, const std::string& relative) {
     nq::TRegistry reg;
@@ -44,9 +40,7 @@ class LossyCodePage : public FileTreeTest {
   }
 
   ui::ScriptedDialogs dialogs_;
-
- private:
-  ui::IDialogs* previousDialogs_ = nullptr;
+  nqtest::Installed<ui::IDialogs> installedDialogs_{dialogs_};
 };
 
 TEST_F(LossyCodePage, CookieDeleteTakesTheOneFileByItsShortNameOrLeavesIt) {

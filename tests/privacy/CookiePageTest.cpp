@@ -13,6 +13,7 @@
 
 #include "app/MainForm.h"
 #include "services/MainFunc.h"
+#include "tests/support/Installed.h"
 #include "tests/support/KeyPaths.h"
 #include "tests/support/Registry.h"
 #include "tests/support/ShellFixture.h"
@@ -52,11 +53,9 @@ class CookiePage : public FileTreeTest {
   void SetUp() override {
     FileTreeTest::SetUp();
     previousFiles_ = platform::SetFileSystem(&files_);
-    previousDialogs_ = ui::SetDialogs(&dialogs_);
     form_.Run(nq::TCommandId::GrpCookieAct);
   }
   void TearDown() override {
-    ui::SetDialogs(previousDialogs_);
     platform::SetFileSystem(previousFiles_);
     FileTreeTest::TearDown();
   }
@@ -99,11 +98,11 @@ class CookiePage : public FileTreeTest {
 
   SpyFileSystem files_{tree_.FileSystem()};
   ui::ScriptedDialogs dialogs_;
+  nqtest::Installed<ui::IDialogs> installedDialogs_{dialogs_};
   nq::TMainForm form_;
 
  private:
   platform::IFileSystem* previousFiles_ = nullptr;
-  ui::IDialogs* previousDialogs_ = nullptr;
 };
 
 // ---- layout

@@ -10,6 +10,7 @@
 #include "platform/RegFile.h"
 #include "services/CleanHistory.h"
 #include "services/MainFunc.h"
+#include "tests/support/Installed.h"
 #include "tests/support/KeyPaths.h"
 #include "tests/support/Registry.h"
 #include "tests/support/ShellFixture.h"
@@ -47,7 +48,6 @@ class TraceCleanerTest : public FileTreeTest {
  protected:
   void SetUp() override {
     FileTreeTest::SetUp();
-    previousDialogs_ = ui::SetDialogs(&dialogs_);
     previousHistory_ = platform::SetUrlHistory(&watch_);
     dialogs_.onShow = [this](const ui::ScriptedDialogs::Shown&) { cursorsAtDialogs_.push_back(form_.Cursor()); };
 
@@ -73,7 +73,6 @@ class TraceCleanerTest : public FileTreeTest {
   }
   void TearDown() override {
     platform::SetUrlHistory(previousHistory_);
-    ui::SetDialogs(previousDialogs_);
     FileTreeTest::TearDown();
   }
 
@@ -121,12 +120,12 @@ class TraceCleanerTest : public FileTreeTest {
   }
 
   ui::ScriptedDialogs dialogs_;
+  nqtest::Installed<ui::IDialogs> installedDialogs_{dialogs_};
   nq::TMainForm form_;
   HistoryWatch watch_{history_, form_};
   std::vector<ui::TCursor> cursorsAtDialogs_;
 
  private:
-  ui::IDialogs* previousDialogs_ = nullptr;
   platform::IUrlHistory* previousHistory_ = nullptr;
 };
 

@@ -11,6 +11,7 @@
 #include "platform/sim/SimRegistry.h"
 #include "repair/Repair.h"
 #include "services/MainFunc.h"
+#include "tests/support/Installed.h"
 #include "tests/support/ChangeSet.h"
 #include "tests/support/Registry.h"
 #include "tests/support/RegistryBackends.h"
@@ -64,12 +65,10 @@ class RepairTest : public nqtest::RegistryBackendTest {
  protected:
   void SetUp() override {
     RegistryBackendTest::SetUp();
-    previousDialogs_ = ui::SetDialogs(&dialogs_);
     form_ = std::make_unique<nq::TMainForm>();
   }
   void TearDown() override {
     form_.reset();
-    ui::SetDialogs(previousDialogs_);
     RegistryBackendTest::TearDown();
   }
 
@@ -101,10 +100,8 @@ class RepairTest : public nqtest::RegistryBackendTest {
   void ExpectRoot(RegKey root, platform::IRegistry& expected) { EXPECT_EQ(Dump(reg(), root), Dump(expected, root)); }
 
   ui::ScriptedDialogs dialogs_;
+  nqtest::Installed<ui::IDialogs> installedDialogs_{dialogs_};
   std::unique_ptr<nq::TMainForm> form_;
-
- private:
-  ui::IDialogs* previousDialogs_ = nullptr;
 };
 
 TEST_P(RepairTest, RepairsHijackedProfile) {

@@ -10,6 +10,7 @@
 
 #include "app/MainForm.h"
 #include "platform/registry.h"
+#include "tests/support/Installed.h"
 #include "tests/support/KeyPaths.h"
 #include "tests/support/ShellFixture.h"
 #include "ui/headless/ScriptedDialogs.h"
@@ -35,7 +36,6 @@ class MachineViewsTest : public ::testing::Test {
   void SetUp() override {
     NQ_SKIP_OUTSIDE_THROWAWAY_PREFIX();
     previousRegistry_ = SetRegistry(&win32_);
-    previousDialogs_ = ui::SetDialogs(&dialogs_);
     installed_ = true;
     form_ = std::make_unique<nq::TMainForm>();
   }
@@ -50,7 +50,6 @@ class MachineViewsTest : public ::testing::Test {
       }
     }
     win32_.DeleteKeyEx(kHkeyLocalMachine, kProbeButton, kKeyWow64_32Key);
-    ui::SetDialogs(previousDialogs_);
     SetRegistry(previousRegistry_);
   }
 
@@ -94,6 +93,7 @@ class MachineViewsTest : public ::testing::Test {
 
   std::unique_ptr<nq::TMainForm> form_;
   ui::ScriptedDialogs dialogs_;
+  nqtest::Installed<ui::IDialogs> installedDialogs_{dialogs_};
 
  private:
   struct Written {
@@ -103,7 +103,6 @@ class MachineViewsTest : public ::testing::Test {
   };
   Win32Registry win32_;
   IRegistry* previousRegistry_ = nullptr;
-  ui::IDialogs* previousDialogs_ = nullptr;
   bool installed_ = false;
   std::vector<Written> written_;
 };
