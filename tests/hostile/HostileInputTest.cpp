@@ -12,6 +12,7 @@
 #include "privacy/CookieText.h"
 #include "services/CleanHistory.h"
 #include "services/MainFunc.h"
+#include "tests/support/Installed.h"
 #include "tests/support/KeyPaths.h"
 #include "tests/support/RegistryBackends.h"
 #include "tests/support/ShellFixture.h"
@@ -75,7 +76,7 @@ TEST_P(Limits, NamesOutsideAsciiListAndDeleteFromTheStartupPage) {
   const std::string other = "À propos";
   Load(std::string("[HKEY_CURRENT_USER") + kRun + "]\n\"" + cafe + "\"=\"C:\\\\café.exe\"\n\"" + other + "\"=\"x.exe\"\n");
   ui::ScriptedDialogs dialogs;
-  ui::IDialogs* previous = ui::SetDialogs(&dialogs);
+  Installed installed(dialogs);
   {
     nq::TMainForm form;
     form.NavBar.ClickItem(nq::TMainForm::secNorvane, 1);
@@ -88,7 +89,6 @@ TEST_P(Limits, NamesOutsideAsciiListAndDeleteFromTheStartupPage) {
     form.DeleteEntryButton.Click();
     EXPECT_EQ(form.EntryListBox.Items(), TStrings{other});
   }
-  ui::SetDialogs(previous);
 }
 
 INSTANTIATE_TEST_SUITE_P(Backends, Limits, ::testing::ValuesIn(RegistryBackends()), BackendName);
@@ -115,7 +115,6 @@ class Changing : public SimRegistryTest {
  protected:
   void SetUp() override {
     SimRegistryTest::SetUp();
-    platform::SetRegistry(&meddling_);
     nq::TRegistry reg;
     ASSERT_TRUE(reg.OpenKey("\\Software\\T", true));
     reg.WriteString("a", "first");
@@ -129,6 +128,7 @@ class Changing : public SimRegistryTest {
     reg_.CloseKey(key);
   }
   Meddling meddling_{reg_};
+  Installed<platform::IRegistry> installedMeddling_{meddling_};
 };
 
 TEST_F(Changing, ValueThatGrowsBetweenSizeAndReadIsNotTakenHalf) {
@@ -204,7 +204,7 @@ TEST_F(Folders, NamesThatOnlyTheirShortNamesMatchAreNotListed) {
   tree_.WriteFile("Program\\Bitmaps\\Sky.bmpold", "BM");
   SetFolder("Cookies", tree_.Path("Cookies"));
   ui::ScriptedDialogs dialogs;
-  ui::IDialogs* previous = ui::SetDialogs(&dialogs);
+  Installed installed(dialogs);
   {
     nq::TMainForm form;
     form.NavBar.ClickItem(nq::TMainForm::secPrivacy, 2);
@@ -213,7 +213,6 @@ TEST_F(Folders, NamesThatOnlyTheirShortNamesMatchAreNotListed) {
     form.NavBar.ClickItem(nq::TMainForm::secSetup, 0);
     EXPECT_EQ(form.WallpaperListBox.Items(), TStrings{"Sky"});
   }
-  ui::SetDialogs(previous);
 }
 
 #ifndef _WIN32
@@ -239,7 +238,7 @@ TEST_F(Folders, EndlessAndUnreadableCookieFilesDoNotStopTheLoad) {
   std::filesystem::permissions(tree_.Host("Cookies\\locked@site[1].txt"), std::filesystem::perms::none);
   SetFolder("Cookies", tree_.Path("Cookies"));
   ui::ScriptedDialogs dialogs;
-  ui::IDialogs* previous = ui::SetDialogs(&dialogs);
+  Installed installed(dialogs);
   nq::TMainForm form;
   form.NavBar.ClickItem(nq::TMainForm::secPrivacy, 2);
   ASSERT_EQ(form.CookieListView.Items.size(), 3u);
@@ -252,7 +251,6 @@ TEST_F(Folders, EndlessAndUnreadableCookieFilesDoNotStopTheLoad) {
     }
   }
   EXPECT_TRUE(dialogs.shown.empty());
-  ui::SetDialogs(previous);
 }
 #endif
 

@@ -52,12 +52,7 @@ class CookiePage : public FileTreeTest {
  protected:
   void SetUp() override {
     FileTreeTest::SetUp();
-    previousFiles_ = platform::SetFileSystem(&files_);
     form_.Run(nq::TCommandId::GrpCookieAct);
-  }
-  void TearDown() override {
-    platform::SetFileSystem(previousFiles_);
-    FileTreeTest::TearDown();
   }
 
   void PointCookiesAt(const std::string& relative) {
@@ -97,12 +92,10 @@ class CookiePage : public FileTreeTest {
   }
 
   SpyFileSystem files_{tree_.FileSystem()};
+  Installed<platform::IFileSystem> installedFiles_{files_};
   ui::ScriptedDialogs dialogs_;
   nqtest::Installed<ui::IDialogs> installedDialogs_{dialogs_};
   nq::TMainForm form_;
-
- private:
-  platform::IFileSystem* previousFiles_ = nullptr;
 };
 
 // ---- layout

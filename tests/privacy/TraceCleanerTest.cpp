@@ -48,7 +48,6 @@ class TraceCleanerTest : public FileTreeTest {
  protected:
   void SetUp() override {
     FileTreeTest::SetUp();
-    previousHistory_ = platform::SetUrlHistory(&watch_);
     dialogs_.onShow = [this](const ui::ScriptedDialogs::Shown&) { cursorsAtDialogs_.push_back(form_.Cursor()); };
 
     LoadFixture(reg_, "trace-profile.reg");
@@ -70,10 +69,6 @@ class TraceCleanerTest : public FileTreeTest {
 
     form_.NavBar.ClickItem(nq::TMainForm::secPrivacy, 0);  // "Protect Privacy"
     ASSERT_TRUE(form_.TraceCleanerPage.Showing());
-  }
-  void TearDown() override {
-    platform::SetUrlHistory(previousHistory_);
-    FileTreeTest::TearDown();
   }
 
   void SetShellFolders(platform::IRegistry& registry) {
@@ -123,10 +118,8 @@ class TraceCleanerTest : public FileTreeTest {
   nqtest::Installed<ui::IDialogs> installedDialogs_{dialogs_};
   nq::TMainForm form_;
   HistoryWatch watch_{history_, form_};
+  Installed<platform::IUrlHistory> installedWatch_{watch_};
   std::vector<ui::TCursor> cursorsAtDialogs_;
-
- private:
-  platform::IUrlHistory* previousHistory_ = nullptr;
 };
 
 TEST_F(TraceCleanerTest, PageShowsTheTextAndTheButton) {
@@ -279,7 +272,7 @@ TEST_F(TraceCleanerTest, RealHistoryObjectDecidesTheMessage) {
   platform::ComApartment apartment;
   platform::Win32UrlHistory real;
   HistoryWatch watch(real, form_);
-  platform::SetUrlHistory(&watch);
+  Installed installed(watch);
   const platform::IUrlHistory::Outcome answer = real.ClearHistory();
   ASSERT_TRUE(answer.created && answer.hasInterface);
 
@@ -289,7 +282,6 @@ TEST_F(TraceCleanerTest, RealHistoryObjectDecidesTheMessage) {
   EXPECT_EQ(answer.result, static_cast<platform::HResult>(0x80004001u)) << "Wine's ClearHistory answers E_NOTIMPL";
   EXPECT_TRUE(dialogs_.shown.empty()) << "a failure status: no message and no error report";
   EXPECT_EQ(form_.Cursor(), ui::TCursor::Default);
-  platform::SetUrlHistory(&watch_);
 #endif
 }
 

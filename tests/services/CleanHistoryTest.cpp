@@ -8,6 +8,7 @@
 
 #include "services/CleanHistory.h"
 #include "services/MainFunc.h"
+#include "tests/support/Installed.h"
 #include "tests/support/KeyPaths.h"
 #include "tests/support/ShellFixture.h"
 
@@ -31,7 +32,7 @@ TEST_F(CleanHistoryTest, CacheWalkFetchesEachEntryIntoABufferOfItsSizeAndDeletes
   };
   for (const Case& c : cases) {
     platform::SimUrlCache cache;
-    const platform::IUrlCache* previous = platform::SetUrlCache(&cache);
+    Installed installed(cache);
     std::vector<std::uint32_t> sizes;
     for (std::size_t i = 0; i < c.urls.size(); ++i) {
       cache.Add(c.urls[i], static_cast<std::uint32_t>(37 * i));  // every entry a different size
@@ -51,7 +52,6 @@ TEST_F(CleanHistoryTest, CacheWalkFetchesEachEntryIntoABufferOfItsSizeAndDeletes
     EXPECT_TRUE(cache.Urls().empty());
     EXPECT_EQ(calls.close, n == 0 ? 0 : 1);
     EXPECT_EQ(cache.OpenWalkCount(), 0u);
-    platform::SetUrlCache(const_cast<platform::IUrlCache*>(previous));
   }
 }
 
@@ -230,7 +230,7 @@ TEST_F(CleanHistoryTest, ClearUrlHistoryAnswersOrRaises) {
   for (const Case& c : cases) {
     platform::SimUrlHistory history;
     history.urls = {"http://visited.example/"};
-    platform::IUrlHistory* previous = platform::SetUrlHistory(&history);
+    Installed installed(history);
     switch (c.kind) {
       case kSucceeds: history.SucceedWith(c.code); break;
       case kClearFails: history.ClearFailsWith(c.code); break;
@@ -255,7 +255,6 @@ TEST_F(CleanHistoryTest, ClearUrlHistoryAnswersOrRaises) {
       }
       EXPECT_EQ(history.urls.size(), 1u);
     }
-    platform::SetUrlHistory(previous);
   }
 }
 
@@ -283,13 +282,12 @@ class SearchSpy final : public ForwardingFileSystem {
 TEST_F(CleanHistoryTest, WithoutARecentFolderNothingIsSearched) {
   tree_.WriteFile("top.lnk");  // what a bare "\*.lnk" would reach
   SearchSpy spy(tree_.FileSystem());
-  platform::IFileSystem* previous = platform::SetFileSystem(&spy);
-
-  nq::ClearRecentLinks();  // no "Shell Folders" key at all
-  SetShellFolder("Cookies", tree_.Path("Cookies"));
-  nq::ClearRecentLinks();  // the key, but no "Recent" value
-
-  platform::SetFileSystem(previous);
+  {
+    Installed installed(spy);
+    nq::ClearRecentLinks();  // no "Shell Folders" key at all
+    SetShellFolder("Cookies", tree_.Path("Cookies"));
+    nq::ClearRecentLinks();  // the key, but no "Recent" value
+  }
   EXPECT_TRUE(spy.patterns.empty());
   EXPECT_TRUE(shell_.fileOperations.empty());
   EXPECT_TRUE(tree_.Exists("top.lnk"));
@@ -336,11 +334,10 @@ TEST_F(CleanHistoryTest, ALinkThatCannotBeDeletedDoesNotKeepTheOthers) {
   for (const char* name : {"1.lnk", "2.lnk", "3.lnk"}) tree_.WriteFile(std::string("Recent\\") + name);
   SetShellFolder("Recent", tree_.Path("Recent"));
   ThrowingShell throwing(shell_, "2.lnk");
-  platform::IShell* previous = platform::SetShell(&throwing);
-
-  EXPECT_NO_THROW(nq::ClearRecentLinks());
-
-  platform::SetShell(previous);
+  {
+    Installed installed(throwing);
+    EXPECT_NO_THROW(nq::ClearRecentLinks());
+  }
   EXPECT_FALSE(tree_.Exists("Recent\\1.lnk"));
   EXPECT_TRUE(tree_.Exists("Recent\\2.lnk"));
   EXPECT_FALSE(tree_.Exists("Recent\\3.lnk"));
