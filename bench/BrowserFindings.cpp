@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/Installed.h"
 #include "browsers/Browsers.h"
 #include "platform/management.h"
 #include "platform/shell.h"
@@ -124,11 +125,11 @@ void BM_RawWalkBaseline(benchmark::State& state) {
 }
 
 void BM_FindBrowserHijacks(benchmark::State& state) {
-  platform::IRegistry* previous = platform::SetRegistry(&Profile());
+  nqtest::Installed installedRegistry(Profile());
   TNotManaged management;
-  platform::IManagement* previousManagement = platform::SetManagement(&management);
+  nqtest::Installed installedManagement(management);
   platform::SimTaskScheduler tasks;  // none: the policies are what is measured
-  platform::ITaskScheduler* previousTasks = platform::SetTaskScheduler(&tasks);
+  nqtest::Installed installedTasks(tasks);
   nq::TFindings findings;
   const double start = CpuNanoseconds();
   for (auto _ : state) {
@@ -136,9 +137,6 @@ void BM_FindBrowserHijacks(benchmark::State& state) {
     benchmark::DoNotOptimize(findings.data());
   }
   const double perIteration = (CpuNanoseconds() - start) / static_cast<double>(state.iterations());
-  platform::SetTaskScheduler(previousTasks);
-  platform::SetManagement(previousManagement);
-  platform::SetRegistry(previous);
   state.counters["findings"] = static_cast<double>(findings.size());
   if (g_rawPerIteration > 0) state.counters["vs_raw_walk"] = perIteration / g_rawPerIteration;
 }

@@ -15,10 +15,12 @@
 #include <fstream>
 #include <map>
 #include <memory>
+#include <optional>
 #include <random>
 #include <string>
 #include <vector>
 
+#include "tests/support/Installed.h"
 #include "app/MainForm.h"
 #include "platform/sim/SimFileSystem.h"
 #include "platform/sim/SimRegistry.h"
@@ -48,9 +50,7 @@ class World {
   World() : root_(fs::temp_directory_path() / ("nqbench-cookies-" + std::to_string(std::random_device{}()))) {
     fs::create_directories(root_);
     files_ = std::make_unique<platform::SimFileSystem>(root_);
-    platform::SetRegistry(&registry_);
-    platform::SetFileSystem(files_.get());
-    ui::SetDialogs(&dialogs_);
+    installedFiles_.emplace(*files_);
   }
   ~World() {
     std::error_code ec;
@@ -84,6 +84,9 @@ class World {
   fs::path root_;
   platform::SimRegistry registry_;
   std::unique_ptr<platform::SimFileSystem> files_;
+  nqtest::Installed<platform::IRegistry> installedRegistry_{registry_};
+  nqtest::Installed<ui::IDialogs> installedDialogs_{dialogs_};
+  std::optional<nqtest::Installed<platform::IFileSystem>> installedFiles_;
 };
 
 World* world = nullptr;

@@ -15,6 +15,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "tests/support/Installed.h"
 #include "platform/sim/SimRegistry.h"
 #include "services/MainFunc.h"
 
@@ -71,7 +72,7 @@ template <bool (*Routine)(nq::RegKey, const std::string&, nq::TStrings&, nq::TRe
 void List(benchmark::State& state, const char* routine) {
   const int count = static_cast<int>(state.range(0));
   platform::SimRegistry& registry = RegistryWith(count);
-  platform::IRegistry* previous = platform::SetRegistry(&registry);
+  nqtest::Installed installed(registry);
   nq::TStrings list;
   const double start = CpuNanoseconds();
   for (auto _ : state) {
@@ -79,7 +80,6 @@ void List(benchmark::State& state, const char* routine) {
     benchmark::DoNotOptimize(list.data());
   }
   const double elapsed = CpuNanoseconds() - start;
-  platform::SetRegistry(previous);
   if (list.size() != static_cast<std::size_t>(count)) state.SkipWithError("wrong number of entries");
 
   Record(state, routine, elapsed, count);

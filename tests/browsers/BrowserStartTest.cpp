@@ -9,6 +9,7 @@
 #include <fstream>
 #include <memory>
 #include <set>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -66,7 +67,7 @@ class BrowserStart : public ::testing::TestWithParam<Backend> {
     } else {
       registry_ = std::make_unique<platform::SimRegistry>();
     }
-    previousRegistry_ = platform::SetRegistry(registry_.get());
+    installedRegistry_.emplace(*registry_);
     PointShellFolders();
   }
 
@@ -80,7 +81,7 @@ class BrowserStart : public ::testing::TestWithParam<Backend> {
     }
     links_.reset();
     tree_.reset();
-    if (registry_ != nullptr) platform::SetRegistry(previousRegistry_);
+    installedRegistry_.reset();
     registry_.reset();
 #ifdef _WIN32
     override_.reset();
@@ -137,7 +138,7 @@ class BrowserStart : public ::testing::TestWithParam<Backend> {
   std::unique_ptr<RegistryOverride> override_;  // first in, last out
 #endif
   std::unique_ptr<platform::IRegistry> registry_;
-  platform::IRegistry* previousRegistry_ = nullptr;
+  std::optional<Installed<platform::IRegistry>> installedRegistry_;
 };
 
 // What a list of findings shows, one line each, in a stable order.

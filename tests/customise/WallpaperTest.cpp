@@ -8,6 +8,7 @@
 #include <fstream>
 #include <iterator>
 #include <memory>
+#include <optional>
 
 #include "app/MainForm.h"
 #include "platform/shell.h"
@@ -89,14 +90,14 @@ class WallpaperPage : public nqtest::SimRegistryTest, public ::testing::WithPara
     tree_ = std::make_unique<nqtest::FileTree>(GetParam());
     tree_->MakeFolder("App\\Bitmaps");
     shell_ = std::make_unique<FolderShell>(tree_->Path("App") + "\\");
-    previousShell_ = platform::SetShell(shell_.get());
+    installedShell_.emplace(*shell_);
     form_ = std::make_unique<TMainForm>();
     // A picture in the preview beforehand shows whether a step left it alone.
     form_->WallpaperPreview.SetPicture(Solid(kMarkerColor));
   }
   void TearDown() override {
     form_.reset();
-    platform::SetShell(previousShell_);
+    installedShell_.reset();
     tree_.reset();
     SimRegistryTest::TearDown();
   }
@@ -156,12 +157,10 @@ class WallpaperPage : public nqtest::SimRegistryTest, public ::testing::WithPara
 
   std::unique_ptr<nqtest::FileTree> tree_;
   std::unique_ptr<FolderShell> shell_;
+  std::optional<nqtest::Installed<platform::IShell>> installedShell_;
   ui::ScriptedDialogs dialogs_;
   nqtest::Installed<ui::IDialogs> installedDialogs_{dialogs_};
   std::unique_ptr<TMainForm> form_;
-
- private:
-  platform::IShell* previousShell_ = nullptr;
 };
 
 INSTANTIATE_TEST_SUITE_P(Files, WallpaperPage, ::testing::ValuesIn(Backends()), BackendName);
@@ -303,7 +302,7 @@ TEST_P(WallpaperPage, CapitalExtensionOnACaseSensitiveFileSystem) {
   Picture("App\\Bitmaps\\Sky.BMP", kSkyColor);
   Picture("App\\Bitmaps\\Leaves.bmp", kLeavesColor);
   CaseSensitiveFiles strict(tree_->FileSystem());
-  platform::IFileSystem* previous = platform::SetFileSystem(&strict);
+  nqtest::Installed installed(strict);
   Open();
   ClickRow("Sky");
   EXPECT_EQ(PreviewColor(), kSkyColor);
@@ -312,7 +311,6 @@ TEST_P(WallpaperPage, CapitalExtensionOnACaseSensitiveFileSystem) {
   EXPECT_EQ(Reports(), 1);
   ClickRow("Leaves");
   EXPECT_EQ(PreviewColor(), kLeavesColor);
-  platform::SetFileSystem(previous);
 }
 
 std::string ReadHostFile(const std::filesystem::path& path) {

@@ -5,11 +5,12 @@
 
 #include "platform/sim/SimRegistry.h"
 #include "services/Registry.h"
+#include "tests/support/Installed.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   if (size < 1) return 0;
   platform::SimRegistry sim;
-  platform::IRegistry* previous = platform::SetRegistry(&sim);
+  nqtest::Installed installed(sim);
   platform::RegKey key = 0;
   sim.CreateKeyEx(platform::kHkeyCurrentUser, "Fuzz", platform::kKeyAllAccess, &key);
   // The first byte picks the kind; the rest is the value's data, in a buffer of exactly its size.
@@ -27,6 +28,5 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       }
     }
   }
-  platform::SetRegistry(previous);
   return 0;
 }

@@ -18,6 +18,7 @@
 #include <filesystem>
 #include <fstream>
 #include <memory>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -120,9 +121,9 @@ class MainWindowTest : public ::testing::Test {
 
   void SetUp() override {
     override_ = std::make_unique<nqtest::RegistryOverride>();
-    previousRegistry_ = platform::SetRegistry(&registry_);
-    previousFiles_ = platform::SetFileSystem(&files_);
-    previousShell_ = platform::SetShell(&shell_);
+    installedRegistry_.emplace(registry_);
+    installedFileSystem_.emplace(files_);
+    installedShell_.emplace(shell_);
 
     const std::string cookies = cookies_.Path().string();
     for (const char* name :
@@ -156,9 +157,9 @@ class MainWindowTest : public ::testing::Test {
   }
 
   void TearDown() override {
-    platform::SetShell(previousShell_);
-    platform::SetFileSystem(previousFiles_);
-    platform::SetRegistry(previousRegistry_);
+    installedShell_.reset();
+    installedFileSystem_.reset();
+    installedRegistry_.reset();
     override_.reset();
   }
 
@@ -193,6 +194,10 @@ class MainWindowTest : public ::testing::Test {
   platform::Win32Registry registry_;
   platform::Win32FileSystem files_;
   QuietShell shell_;
+  // Installed in SetUp, once the registry is redirected; gone before the redirection ends.
+  std::optional<nqtest::Installed<platform::IRegistry>> installedRegistry_;
+  std::optional<nqtest::Installed<platform::IFileSystem>> installedFileSystem_;
+  std::optional<nqtest::Installed<platform::IShell>> installedShell_;
   // Today's browsers: the real file and join calls and shortcuts; Wine's Task Scheduler cannot work
   // under the redirected registry, so the tasks are the substitute's (none unless a test adds some).
   platform::Win32Files browserFiles_;

@@ -4,10 +4,12 @@
 
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "services/CleanHistory.h"
 #include "services/Registry.h"
+#include "tests/support/Installed.h"
 #include "tests/support/ShellFixture.h"
 
 #ifdef _WIN32
@@ -29,7 +31,7 @@ class RecentLinks : public SimRegistryTest, public ::testing::WithParamInterface
       tree_ = win32Tree_.get();
 #ifdef _WIN32
       win32Shell_ = std::make_unique<platform::Win32Shell>();
-      previousShell_ = platform::SetShell(win32Shell_.get());
+      installedShell_.emplace(*win32Shell_);
 #endif
     }
     nq::TRegistry registry;
@@ -38,7 +40,7 @@ class RecentLinks : public SimRegistryTest, public ::testing::WithParamInterface
     registry.WriteString("Recent", tree_->Path("Recent"));
   }
   void TearDown() override {
-    if (win32Shell_ != nullptr) platform::SetShell(previousShell_);
+    installedShell_.reset();
     win32Shell_.reset();
     win32Tree_.reset();
     sim_.reset();
@@ -49,7 +51,7 @@ class RecentLinks : public SimRegistryTest, public ::testing::WithParamInterface
   std::unique_ptr<SimBackEnds> sim_;
   std::unique_ptr<FileTree> win32Tree_;
   std::unique_ptr<platform::IShell> win32Shell_;
-  platform::IShell* previousShell_ = nullptr;
+  std::optional<Installed<platform::IShell>> installedShell_;
 };
 
 TEST_P(RecentLinks, LinksAreDeletedForGoodAndEverythingElseStays) {

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -35,12 +36,11 @@ class MachineViewsTest : public ::testing::Test {
  protected:
   void SetUp() override {
     NQ_SKIP_OUTSIDE_THROWAWAY_PREFIX();
-    previousRegistry_ = SetRegistry(&win32_);
-    installed_ = true;
+    installed_.emplace(win32_);
     form_ = std::make_unique<nq::TMainForm>();
   }
   void TearDown() override {
-    if (!installed_) return;
+    if (!installed_) return;  // skipped
     form_.reset();
     for (const Written& w : written_) {
       RegKey key = 0;
@@ -50,7 +50,7 @@ class MachineViewsTest : public ::testing::Test {
       }
     }
     win32_.DeleteKeyEx(kHkeyLocalMachine, kProbeButton, kKeyWow64_32Key);
-    SetRegistry(previousRegistry_);
+    installed_.reset();
   }
 
   // Writes a text value into the machine key in `view`, and remembers to take it away.
@@ -102,8 +102,7 @@ class MachineViewsTest : public ::testing::Test {
     std::string name;
   };
   Win32Registry win32_;
-  IRegistry* previousRegistry_ = nullptr;
-  bool installed_ = false;
+  std::optional<nqtest::Installed<IRegistry>> installed_;
   std::vector<Written> written_;
 };
 
