@@ -76,7 +76,7 @@ class TLabelPeer final : public TCustomPeer {
   void FitText() {
     if (!label_.AutoSize || hwnd_ == nullptr) return;
     const TRect b = Scaled(label_.Bounds(), Dpi());
-    HDC dc = GetDC(hwnd_);
+    HDC dc = MeasureDc();
     SIZE text{0, 0};
     {
       TSelect font(dc, FontOf(label_.Font(), Dpi()));
@@ -90,9 +90,12 @@ class TLabelPeer final : public TCustomPeer {
         GetTextExtentPoint32A(dc, label_.Caption().c_str(), static_cast<int>(label_.Caption().size()), &text);
       }
     }
-    ReleaseDC(hwnd_, dc);
-    SetWindowPos(hwnd_, nullptr, 0, 0, std::max<int>(b.width, text.cx), std::max<int>(b.height, text.cy),
-                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    const int width = std::max<int>(b.width, text.cx), height = std::max<int>(b.height, text.cy);
+    RECT now;
+    GetClientRect(hwnd_, &now);
+    if (now.right != width || now.bottom != height) {
+      SetWindowPos(hwnd_, nullptr, 0, 0, width, height, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    }
   }
 
   void Paint(HDC dc, const RECT& client) override {

@@ -4,6 +4,7 @@
 // moves to a monitor of another. Also the message loop, which shows every key to its form first.
 #include <windowsx.h>
 
+#include <algorithm>
 #include <functional>
 #include <memory>
 #include <utility>
@@ -57,6 +58,15 @@ class TFormPeer final : public TCustomPeer {
   }
 
  protected:
+  // Below the title bar the form is one flat colour, which cannot flicker: only the bar, drawn in
+  // layers, goes through the buffer.
+  void PaintUpdate(HDC dc, const RECT& update) override {
+    const RECT bar{0, 0, Width(), Px(kTitleBarHeight)};
+    if (RECT part; IntersectRect(&part, &update, &bar)) PaintBuffered(dc, part);
+    const RECT body{update.left, std::max(update.top, bar.bottom), update.right, update.bottom};
+    if (body.bottom > body.top) FillColor(dc, body, EffectiveColor(form_));
+  }
+
   void Paint(HDC dc, const RECT& client) override {
     FillColor(dc, client, EffectiveColor(form_));
     const int width = client.right;

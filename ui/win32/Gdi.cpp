@@ -93,6 +93,78 @@ HBITMAP AlphaBitmap(const TBitmap& picture) {
 
 }  // namespace
 
+namespace {
+
+// The bitmap is declared first so that, at the end, the DC goes before the bitmap selected in it.
+struct TSharedBuffer {
+  TGdiObject<HBITMAP> bitmap;
+  TMemoryDc dc{nullptr};
+  int width = 0;
+  int height = 0;
+  bool busy = false;
+};
+
+TSharedBuffer& SharedBuffer() {
+  static TSharedBuffer buffer;
+  return buffer;
+}
+
+}  // namespace
+
+TPaintBuffer::TPaintBuffer(HDC like, int width, int height) {
+  TSharedBuffer& shared = SharedBuffer();
+  if (!shared.busy && shared.dc.Get() != nullptr) {
+    if (width > shared.width || height > shared.height) {
+      const int w = std::max(width, shared.width), h = std::max(height, shared.height);
+      if (HBITMAP grown = CreateCompatibleBitmap(like, w, h)) {
+        SelectObject(shared.dc.Get(), grown);
+        shared.bitmap = TGdiObject<HBITMAP>(grown);
+        shared.width = w;
+        shared.height = h;
+      }
+    }
+    if (width <= shared.width && height <= shared.height) {
+      shared.busy = shared_ = true;
+      dc_ = shared.dc.Get();
+      // What one control leaves selected or set in the DC is not the next one's start.
+      saved_ = SaveDC(dc_);
+      return;
+    }
+  }
+  dc_ = CreateCompatibleDC(like);
+  own_ = dc_ != nullptr ? CreateCompatibleBitmap(like, width, height) : nullptr;
+  if (own_ == nullptr) {
+    if (dc_ != nullptr) DeleteDC(dc_);
+    dc_ = nullptr;
+    return;
+  }
+  previous_ = SelectObject(dc_, own_);
+}
+
+TPaintBuffer::~TPaintBuffer() {
+  if (dc_ == nullptr) return;
+  if (shared_) {
+    RestoreDC(dc_, saved_);
+    SharedBuffer().busy = false;
+    return;
+  }
+  SelectObject(dc_, previous_);
+  DeleteObject(own_);
+  DeleteDC(dc_);
+}
+
+HDC MeasureDc() {
+  static TMemoryDc dc(nullptr);
+  return dc.Get();
+}
+
+bool HasFrame(HWND window) {
+  const auto style = static_cast<DWORD>(GetWindowLongPtrA(window, GWL_STYLE));
+  const auto exStyle = static_cast<DWORD>(GetWindowLongPtrA(window, GWL_EXSTYLE));
+  return (style & (WS_BORDER | WS_DLGFRAME | WS_THICKFRAME | WS_VSCROLL | WS_HSCROLL)) != 0 ||
+         (exStyle & (WS_EX_CLIENTEDGE | WS_EX_STATICEDGE | WS_EX_WINDOWEDGE | WS_EX_DLGMODALFRAME)) != 0;
+}
+
 HINSTANCE Instance() { return instance != nullptr ? instance : GetModuleHandleA(nullptr); }
 void SetInstance(HINSTANCE value) { instance = value; }
 

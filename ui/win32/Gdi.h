@@ -66,6 +66,31 @@ class TMemoryDc {
   HDC dc_;
 };
 
+// The off-screen picture a drawn control paints into before it is copied to the screen. One is
+// kept for the program and grown to the largest area painted, rather than one made and freed for
+// every paint. A paint inside a paint gets one of its own; Dc() is null when none can be made.
+class TPaintBuffer {
+ public:
+  TPaintBuffer(HDC like, int width, int height);
+  ~TPaintBuffer();
+  TPaintBuffer(const TPaintBuffer&) = delete;
+  TPaintBuffer& operator=(const TPaintBuffer&) = delete;
+  HDC Dc() const { return dc_; }
+
+ private:
+  HDC dc_ = nullptr;
+  bool shared_ = false;
+  int saved_ = 0;
+  HBITMAP own_ = nullptr;
+  HGDIOBJ previous_ = nullptr;
+};
+
+// A screen-compatible DC for measuring text, kept for the program.
+HDC MeasureDc();
+
+// Whether a window has anything outside its client area: a border, an edge or a scroll bar.
+bool HasFrame(HWND window);
+
 HINSTANCE Instance();
 void SetInstance(HINSTANCE instance);
 

@@ -194,26 +194,40 @@ void TCustomPeer::Update(unsigned what) {
 
 void TCustomPeer::Paint(HDC dc, const RECT& client) { FillColor(dc, client, EffectiveColor(control_)); }
 
+void TCustomPeer::PaintUpdate(HDC dc, const RECT& update) { PaintBuffered(dc, update); }
+
+void TCustomPeer::PaintBuffered(HDC dc, const RECT& area) {
+  const int width = area.right - area.left, height = area.bottom - area.top;
+  if (width <= 0 || height <= 0) return;
+  RECT client;
+  GetClientRect(hwnd_, &client);
+  // Drawn off screen first, so nothing flickers while the parts go on top of each other.
+  TPaintBuffer buffer(dc, width, height);
+  if (buffer.Dc() == nullptr) {
+    Paint(dc, client);
+    return;
+  }
+  // The buffer holds the area only; the control draws in its own client coordinates.
+  SetViewportOrgEx(buffer.Dc(), -area.left, -area.top, nullptr);
+  Paint(buffer.Dc(), client);
+  SetViewportOrgEx(buffer.Dc(), 0, 0, nullptr);
+  BitBlt(dc, area.left, area.top, width, height, buffer.Dc(), 0, 0, SRCCOPY);
+}
+
 LRESULT TCustomPeer::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
   if (LRESULT result = 0; CommonMessage(message, wParam, lParam, result)) return result;
   switch (message) {
     case WM_PAINT: {
       PAINTSTRUCT ps;
       HDC dc = BeginPaint(hwnd_, &ps);
-      RECT client;
-      GetClientRect(hwnd_, &client);
-      // Drawn off screen first, so nothing flickers while the parts go on top of each other.
-      TMemoryDc buffer(dc);
-      TGdiObject<HBITMAP> bitmap(CreateCompatibleBitmap(dc, std::max<LONG>(client.right, 1), std::max<LONG>(client.bottom, 1)));
-      {
-        TSelect select(buffer.Get(), bitmap.Get());
-        Paint(buffer.Get(), client);
-        BitBlt(dc, ps.rcPaint.left, ps.rcPaint.top, ps.rcPaint.right - ps.rcPaint.left,
-               ps.rcPaint.bottom - ps.rcPaint.top, buffer.Get(), ps.rcPaint.left, ps.rcPaint.top, SRCCOPY);
-      }
+      PaintUpdate(dc, ps.rcPaint);
       EndPaint(hwnd_, &ps);
       return 0;
     }
+    case WM_NCPAINT:
+      // Nothing to draw outside the client area when the window has no frame and no scroll bars.
+      if (!HasFrame(hwnd_)) return 0;
+      break;
     case WM_PRINTCLIENT: {
       RECT client;
       GetClientRect(hwnd_, &client);

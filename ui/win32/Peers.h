@@ -112,6 +112,10 @@ class TCustomPeer : public TPeer {
   virtual LRESULT WndProc(UINT message, WPARAM wParam, LPARAM lParam);
   // Draws the whole client area (the caller buffers it).
   virtual void Paint(HDC dc, const RECT& client);
+  // Answers WM_PAINT for the part that needs it; by default all of it through the buffer.
+  virtual void PaintUpdate(HDC dc, const RECT& update);
+  // Paints an area of the client through the shared off-screen buffer.
+  void PaintBuffered(HDC dc, const RECT& area);
   void Update(unsigned what) override;
   void Invalidate() const;
   // Mouse tracking shared by the clickable parts: a press and release over the same target.
