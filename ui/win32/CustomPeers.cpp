@@ -1,6 +1,9 @@
-// The peers we draw ourselves: panels and group boxes, labels, rule lines, flat buttons and
-// pictures.
+// The peers we draw ourselves: panels and group boxes, labels, rule lines, flat buttons, check
+// boxes and pictures.
+#include <windows.h>
 #include <windowsx.h>
+#include <uxtheme.h>
+#include <vssym32.h>
 
 #include <algorithm>
 
@@ -257,6 +260,135 @@ class TButtonPeer final : public TCustomPeer {
   bool inside_ = false;
 };
 
+// ---- check boxes
+
+// Drawn here rather than by the system's button class: the same box (the theme's where one is
+// active, the classic one otherwise) and the caption beside it.
+class TCheckBoxPeer final : public TCustomPeer {
+ public:
+  explicit TCheckBoxPeer(TCheckBox& box) : TCustomPeer(box), box_(box) {}
+  ~TCheckBoxPeer() override { CloseTheme(); }
+  TCheckBoxPeer(const TCheckBoxPeer&) = delete;
+  TCheckBoxPeer& operator=(const TCheckBoxPeer&) = delete;
+
+  void Create(HWND parent) override {
+    CreateChild(parent);
+    SetWindowTextA(hwnd_, box_.Caption().c_str());
+  }
+
+ protected:
+  void Update(unsigned what) override {
+    if (what & kChText) SetWindowTextA(hwnd_, box_.Caption().c_str());
+    if ((what & (kChEnabled | kChVisible)) && (!box_.Enabled() || !box_.Visible())) hot_ = pressed_ = false;
+    if (what & kChChecked) RaiseEvent(EVENT_OBJECT_STATECHANGE, 0);
+    TCustomPeer::Update(what);
+  }
+
+  void Paint(HDC dc, const RECT& client) override {
+    FillColor(dc, client, EffectiveColor(box_));
+    const int side = Px(13);
+    RECT mark{0, (client.bottom - side) / 2, side, (client.bottom - side) / 2 + side};
+    if (HTHEME theme = Theme()) {
+      DrawThemeBackground(theme, dc, BP_CHECKBOX, ThemeState(), &mark, nullptr);
+    } else {
+      UINT state = DFCS_BUTTONCHECK | (box_.Checked() ? DFCS_CHECKED : 0);
+      if (!box_.Enabled()) state |= DFCS_INACTIVE;
+      if (pressed_ && inside_) state |= DFCS_PUSHED;
+      DrawFrameControl(dc, &mark, DFC_BUTTON, state);
+    }
+    TSelect font(dc, FontOf(box_.Font(), Dpi()));
+    SetBkMode(dc, TRANSPARENT);
+    SetTextColor(dc, TextColorOf(box_));
+    RECT text{mark.right + Px(4), 0, client.right, client.bottom};
+    const std::string& caption = box_.Caption();
+    DrawTextA(dc, caption.c_str(), static_cast<int>(caption.size()), &text, DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX);
+    if (GetFocus() == hwnd_) {
+      RECT extent = text;
+      DrawTextA(dc, caption.c_str(), static_cast<int>(caption.size()), &extent,
+                DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | DT_CALCRECT);
+      const int height = extent.bottom - extent.top;
+      RECT frame{text.left - 1, (client.bottom - height) / 2 - 1, std::min<LONG>(extent.right + 1, client.right),
+                 (client.bottom - height) / 2 + height + 1};
+      DrawFocusRect(dc, &frame);
+    }
+  }
+
+  LRESULT WndProc(UINT message, WPARAM wParam, LPARAM lParam) override {
+    switch (message) {
+      case WM_MOUSEMOVE: {
+        const bool inside = Inside(lParam);
+        if (!hot_ || inside != inside_) {
+          hot_ = true;
+          inside_ = inside;
+          Invalidate();
+        }
+        TrackLeave();
+        return 0;
+      }
+      case WM_MOUSELEAVE:
+        tracking_ = false;
+        hot_ = false;
+        Invalidate();
+        return 0;
+      case WM_LBUTTONDOWN:
+        // A click takes the keyboard, as the system's check box does.
+        if (box_.TabStop()) SetFocus(hwnd_);
+        pressed_ = inside_ = true;
+        SetCapture(hwnd_);
+        Invalidate();
+        return 0;
+      case WM_LBUTTONUP: {
+        const bool click = pressed_ && Inside(lParam);
+        pressed_ = false;
+        if (GetCapture() == hwnd_) ReleaseCapture();
+        Invalidate();
+        if (click) box_.Click();
+        return 0;
+      }
+      case WM_CAPTURECHANGED:
+        if (pressed_) {
+          pressed_ = false;
+          Invalidate();
+        }
+        return 0;
+      case WM_THEMECHANGED:
+        CloseTheme();
+        Invalidate();
+        return 0;
+      default:
+        return TCustomPeer::WndProc(message, wParam, lParam);
+    }
+  }
+
+ private:
+  HTHEME Theme() {
+    if (!themeOpened_) {
+      themeOpened_ = true;
+      theme_ = IsThemeActive() ? OpenThemeData(hwnd_, L"BUTTON") : nullptr;
+    }
+    return theme_;
+  }
+  void CloseTheme() {
+    if (theme_ != nullptr) CloseThemeData(theme_);
+    theme_ = nullptr;
+    themeOpened_ = false;
+  }
+  int ThemeState() const {
+    const int base = box_.Checked() ? CBS_CHECKEDNORMAL : CBS_UNCHECKEDNORMAL;
+    if (!box_.Enabled()) return base + 3;
+    if (pressed_ && inside_) return base + 2;
+    if (hot_) return base + 1;
+    return base;
+  }
+
+  TCheckBox& box_;
+  HTHEME theme_ = nullptr;
+  bool themeOpened_ = false;
+  bool hot_ = false;
+  bool pressed_ = false;
+  bool inside_ = false;
+};
+
 // ---- pictures
 
 class TImagePeer final : public TCustomPeer {
@@ -312,5 +444,6 @@ std::unique_ptr<TPeer> MakeLabelPeer(TLabel& control) { return std::make_unique<
 std::unique_ptr<TPeer> MakeBevelPeer(TControl& control) { return std::make_unique<TBevelPeer>(control); }
 std::unique_ptr<TPeer> MakeButtonPeer(TButton& control) { return std::make_unique<TButtonPeer>(control); }
 std::unique_ptr<TPeer> MakeImagePeer(TImage& control) { return std::make_unique<TImagePeer>(control); }
+std::unique_ptr<TPeer> MakeCheckBoxPeer(TCheckBox& control) { return std::make_unique<TCheckBoxPeer>(control); }
 
 }  // namespace ui::win32

@@ -375,8 +375,6 @@ void Initialise(Handle instance) {
   // The accessible objects are handed to other processes through COM; the window's thread is
   // their apartment for the program's life.
   CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-  INITCOMMONCONTROLSEX controls{sizeof controls, ICC_LISTVIEW_CLASSES | ICC_STANDARD_CLASSES};
-  InitCommonControlsEx(&controls);
 
   WNDCLASSEXA control{};
   control.cbSize = sizeof control;

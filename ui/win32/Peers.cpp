@@ -163,12 +163,12 @@ void TCustomPeer::CreateCustom(HWND parent, const char* windowClass, DWORD style
                   Instance(), this);
 }
 
-void TCustomPeer::CreateChild(HWND parent, DWORD extraStyle) {
+void TCustomPeer::CreateChild(HWND parent, DWORD extraStyle, DWORD extraExStyle) {
   const TRect b = Scaled(control_.Bounds(), Dpi());
   DWORD style = WS_CHILD | WS_CLIPSIBLINGS | WS_CLIPCHILDREN | extraStyle;
   if (control_.Visible()) style |= WS_VISIBLE;
   if (!control_.Enabled()) style |= WS_DISABLED;
-  CreateCustom(parent, kCustomClass, style, WS_EX_CONTROLPARENT, b.left, b.top, b.width, b.height);
+  CreateCustom(parent, kCustomClass, style, WS_EX_CONTROLPARENT | extraExStyle, b.left, b.top, b.width, b.height);
 }
 
 void TCustomPeer::Invalidate() const {
@@ -303,6 +303,13 @@ LRESULT CALLBACK TStandardPeer::Proc(HWND window, UINT message, WPARAM wParam, L
 }
 
 void TStandardPeer::CreateStandard(HWND parent, const char* windowClass, DWORD style, DWORD exStyle) {
+  // Loaded on first use: the first page has none of these controls, and the library is one of the
+  // larger costs of a start.
+  static const bool registered = [] {
+    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_LISTVIEW_CLASSES | ICC_STANDARD_CLASSES};
+    return InitCommonControlsEx(&controls) != FALSE;
+  }();
+  (void)registered;
   const TRect b = Scaled(control_.Bounds(), Dpi());
   style |= WS_CHILD | WS_CLIPSIBLINGS;
   if (control_.Visible()) style |= WS_VISIBLE;

@@ -1,7 +1,7 @@
 // The peers: each binds one control of the widget state to a real window, shows the state as it
-// changes and hands the user's input back through the control's own methods. Standard controls
-// (list box, list view, edit, check box) are subclassed; the skinned parts are windows of our own
-// class that draw themselves.
+// changes and hands the user's input back through the control's own methods. The list view and
+// the edit are the system's common controls, subclassed; everything else is a window of our own
+// class that draws itself.
 #pragma once
 
 #include <windows.h>
@@ -108,7 +108,7 @@ class TCustomPeer : public TPeer {
 
  protected:
   void CreateCustom(HWND parent, const char* windowClass, DWORD style, DWORD exStyle, int x, int y, int w, int h);
-  void CreateChild(HWND parent, DWORD extraStyle = 0);
+  void CreateChild(HWND parent, DWORD extraStyle = 0, DWORD extraExStyle = 0);
   virtual LRESULT WndProc(UINT message, WPARAM wParam, LPARAM lParam);
   // Draws the whole client area (the caller buffers it).
   virtual void Paint(HDC dc, const RECT& client);
@@ -125,7 +125,8 @@ class TCustomPeer : public TPeer {
   bool tracking_ = false;
 };
 
-// A standard control, subclassed.
+// A standard control, subclassed. The common controls library they come from is loaded with the
+// first of them.
 class TStandardPeer : public TPeer {
  public:
   using TPeer::TPeer;
@@ -147,12 +148,13 @@ std::unique_ptr<TPeer> MakeLabelPeer(TLabel& control);
 std::unique_ptr<TPeer> MakeBevelPeer(TControl& control);
 std::unique_ptr<TPeer> MakeButtonPeer(TButton& control);
 std::unique_ptr<TPeer> MakeImagePeer(TImage& control);
-// Standard controls (StandardPeers.cpp, ListView.cpp) and the navigation bar (NavBar.cpp).
 std::unique_ptr<TPeer> MakeCheckBoxPeer(TCheckBox& control);
-std::unique_ptr<TPeer> MakeMemoPeer(TMemo& control);
+// The list box (ListBox.cpp) and the navigation bar (NavBar.cpp), drawn by us too.
 std::unique_ptr<TPeer> MakeListBoxPeer(TListBox& control);
-std::unique_ptr<TPeer> MakeListViewPeer(TListView& control);
 std::unique_ptr<TPeer> MakeNavBarPeer(TNavBar& control);
+// Standard controls (StandardPeers.cpp, ListView.cpp).
+std::unique_ptr<TPeer> MakeMemoPeer(TMemo& control);
+std::unique_ptr<TPeer> MakeListViewPeer(TListView& control);
 
 // The colour a control's text is drawn in: its font's, or grey while it is disabled.
 COLORREF TextColorOf(const TControl& control);
