@@ -851,6 +851,127 @@ TEST_F(MainWindowTest, ListBoxKeepsItsEntrySelectedWhenAnItemAboveGoes) {
   }
 }
 
+// The list is drawn by the program: what the user does with it must end in the list's state as the
+// system's list box would have it, and other programs must read it as one.
+TEST_F(MainWindowTest, ListBoxFollowsKeysMouseWheelAndScrollBar) {
+  nq::TMainForm form;
+  nq::win32::TMainWindow window(form);
+  form.Run(nq::TCommandId::GrpCleanAct);
+  ui::TListBox& box = form.EntryListBox;
+  HWND list = reinterpret_cast<HWND>(ui::win32::WindowOf(box));
+  ASSERT_NE(list, nullptr);
+  int clicks = 0;
+  box.OnClick = [&clicks] { ++clicks; };
+  box.Clear();
+  std::vector<std::string> rows;
+  for (int i = 0; i < 40; ++i) rows.push_back((i % 2 == 0 ? "alpha " : "beta ") + std::to_string(i));
+  box.AddAll(rows);
+  ASSERT_EQ(box.ItemIndex(), -1);
+
+  RECT client;
+  GetClientRect(list, &client);
+  const int rowHeight = static_cast<int>(SendMessageA(list, LB_GETITEMHEIGHT, 0, 0));
+  ASSERT_GT(rowHeight, 0);
+  const int fullRows = client.bottom / rowHeight;
+  ASSERT_GT(fullRows, 2);
+  ASSERT_LT(fullRows, 40) << "the test needs more rows than the list shows";
+  EXPECT_NE(GetWindowLongPtrA(list, GWL_STYLE) & WS_VSCROLL, 0) << "rows out of view: the scroll bar shows";
+
+  auto key = [&](UINT message, WPARAM code) { SendMessageA(list, message, code, 0); };
+  auto top = [&] { return static_cast<int>(SendMessageA(list, LB_GETTOPINDEX, 0, 0)); };
+  struct Step {
+    const char* what;
+    UINT message;
+    WPARAM code;
+    int selected;
+    int top;  // -1: not checked
+  } const steps[] = {
+      {"Down with nothing selected takes the first row", WM_KEYDOWN, VK_DOWN, 0, 0},
+      {"Down", WM_KEYDOWN, VK_DOWN, 1, 0},
+      {"End", WM_KEYDOWN, VK_END, 39, 40 - fullRows},
+      {"Up", WM_KEYDOWN, VK_UP, 38, 40 - fullRows},
+      {"Home", WM_KEYDOWN, VK_HOME, 0, 0},
+      {"Page Down moves a page less one row", WM_KEYDOWN, VK_NEXT, fullRows - 1, 0},
+      // Odd rows start with "beta": the next one after the selected row.
+      {"a letter finds the next row starting with it", WM_CHAR, 'b', fullRows % 2 == 1 ? fullRows : fullRows + 1, -1},
+      {"Home again", WM_KEYDOWN, VK_HOME, 0, 0},
+      {"Up at the first row stays", WM_KEYDOWN, VK_UP, 0, 0},
+  };
+  int expectedClicks = 0;
+  for (const Step& step : steps) {
+    const int before = box.ItemIndex();
+    key(step.message, step.code);
+    if (box.ItemIndex() != before) ++expectedClicks;
+    EXPECT_EQ(box.ItemIndex(), step.selected) << step.what;
+    EXPECT_EQ(SendMessageA(list, LB_GETCURSEL, 0, 0), step.selected) << step.what;
+    if (step.top >= 0) {
+      EXPECT_EQ(top(), step.top) << step.what;
+    }
+    EXPECT_EQ(box.TopIndex(), top()) << step.what << ": the state holds the row shown at the top";
+  }
+  EXPECT_EQ(clicks, expectedClicks) << "each change of selection by key tells the owner once";
+
+  // The wheel and the scroll bar move the view, not the selection; the state follows the view.
+  SendMessageA(list, WM_MOUSEWHEEL, MAKEWPARAM(0, static_cast<WORD>(-WHEEL_DELTA)), 0);
+  UINT lines = 3;
+  SystemParametersInfoA(SPI_GETWHEELSCROLLLINES, 0, &lines, 0);
+  EXPECT_EQ(top(), static_cast<int>(lines));
+  SendMessageA(list, WM_VSCROLL, SB_BOTTOM, 0);
+  EXPECT_EQ(top(), 40 - fullRows);
+  SendMessageA(list, WM_VSCROLL, SB_LINEUP, 0);
+  EXPECT_EQ(top(), 39 - fullRows);
+  EXPECT_EQ(box.TopIndex(), top());
+  EXPECT_EQ(box.ItemIndex(), 0);
+
+  // A click selects the row under the mouse, and tells the owner even when it was selected.
+  RECT row{};
+  const LRESULT found = SendMessageA(list, LB_FINDSTRINGEXACT, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>("BETA 35"));
+  ASSERT_EQ(found, 35) << "found whatever the case";
+  ASSERT_NE(SendMessageA(list, LB_GETITEMRECT, 35, reinterpret_cast<LPARAM>(&row)), LB_ERR);
+  const LPARAM at = MAKELPARAM((row.left + row.right) / 2, (row.top + row.bottom) / 2);
+  for (int i = 0; i < 2; ++i) {
+    clicks = 0;
+    SendMessageA(list, WM_LBUTTONDOWN, MK_LBUTTON, at);
+    SendMessageA(list, WM_LBUTTONUP, 0, at);
+    EXPECT_EQ(box.ItemIndex(), 35);
+    EXPECT_EQ(clicks, 1) << "click " << i + 1;
+  }
+  char text[32] = "";
+  EXPECT_EQ(SendMessageA(list, LB_GETTEXTLEN, 35, 0), 7);
+  SendMessageA(list, LB_GETTEXT, 35, reinterpret_cast<LPARAM>(text));
+  EXPECT_STREQ(text, "beta 35");
+  EXPECT_EQ(SendMessageA(list, LB_GETTEXT, 40, reinterpret_cast<LPARAM>(text)), LB_ERR);
+
+  // Few rows: the scroll bar goes and the view starts at the top.
+  box.Clear();
+  box.AddAll({"one", "two"});
+  EXPECT_EQ(GetWindowLongPtrA(list, GWL_STYLE) & WS_VSCROLL, 0);
+  EXPECT_EQ(top(), 0);
+}
+
+// The check box is drawn by the program: a click or Space toggles it, as the state says.
+TEST_F(MainWindowTest, CheckBoxTogglesByClickAndSpace) {
+  nq::TMainForm form;
+  nq::win32::TMainWindow window(form);
+  ui::TCheckBox& box = form.AutoCleanCheckBox;
+  HWND check = reinterpret_cast<HWND>(ui::win32::WindowOf(box));
+  ASSERT_NE(check, nullptr);
+  ASSERT_TRUE(box.Checked());
+  RECT client;
+  GetClientRect(check, &client);
+  const LPARAM inside = MAKELPARAM(client.right / 2, client.bottom / 2);
+  SendMessageA(check, WM_LBUTTONDOWN, MK_LBUTTON, inside);
+  SendMessageA(check, WM_LBUTTONUP, 0, inside);
+  EXPECT_FALSE(box.Checked()) << "a click";
+  EXPECT_EQ(GetFocus(), check) << "a click takes the keyboard";
+  // Pressed inside, let go outside: nothing.
+  SendMessageA(check, WM_LBUTTONDOWN, MK_LBUTTON, inside);
+  SendMessageA(check, WM_LBUTTONUP, 0, MAKELPARAM(client.right + 20, client.bottom / 2));
+  EXPECT_FALSE(box.Checked()) << "released outside";
+  SendMessageA(check, WM_KEYDOWN, VK_SPACE, 0);
+  EXPECT_TRUE(box.Checked()) << "Space";
+}
+
 // The program itself, started as it ships: its window where it belongs, closed by its button.
 TEST(Program, StartsWhereLaidOutAndEndsByItsCloseButton) {
   STARTUPINFOA startup{};
