@@ -50,7 +50,11 @@ class TListBoxPeer final : public TCustomPeer {
       UpdateScroll();
     }
     if (what & (kChItems | kChSelection)) ApplySelection();
-    if ((what & kChSelection) && list_.ItemIndex() >= 0) RaiseEvent(EVENT_OBJECT_SELECTION, list_.ItemIndex() + 1);
+    if ((what & kChSelection) && list_.ItemIndex() >= 0) {
+      RaiseEvent(EVENT_OBJECT_SELECTION, list_.ItemIndex() + 1);
+      // With the keyboard here, its row moved too: a screen reader reads the new one.
+      if (GetFocus() == hwnd_) RaiseEvent(EVENT_OBJECT_FOCUS, list_.ItemIndex() + 1);
+    }
     if (what & (kChItems | kChSelection)) Invalidate();
     if (what & kChRedraw) UpdateScroll();
     TCustomPeer::Update(what);
