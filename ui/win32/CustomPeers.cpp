@@ -168,11 +168,80 @@ class TBevelPeer final : public TCustomPeer {
   }
 };
 
+// ---- what the mouse presses
+
+// Hot while the mouse is over it, pressed from the button going down on it until it comes up, and
+// clicked when it comes up over it.
+class TPressablePeer : public TCustomPeer {
+ public:
+  using TCustomPeer::TCustomPeer;
+
+ protected:
+  virtual void Clicked() = 0;
+  // Whether a press takes the keyboard first.
+  virtual bool FocusOnPress() const { return false; }
+  // Pressed with the mouse still over it.
+  bool Down() const { return pressed_ && inside_; }
+  bool Hot() const { return hot_; }
+
+  void Update(unsigned what) override {
+    if ((what & (kChEnabled | kChVisible)) && (!control_.Enabled() || !control_.Visible())) hot_ = pressed_ = false;
+    TCustomPeer::Update(what);
+  }
+
+  LRESULT WndProc(UINT message, WPARAM wParam, LPARAM lParam) override {
+    switch (message) {
+      case WM_MOUSEMOVE: {
+        const bool inside = Inside(lParam);
+        if (!hot_ || inside != inside_) {
+          hot_ = true;
+          inside_ = inside;
+          Invalidate();
+        }
+        TrackLeave();
+        return 0;
+      }
+      case WM_MOUSELEAVE:
+        tracking_ = false;
+        hot_ = false;
+        Invalidate();
+        return 0;
+      case WM_LBUTTONDOWN:
+        if (FocusOnPress()) SetFocus(hwnd_);
+        pressed_ = inside_ = true;
+        SetCapture(hwnd_);
+        Invalidate();
+        return 0;
+      case WM_LBUTTONUP: {
+        const bool click = pressed_ && Inside(lParam);
+        pressed_ = false;
+        if (GetCapture() == hwnd_) ReleaseCapture();
+        Invalidate();
+        if (click) Clicked();
+        return 0;
+      }
+      case WM_CAPTURECHANGED:
+        if (pressed_) {
+          pressed_ = false;
+          Invalidate();
+        }
+        return 0;
+      default:
+        return TCustomPeer::WndProc(message, wParam, lParam);
+    }
+  }
+
+ private:
+  bool hot_ = false;
+  bool pressed_ = false;
+  bool inside_ = false;
+};
+
 // ---- flat buttons
 
-class TButtonPeer final : public TCustomPeer {
+class TButtonPeer final : public TPressablePeer {
  public:
-  explicit TButtonPeer(TButton& button) : TCustomPeer(button), button_(button) {}
+  explicit TButtonPeer(TButton& button) : TPressablePeer(button), button_(button) {}
   void Create(HWND parent) override {
     CreateChild(parent);
     SetWindowTextA(hwnd_, button_.Caption().c_str());
@@ -181,13 +250,12 @@ class TButtonPeer final : public TCustomPeer {
  protected:
   void Update(unsigned what) override {
     if (what & kChText) SetWindowTextA(hwnd_, button_.Caption().c_str());
-    if ((what & (kChEnabled | kChVisible)) && (!button_.Enabled() || !button_.Visible())) hot_ = pressed_ = false;
-    TCustomPeer::Update(what);
+    TPressablePeer::Update(what);
   }
 
   void Paint(HDC dc, const RECT& client) override {
-    const bool down = pressed_ && inside_;
-    const TColor face = (hot_ || down) && button_.Enabled() ? button_.HotColor : button_.FaceColor;
+    const bool down = Down();
+    const TColor face = (Hot() || down) && button_.Enabled() ? button_.HotColor : button_.FaceColor;
     FillColor(dc, client, face);
     FrameColor(dc, client, Darker(face, down ? 55 : 75), Px(1));
     TSelect font(dc, FontOf(button_.Font(), Dpi()));
@@ -212,61 +280,19 @@ class TButtonPeer final : public TCustomPeer {
     }
   }
 
-  LRESULT WndProc(UINT message, WPARAM wParam, LPARAM lParam) override {
-    switch (message) {
-      case WM_MOUSEMOVE: {
-        const bool inside = Inside(lParam);
-        if (!hot_ || inside != inside_) {
-          hot_ = true;
-          inside_ = inside;
-          Invalidate();
-        }
-        TrackLeave();
-        return 0;
-      }
-      case WM_MOUSELEAVE:
-        tracking_ = false;
-        hot_ = false;
-        Invalidate();
-        return 0;
-      case WM_LBUTTONDOWN:
-        pressed_ = inside_ = true;
-        SetCapture(hwnd_);
-        Invalidate();
-        return 0;
-      case WM_LBUTTONUP: {
-        const bool click = pressed_ && Inside(lParam);
-        pressed_ = false;
-        if (GetCapture() == hwnd_) ReleaseCapture();
-        Invalidate();
-        if (click) button_.Click();
-        return 0;
-      }
-      case WM_CAPTURECHANGED:
-        if (pressed_) {
-          pressed_ = false;
-          Invalidate();
-        }
-        return 0;
-      default:
-        return TCustomPeer::WndProc(message, wParam, lParam);
-    }
-  }
+  void Clicked() override { button_.Click(); }
 
  private:
   TButton& button_;
-  bool hot_ = false;
-  bool pressed_ = false;
-  bool inside_ = false;
 };
 
 // ---- check boxes
 
 // Drawn here rather than by the system's button class: the same box (the theme's where one is
 // active, the classic one otherwise) and the caption beside it.
-class TCheckBoxPeer final : public TCustomPeer {
+class TCheckBoxPeer final : public TPressablePeer {
  public:
-  explicit TCheckBoxPeer(TCheckBox& box) : TCustomPeer(box), box_(box) {}
+  explicit TCheckBoxPeer(TCheckBox& box) : TPressablePeer(box), box_(box) {}
   ~TCheckBoxPeer() override { CloseTheme(); }
   TCheckBoxPeer(const TCheckBoxPeer&) = delete;
   TCheckBoxPeer& operator=(const TCheckBoxPeer&) = delete;
@@ -279,9 +305,8 @@ class TCheckBoxPeer final : public TCustomPeer {
  protected:
   void Update(unsigned what) override {
     if (what & kChText) SetWindowTextA(hwnd_, box_.Caption().c_str());
-    if ((what & (kChEnabled | kChVisible)) && (!box_.Enabled() || !box_.Visible())) hot_ = pressed_ = false;
     if (what & kChChecked) RaiseEvent(EVENT_OBJECT_STATECHANGE, 0);
-    TCustomPeer::Update(what);
+    TPressablePeer::Update(what);
   }
 
   void Paint(HDC dc, const RECT& client) override {
@@ -293,7 +318,7 @@ class TCheckBoxPeer final : public TCustomPeer {
     } else {
       UINT state = DFCS_BUTTONCHECK | (box_.Checked() ? DFCS_CHECKED : 0);
       if (!box_.Enabled()) state |= DFCS_INACTIVE;
-      if (pressed_ && inside_) state |= DFCS_PUSHED;
+      if (Down()) state |= DFCS_PUSHED;
       DrawFrameControl(dc, &mark, DFC_BUTTON, state);
     }
     TSelect font(dc, FontOf(box_.Font(), Dpi()));
@@ -313,50 +338,18 @@ class TCheckBoxPeer final : public TCustomPeer {
     }
   }
 
+  void Clicked() override { box_.Click(); }
+  // A click takes the keyboard, as the system's check box does.
+  bool FocusOnPress() const override { return box_.TabStop(); }
+
   LRESULT WndProc(UINT message, WPARAM wParam, LPARAM lParam) override {
     switch (message) {
-      case WM_MOUSEMOVE: {
-        const bool inside = Inside(lParam);
-        if (!hot_ || inside != inside_) {
-          hot_ = true;
-          inside_ = inside;
-          Invalidate();
-        }
-        TrackLeave();
-        return 0;
-      }
-      case WM_MOUSELEAVE:
-        tracking_ = false;
-        hot_ = false;
-        Invalidate();
-        return 0;
-      case WM_LBUTTONDOWN:
-        // A click takes the keyboard, as the system's check box does.
-        if (box_.TabStop()) SetFocus(hwnd_);
-        pressed_ = inside_ = true;
-        SetCapture(hwnd_);
-        Invalidate();
-        return 0;
-      case WM_LBUTTONUP: {
-        const bool click = pressed_ && Inside(lParam);
-        pressed_ = false;
-        if (GetCapture() == hwnd_) ReleaseCapture();
-        Invalidate();
-        if (click) box_.Click();
-        return 0;
-      }
-      case WM_CAPTURECHANGED:
-        if (pressed_) {
-          pressed_ = false;
-          Invalidate();
-        }
-        return 0;
       case WM_THEMECHANGED:
         CloseTheme();
         Invalidate();
         return 0;
       default:
-        return TCustomPeer::WndProc(message, wParam, lParam);
+        return TPressablePeer::WndProc(message, wParam, lParam);
     }
   }
 
@@ -376,17 +369,14 @@ class TCheckBoxPeer final : public TCustomPeer {
   int ThemeState() const {
     const int base = box_.Checked() ? CBS_CHECKEDNORMAL : CBS_UNCHECKEDNORMAL;
     if (!box_.Enabled()) return base + 3;
-    if (pressed_ && inside_) return base + 2;
-    if (hot_) return base + 1;
+    if (Down()) return base + 2;
+    if (Hot()) return base + 1;
     return base;
   }
 
   TCheckBox& box_;
   HTHEME theme_ = nullptr;
   bool themeOpened_ = false;
-  bool hot_ = false;
-  bool pressed_ = false;
-  bool inside_ = false;
 };
 
 // ---- pictures

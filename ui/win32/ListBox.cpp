@@ -16,12 +16,6 @@
 namespace ui::win32 {
 namespace {
 
-bool SameText(const std::string& a, const std::string& b) {
-  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-           return std::tolower(static_cast<unsigned char>(x)) == std::tolower(static_cast<unsigned char>(y));
-         });
-}
-
 class TListBoxPeer final : public TCustomPeer {
  public:
   explicit TListBoxPeer(TListBox& list) : TCustomPeer(list), list_(list) {}
@@ -300,7 +294,8 @@ class TListBoxPeer final : public TCustomPeer {
     const int from = after < 0 || after >= count ? -1 : after;
     for (int step = 1; step <= count; ++step) {
       const int row = (from + step) % count;
-      if (SameText(Text(row), text)) return row;
+      // The system's list compares without case, as the user's locale has it.
+      if (lstrcmpiA(Text(row).c_str(), text) == 0) return row;
     }
     return LB_ERR;
   }
