@@ -3,10 +3,10 @@
 # does nothing when everything is there.
 set -euo pipefail
 packages=(
-  cmake g++ make googletest libgtest-dev libbenchmark-dev
+  cmake ninja-build g++ make googletest libgtest-dev libbenchmark-dev
   g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 mingw-w64-x86-64-dev
   wine wine64 fonts-wine xvfb xauth x11-utils xdotool imagemagick
-  fp-utils zip unzip clang libclang-rt-14-dev clang-tidy cppcheck python3 nlohmann-json3-dev
+  fp-utils zip unzip ccache clang libclang-rt-14-dev clang-tidy cppcheck python3 nlohmann-json3-dev
 )
 missing=()
 for p in "${packages[@]}"; do

@@ -11,8 +11,13 @@ jobs=$(nproc)
 # run of each parser.
 for preset in native windows sanitize fuzz; do
   echo "== build: $preset"
+  # A build folder made by another generator cannot be configured again: start it afresh.
+  cache=build/$preset/CMakeCache.txt
+  if [ -f "$cache" ] && ! grep -q '^CMAKE_GENERATOR:INTERNAL=Ninja$' "$cache"; then rm -rf "build/$preset"; fi
+  start=$SECONDS
   cmake --preset "$preset" >/dev/null
   cmake --build --preset "$preset" -j "$jobs"
+  echo "== built $preset in $((SECONDS - start)) s"
 done
 
 # One virtual display and one Wine server for the whole Wine tier.

@@ -8,10 +8,12 @@
 #include <regex>
 #include <string>
 
+#include "tests/support/BuildPaths.h"
+
 namespace {
 
 std::string ReadManifest() {
-  std::ifstream in(NQ_RESOURCES "/norvane.manifest", std::ios::binary);
+  std::ifstream in(nqtest::ResourcePath("norvane.manifest"), std::ios::binary);
   return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
@@ -37,7 +39,7 @@ std::vector<std::string> ElementsAttributes(const std::string& xml, const std::s
 
 TEST(Manifest, Utf8CodePageHighestAvailableRightsAndCommonControlsSix) {
   const std::string xml = ReadManifest();
-  ASSERT_FALSE(xml.empty()) << "cannot read " NQ_RESOURCES "/norvane.manifest";
+  ASSERT_FALSE(xml.empty()) << "cannot read " << nqtest::ResourcePath("norvane.manifest");
 
   EXPECT_EQ(ElementText(xml, "activeCodePage"), "UTF-8");
   // The setting counts only in the 2019 Windows settings namespace, inside <windowsSettings>.

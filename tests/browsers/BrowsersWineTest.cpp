@@ -11,6 +11,7 @@
 
 #include "browsers/Browsers.h"
 #include "services/MainFunc.h"
+#include "tests/support/BuildPaths.h"
 #include "tests/support/Installed.h"
 #include "tests/support/ShellFixture.h"
 
@@ -55,7 +56,7 @@ TEST(BrowsersOnTheRealCalls, OneClickRepairThroughTheRegistryAndARealPoliciesFil
   platform::SimTaskScheduler tasks;
   Installed<platform::ITaskScheduler> installedTasks(tasks);
 
-  override.ImportWithRegedit(ReadHostFile(std::string(NQ_FIXTURES) + "/browsers-hijacked.reg"));
+  override.ImportWithRegedit(ReadHostFile(FixturePath("browsers-hijacked.reg"));
   {
     nq::TRegistry current(nq::TRegView::Key64);
     current.SetRootKey(nq::kHkeyLocalMachine);
@@ -65,7 +66,7 @@ TEST(BrowsersOnTheRealCalls, OneClickRepairThroughTheRegistryAndARealPoliciesFil
   const std::string policies = "Program Files\\Mozilla Firefox\\distribution\\policies.json";
   tree.WriteFile("Program Files\\Mozilla Firefox\\firefox.exe", "MZ");
   tree.MakeFolder("Program Files\\Mozilla Firefox\\distribution");
-  tree.WriteFile(policies, ReadHostFile(std::string(NQ_FIXTURES) + "/firefox-policies.json"));
+  tree.WriteFile(policies, ReadHostFile(FixturePath("firefox-policies.json"));
   // A name of its own in the shared recycle bin.
   ForgetRecycled("policies.json");
 

@@ -31,7 +31,7 @@ class HijackedBrowsersTest : public FileTreeTest {
     current.WriteString("ProgramFilesDir", tree_.Path("Program Files"));
     tree_.WriteFile("Program Files\\Mozilla Firefox\\firefox.exe", "MZ");
     tree_.MakeFolder("Program Files\\Mozilla Firefox\\distribution");
-    WritePolicies(ReadHost(std::string(NQ_FIXTURES) + "/firefox-policies.json"));
+    WritePolicies(ReadHost(FixturePath("firefox-policies.json")));
   }
 
   void WritePolicies(const std::string& text) { tree_.WriteFile(kPolicies, text); }

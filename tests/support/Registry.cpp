@@ -2,8 +2,6 @@
 
 namespace nqtest {
 
-std::string FixturePath(const std::string& name) { return std::string(NQ_FIXTURES) + "/" + name; }
-
 void LoadFixture(platform::IRegistry& registry, const std::string& name) {
   platform::LoadRegFile(registry, FixturePath(name));
 }

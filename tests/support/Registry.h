@@ -5,12 +5,10 @@
 #include <string>
 
 #include "platform/RegFile.h"
+#include "tests/support/BuildPaths.h"
 #include "platform/registry.h"
 
 namespace nqtest {
-
-// Full path of tests/fixtures/`name`.
-std::string FixturePath(const std::string& name);
 
 // Loads tests/fixtures/`name` (e.g. "hijacked.reg") into `registry`; throws RegFileError when the
 // file is missing or malformed.

@@ -1,4 +1,5 @@
 #include "tests/support/ShellFixture.h"
+#include "tests/support/BuildPaths.h"
 
 #include <gtest/gtest.h>
 
@@ -147,14 +148,14 @@ bool InThrowawayWinePrefix(std::string* reason) {
     while (path.size() > 1 && path.back() == '/') path.pop_back();
     return fs::path(path).lexically_normal().generic_string();
   };
-  if (prefix == nullptr || normal(prefix) != normal(NQ_WINEPREFIX)) {
-    *reason = std::string("the Wine prefix is not the build's throwaway one (") + NQ_WINEPREFIX +
+  if (prefix == nullptr || normal(prefix) != normal(ThrowawayWinePrefix())) {
+    *reason = std::string("the Wine prefix is not the build's throwaway one (") + ThrowawayWinePrefix() +
               "): run it through ctest or cmake/wine-run.sh with that prefix";
     return false;
   }
   // Wine's recycle bin is the desktop's trash under XDG_DATA_HOME; it must be the prefix's own.
   const char* data = std::getenv("XDG_DATA_HOME");
-  const std::string inside = normal(NQ_WINEPREFIX) + "/";
+  const std::string inside = normal(ThrowawayWinePrefix()) + "/";
   if (data == nullptr || normal(data).compare(0, inside.size(), inside) != 0) {
     *reason = "XDG_DATA_HOME is not inside the throwaway prefix: Wine's recycle bin would be the desktop's own trash";
     return false;

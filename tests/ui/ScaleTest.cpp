@@ -7,6 +7,7 @@
 #include <string>
 
 #include "resources/resource.h"
+#include "tests/support/BuildPaths.h"
 #include "ui/Bitmap.h"
 #include "ui/Scale.h"
 
@@ -41,7 +42,7 @@ TEST(Scale, TheNearestDrawnPictureAndTheLargerOneHalfwayBetween) {
 }
 
 std::shared_ptr<const ui::TBitmap> ReadPicture(const std::string& name) {
-  std::ifstream in(std::string(NQ_RESOURCES) + "/img/" + name, std::ios::binary);
+  std::ifstream in(nqtest::ResourcePath("img/" + name), std::ios::binary);
   return ui::DecodeBitmap(std::string(std::istreambuf_iterator<char>(in), {}));
 }
 
