@@ -44,13 +44,22 @@ if grep -rnE '\.items\[[0-9]|(Select|NavItem|ClickItem)\([^,()]+, *[0-9]' app co
   status=1
 fi
 
+# Both linters keep what they learnt in the user's cache folder and look again only at what changed;
+# the paths they are given are relative to the source root, so a fresh clone shares what they kept.
+cache=${XDG_CACHE_HOME:-$HOME/.cache}/norvane-lint
+mkdir -p "$cache/cppcheck"
+
 echo "cppcheck"
-cppcheck --enable=warning,performance,portability --inline-suppr --std=c++20 --language=c++ --quiet \
-  --error-exitcode=1 -I . app console services platform ui repair entries privacy customise browsers || status=1
+# Its work folder holds one result per source, reused while the source's hash is the same; one run
+# at a time uses it.
+(
+  flock 9
+  cppcheck --enable=warning,performance,portability --inline-suppr --std=c++20 --language=c++ --quiet \
+    --cppcheck-build-dir="$cache/cppcheck" -j "$(nproc)" \
+    --error-exitcode=1 -I . app console services platform ui repair entries privacy customise browsers
+) 9>"$cache/cppcheck.lock" || status=1
 
 echo "clang-tidy (portable code)"
-run-clang-tidy -p "$native" -quiet -j "$(nproc)" "$own" >/tmp/nq-tidy.$$ 2>&1 || { status=1; }
-grep -E 'warning:|error:' /tmp/nq-tidy.$$ | sort -u || true
-rm -f /tmp/nq-tidy.$$
+python3 scripts/tidy.py "$native" "$own" || status=1
 
 exit $status

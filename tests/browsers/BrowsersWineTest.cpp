@@ -56,7 +56,7 @@ TEST(BrowsersOnTheRealCalls, OneClickRepairThroughTheRegistryAndARealPoliciesFil
   platform::SimTaskScheduler tasks;
   Installed<platform::ITaskScheduler> installedTasks(tasks);
 
-  override.ImportWithRegedit(ReadHostFile(FixturePath("browsers-hijacked.reg"));
+  override.ImportWithRegedit(ReadHostFile(FixturePath("browsers-hijacked.reg")));
   {
     nq::TRegistry current(nq::TRegView::Key64);
     current.SetRootKey(nq::kHkeyLocalMachine);
@@ -66,7 +66,7 @@ TEST(BrowsersOnTheRealCalls, OneClickRepairThroughTheRegistryAndARealPoliciesFil
   const std::string policies = "Program Files\\Mozilla Firefox\\distribution\\policies.json";
   tree.WriteFile("Program Files\\Mozilla Firefox\\firefox.exe", "MZ");
   tree.MakeFolder("Program Files\\Mozilla Firefox\\distribution");
-  tree.WriteFile(policies, ReadHostFile(FixturePath("firefox-policies.json"));
+  tree.WriteFile(policies, ReadHostFile(FixturePath("firefox-policies.json")));
   // A name of its own in the shared recycle bin.
   ForgetRecycled("policies.json");
 

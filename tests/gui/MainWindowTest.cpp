@@ -1233,13 +1233,13 @@ TEST_F(MainWindowTest, MovingToAnotherDpiLaysTheWindowOutAgain) {
 // redirected registry, so the task service here is the substitute; its own tests run the real one.)
 TEST_F(MainWindowTest, BrowsersPageRepairsWhatIsTickedWithOneClick) {
   NQ_SKIP_OUTSIDE_THROWAWAY_PREFIX();
-  std::ifstream fixture(nqtest::FixturePath("browsers-hijacked.reg", std::ios::binary);
+  std::ifstream fixture(nqtest::FixturePath("browsers-hijacked.reg"), std::ios::binary);
   nqtest::LoadReg(registry_, std::string(std::istreambuf_iterator<char>(fixture), std::istreambuf_iterator<char>()));
   nqtest::TempFolder programs;
   const std::filesystem::path firefox = programs.Path() / "Mozilla Firefox";
   std::filesystem::create_directories(firefox / "distribution");
   std::ofstream(firefox / "firefox.exe") << "MZ";
-  std::filesystem::copy_file(nqtest::FixturePath("firefox-policies.json", firefox / "distribution" / "policies.json");
+  std::filesystem::copy_file(nqtest::FixturePath("firefox-policies.json"), firefox / "distribution" / "policies.json");
   nqtest::ForgetRecycled("policies.json");
   const std::filesystem::path desktop = programs.Path() / platform::Utf8Path("Рабочий стол");
   const std::filesystem::path startMenu = programs.Path() / "Start Menu";
