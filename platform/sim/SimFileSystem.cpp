@@ -163,7 +163,8 @@ fs::path SimFileSystem::HostPath(const std::string& path) const {
           break;
         }
       }
-      if (!found && shortNames_) {
+      // A generated short name always has its "~n": any other name needs no short names made.
+      if (!found && shortNames_ && name.find('~') != std::string::npos) {
         for (const Entry& entry : Entries(host)) {
           if (!entry.shortName.empty() && EqualNoCase(entry.shortName, name)) {
             candidate = entry.host;
