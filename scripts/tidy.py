@@ -15,6 +15,7 @@ import hashlib
 import json
 import os
 import re
+import shlex
 import subprocess
 import sys
 import time
@@ -66,7 +67,9 @@ def main():
     hasher = Hasher()
 
     def key(command):
-        inputs = deps.get(command.get("output", ""))
+        words = shlex.split(command["command"])
+        output = command.get("output") or (words[words.index("-o") + 1] if "-o" in words else "")
+        inputs = deps.get(output)
         if not inputs:
             return None  # nothing recorded: check it
         h = hashlib.sha256()
