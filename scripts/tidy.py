@@ -27,7 +27,8 @@ KEEP_DAYS = 30
 
 def recorded_inputs(build):
     """Every object's inputs as the last build recorded them: {object: [path, ...]}, relative to build."""
-    out = subprocess.run(["ninja", "-C", build, "-t", "deps"], capture_output=True, text=True, check=True).stdout
+    # Not a Ninja build, or no record yet: nothing is known, so every file is checked.
+    out = subprocess.run(["ninja", "-C", build, "-t", "deps"], capture_output=True, text=True).stdout
     deps, current = {}, None
     for line in out.splitlines():
         if not line.strip():
