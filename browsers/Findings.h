@@ -21,6 +21,7 @@ enum class TFindingKind {
   Enrollment,         // a management enrollment with no server behind it: the key goes
   Shortcut,           // a browser shortcut with planted arguments: the arguments go
   Task,               // a scheduled task that starts a browser or a hidden script: the task goes
+  UnreadableTask,     // a task, or the whole Task Scheduler, that could not be read: shown, never deleted
 };
 
 // One thing the program would change.
@@ -33,8 +34,7 @@ struct TFinding {
   std::string name;     // the value's or policy's name; empty when the finding is the whole key
   std::string data;     // the value's data, the policy's JSON text, the shortcut's arguments, ...
   std::string why;      // one sentence for the detail line
-  bool ticked = false;   // in the one-click repair
-  bool refused = false;  // could not be read or changed: shown, never skipped silently
+  bool ticked = false;  // in the one-click repair
 
   bool operator==(const TFinding&) const = default;
 };

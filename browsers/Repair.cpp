@@ -148,6 +148,7 @@ TOutcome RepairFindings(const TFindings& ticked, bool dryRun) {
         RepairShortcut(finding, dryRun);
         break;
       case TFindingKind::Task:
+      case TFindingKind::UnreadableTask:
         RepairTask(finding, dryRun);
         break;
     }
@@ -191,6 +192,7 @@ std::string FindingWhere(const TFinding& finding) {
 std::string FindingText(const TFinding& finding, std::size_t most) {
   switch (finding.kind) {
     case TFindingKind::UnreadableFile: return "Unreadable policies file";
+    case TFindingKind::UnreadableTask: return finding.where == "\\" ? "Unreadable Task Scheduler" : "Unreadable task";
     case TFindingKind::Enrollment: return "Management enrollment with no server";
     case TFindingKind::ExternalExtension: {
       const std::size_t slash = finding.where.rfind('\\');

@@ -19,15 +19,15 @@ std::string TaskName(const std::string& path) {
   return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
-TFinding Refused(const std::string& where, const std::string& why) {
+// What could not be read is shown, so that nothing is skipped silently, but is not known to be a
+// hijack: it is left unticked, and a clean machine whose scheduler is stopped has nothing to repair.
+TFinding Unreadable(const std::string& where, const std::string& why) {
   TFinding finding;
-  finding.kind = TFindingKind::Task;
+  finding.kind = TFindingKind::UnreadableTask;
   finding.browser = "Windows";
   finding.where = where;
   finding.name = TaskName(where);
   finding.why = why;
-  finding.ticked = true;
-  finding.refused = true;
   return finding;
 }
 
@@ -38,12 +38,12 @@ TFindings FindTaskHijacks() {
   std::vector<platform::ScheduledTask> tasks;
   const platform::HResult connected = platform::TaskScheduler().Enumerate(&tasks);
   if (connected != 0) {
-    findings.push_back(Refused("\\", "The Task Scheduler could not be read (error " + ErrorCode(connected) + ")."));
+    findings.push_back(Unreadable("\\", "The Task Scheduler could not be read (error " + ErrorCode(connected) + ")."));
     return findings;
   }
   for (const platform::ScheduledTask& task : tasks) {
     if (task.result != 0) {
-      findings.push_back(Refused(task.path, "The task could not be read (error " + ErrorCode(task.result) + ")."));
+      findings.push_back(Unreadable(task.path, "The task could not be read (error " + ErrorCode(task.result) + ")."));
       continue;
     }
     for (const platform::TaskAction& action : task.actions) {
@@ -68,9 +68,10 @@ TFindings FindTaskHijacks() {
 
 TOutcome RepairTask(const TFinding& finding, bool dryRun) {
   TChangeRecorder recorder(dryRun);
-  TChange change{TChange::TKind::Task, 0, TRegView::Default, finding.where, "", "task", kNone};
-  // What could not be read is not known to be a hijack: it is never deleted blind.
-  change.refused = finding.refused;
+  TChange change{.kind = TChange::TKind::Task, .path = finding.where, .before = "task", .after = kNone};
+  // What could not be read is not known to be a hijack: ticked by hand, it is refused, never deleted
+  // blind.
+  change.refused = finding.kind == TFindingKind::UnreadableTask;
   if (!change.refused && !DryRun()) change.refused = platform::TaskScheduler().Delete(finding.where) != 0;
   RecordChange(change);
   return {!change.refused, recorder.Take()};

@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "browsers/Browsers.h"
 #include "browsers/Shortcuts.h"
 #include "browsers/Tasks.h"
 #include "services/Registry.h"
@@ -145,8 +146,9 @@ class BrowserStart : public ::testing::TestWithParam<Backend> {
 std::vector<std::string> Shown(const TFindings& findings) {
   std::vector<std::string> shown;
   for (const TFinding& f : findings) {
-    EXPECT_TRUE(f.ticked) << f.where;
-    shown.push_back(f.browser + " | " + f.where + " | " + f.data + (f.refused ? " | refused" : ""));
+    const bool unreadable = f.kind == nq::TFindingKind::UnreadableTask;
+    EXPECT_EQ(f.ticked, !unreadable) << f.where << ": what could not be read is shown unticked";
+    shown.push_back(f.browser + " | " + f.where + " | " + f.data + (unreadable ? " | unreadable" : ""));
   }
   std::sort(shown.begin(), shown.end());
   return shown;
@@ -277,22 +279,23 @@ INSTANTIATE_TEST_SUITE_P(Backends, BrowserStart, ::testing::ValuesIn(BackendsToT
 INSTANTIATE_TEST_SUITE_P(Sim, TaskStart, ::testing::Values(Backend::Sim), BackendName);
 
 // Wine 8's Task Scheduler keeps no actions, so what its tasks start cannot be read: each is shown
-// refused, and the repair deletes none of them, the harmless one included.
+// unticked, and the repair, ticked by hand, deletes none of them, the harmless one included.
 class RealTasks : public TaskStart {};
 
-TEST_P(RealTasks, TasksAreShownRefusedAndKept_WineKeepsNoActions) {
+TEST_P(RealTasks, TasksAreShownUntickedAndKept_WineKeepsNoActions) {
   if (!LinkBackEnds::WineKeepsNoTaskActions()) GTEST_SKIP() << "Windows reads the actions: TaskStart covers it";
   Register("\\ChromeLoader", "cmd.exe", "/c start /min \"\" powershell -WindowStyle Hidden -E " + EncodeCommand(kLoaderScript));
   Register("\\Backup", "cmd.exe", R"(/c robocopy "C:\Users\u\Documents" D:\Backup /MIR)");
   const TFindings findings = nq::FindTaskHijacks();
-  std::set<std::string> refused;
+  std::set<std::string> unreadable;
   for (const TFinding& f : findings) {
-    EXPECT_TRUE(f.refused) << f.where;
+    EXPECT_EQ(f.kind, nq::TFindingKind::UnreadableTask) << f.where;
+    EXPECT_FALSE(f.ticked) << f.where;
     EXPECT_EQ(f.why, "The task could not be read (error 0x80004001).") << f.where;
-    refused.insert(f.where);
+    unreadable.insert(f.where);
     EXPECT_FALSE(nq::RepairTask(f).done);
   }
-  EXPECT_EQ(refused, (std::set<std::string>{"\\Backup", "\\ChromeLoader"}));
+  EXPECT_EQ(unreadable, (std::set<std::string>{"\\Backup", "\\ChromeLoader"}));
   EXPECT_EQ(TaskPaths().count("\\ChromeLoader"), 1u);
   EXPECT_EQ(TaskPaths().count("\\Backup"), 1u);
 }
@@ -305,7 +308,7 @@ GTEST_ALLOW_UNINSTANTIATED_PARAMETERIZED_TEST(RealTasks);
 // Refusals need a Task Scheduler that refuses on cue: the substitute's.
 class TaskRefusals : public TaskStart {};
 
-TEST_P(TaskRefusals, WhatCannotBeReadOrDeletedIsShownRefusedNeverSkipped) {
+TEST_P(TaskRefusals, WhatCannotBeReadIsShownUntickedAndWhatCannotBeDeletedIsRefused) {
   platform::SimTaskScheduler& tasks = *links_->SimTasks();
   Register("\\Locked", "cmd.exe", "/c start chrome https://search.example/");
   Register("\\Hidden\\Unknown", "cmd.exe", "/c whatever");
@@ -316,10 +319,10 @@ TEST_P(TaskRefusals, WhatCannotBeReadOrDeletedIsShownRefusedNeverSkipped) {
 
   const TFindings findings = nq::FindTaskHijacks();
   EXPECT_EQ(Shown(findings), (std::vector<std::string>{"Chrome | \\Stuck | " + std::string(kChrome) + " https://search.example/",
-                                                       "Windows | \\Hidden |  | refused",
-                                                       "Windows | \\Locked |  | refused"}));
+                                                       "Windows | \\Hidden |  | unreadable",
+                                                       "Windows | \\Locked |  | unreadable"}));
   for (const TFinding& f : findings) {
-    const bool readable = !f.refused;
+    const bool readable = f.kind != nq::TFindingKind::UnreadableTask;
     const nq::TOutcome outcome = nq::RepairTask(f);
     EXPECT_FALSE(outcome.done) << f.where;
     ASSERT_EQ(outcome.changes.size(), 1u);
@@ -329,8 +332,12 @@ TEST_P(TaskRefusals, WhatCannotBeReadOrDeletedIsShownRefusedNeverSkipped) {
   EXPECT_EQ(tasks.deletions, 0) << "an unreadable task is never deleted blind";
   EXPECT_EQ(TaskPaths().count("\\Stuck"), 1u);
 
+  // A clean machine whose scheduler is stopped: one unticked row, and nothing for the repair.
   tasks.StopService();
-  EXPECT_EQ(Shown(nq::FindTaskHijacks()), std::vector<std::string>{"Windows | \\ |  | refused"});
+  const TFindings stopped = nq::FindTaskHijacks();
+  EXPECT_EQ(Shown(stopped), std::vector<std::string>{"Windows | \\ |  | unreadable"});
+  ASSERT_EQ(stopped.size(), 1u);
+  EXPECT_EQ(nq::FindingColumns(stopped[0]).finding, "Unreadable Task Scheduler");
 }
 
 INSTANTIATE_TEST_SUITE_P(Sim, TaskRefusals, ::testing::Values(Backend::Sim), BackendName);

@@ -225,6 +225,26 @@ TEST_P(ConsoleTest, BrowsersAreListedAndRepairedAsTheWindowWould) {
   EXPECT_EQ(Run({"repair-browsers", "--dry-run"}).out, "");
 }
 
+// A clean machine whose Task Scheduler is stopped: the scheduler is listed, unticked, and the repair
+// has nothing to do and succeeds.
+TEST_P(ConsoleTest, AStoppedTaskSchedulerOnACleanMachineIsShownAndNotRefused) {
+  sim_.tasks.StopService();
+  const Result list = Run({"list", "browsers"});
+  EXPECT_EQ(list.code, nq::console::kExitDone) << list.err;
+  const Lines rows = SplitLines(list.out);
+  ASSERT_EQ(rows.size(), 1u) << list.out;
+  const Lines fields = SplitFields(rows[0]);
+  ASSERT_EQ(fields.size(), 6u) << rows[0];
+  EXPECT_EQ(fields[0], "Windows");
+  EXPECT_EQ(fields[4].rfind("The Task Scheduler could not be read (error 0x", 0), 0u) << fields[4];
+  EXPECT_EQ(fields[5], "-") << "what could not be read is not ticked";
+
+  const Result run = Run({"repair-browsers"});
+  EXPECT_EQ(run.code, nq::console::kExitDone) << run.err;
+  EXPECT_EQ(run.out, "");
+  EXPECT_EQ(run.err, "");
+}
+
 // Nobody is there to answer a box: a missing shell library is one line on stderr, and the run goes on.
 TEST_P(ConsoleTest, EraseTracksReportsAMissingShellLibraryOnStderr) {
   sim_.shell.SetRecycleLibrary(platform::SimShell::Library::Missing);
