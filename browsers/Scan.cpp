@@ -1,5 +1,6 @@
 #include <algorithm>
 #include <cctype>
+#include <optional>
 #include <string_view>
 #include <utility>
 
@@ -140,14 +141,9 @@ class TPolicyWalk {
   void Value(TRegistry& reg, const std::string& path, const std::string& below, const std::string& name) {
     const char* why = policy_.chromium ? ChromiumWhy(below, name) : FirefoxWhy(below, name);
     if (below.empty() && EqualNoCase(name, "ExtensionSettings")) {
-      std::string text;
-      bool isText = true;
-      try {
-        text = reg.ReadString(name);
-      } catch (const ERegistryException&) {
-        isText = false;
-      }
-      const TExtensionSettings scan = isText ? ScanExtensionSettings(text) : TExtensionSettings::Invalid;
+      // Judged by what it says, whichever of the two text types holds it.
+      const std::optional<std::string> text = reg.ReadText(name);
+      const TExtensionSettings scan = text ? ScanExtensionSettings(*text) : TExtensionSettings::Invalid;
       if (scan == TExtensionSettings::Harmless) return;
       why = scan == TExtensionSettings::Forces ? kSettingsWhy : kInvalidSettingsWhy;
     }

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <string_view>
 
 #include "platform/RegFile.h"
 #include "services/Changes.h"
@@ -139,6 +140,32 @@ std::string TRegistry::ReadString(const std::string& name) {
   const auto* begin = reinterpret_cast<const char*>(buffer.data());
   const void* nul = std::memchr(begin, '\0', length);
   return std::string(begin, nul ? static_cast<const char*>(nul) - begin : length);
+}
+
+std::optional<std::string> TRegistry::ReadText(const std::string& name) {
+  std::uint32_t type = 0;
+  std::uint32_t size = 0;
+  if (current_ == 0 || Registry().QueryValueEx(current_, name.c_str(), &type, nullptr, &size) != platform::kErrorSuccess) {
+    return std::nullopt;
+  }
+  std::vector<std::uint8_t> buffer(size);
+  if (size != 0 && Registry().QueryValueEx(current_, name.c_str(), &type, buffer.data(), &size) != platform::kErrorSuccess) {
+    return std::nullopt;
+  }
+  const auto* begin = reinterpret_cast<const char*>(buffer.data());
+  const std::string_view data(begin, std::min<std::size_t>(size, buffer.size()));
+  if (type == platform::kRegSz || type == platform::kRegExpandSz) return std::string(data.substr(0, data.find('\0')));
+  if (type != platform::kRegMultiSz) return std::nullopt;
+  // Strings, each ending in a NUL, and an empty one to close the list; a list cut short still counts.
+  std::string text;
+  for (std::size_t start = 0; start < data.size();) {
+    const std::size_t end = std::min(data.find('\0', start), data.size());
+    if (end == start) break;
+    if (!text.empty()) text += '\n';
+    text.append(data.substr(start, end - start));
+    start = end + 1;
+  }
+  return text;
 }
 
 void TRegistry::WriteString(const std::string& name, const std::string& value) {

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -81,6 +82,10 @@ class TRegistry {
   // The value's text up to its first NUL; empty for a missing or zero-length value. Raises for a
   // value that is not REG_SZ or REG_EXPAND_SZ, or whose data cannot be read.
   [[nodiscard]] std::string ReadString(const std::string& name);
+  // The value's text as policy templates store it: REG_SZ and REG_EXPAND_SZ up to the first NUL,
+  // REG_MULTI_SZ's strings joined by line ends (a long JSON policy is kept a line a string). None for
+  // a missing value, one of another type, or data that cannot be read.
+  [[nodiscard]] std::optional<std::string> ReadText(const std::string& name);
   // Writes `value` as REG_SZ; raises when the registry refuses.
   void WriteString(const std::string& name, const std::string& value);
   bool DeleteValue(const std::string& name);

@@ -282,13 +282,28 @@ TEST_F(BrowsersTest, ExtensionSettingsIsAFindingWhenItForcesOrIsNoJson) {
   };
   for (const Case& c : cases) EXPECT_EQ(nq::ScanExtensionSettings(c.text), c.scan) << c.text;
 
-  // In the registry: not text at all reads as no JSON, and goes like the rest.
+  // In the registry: what is not text at all reads as no JSON, and goes like the rest.
   ProfileGenerator profile(reg_, 1);
   profile.Text(kHkeyCurrentUser, "Software\\Policies\\BraveSoftware\\Brave", "ExtensionSettings", "{not json");
   profile.Set(kHkeyCurrentUser, "Software\\Policies\\Mozilla\\Firefox", "ExtensionSettings", platform::kRegDword,
               {1, 0, 0, 0});
   profile.Text(kHkeyCurrentUser, "Software\\Policies\\Google\\Chrome", "ExtensionSettings",
                R"({"*": {"installation_mode": "blocked"}})");
+  // Policy templates keep a long JSON policy as REG_MULTI_SZ, a line a string: judged by what the
+  // joined lines say. Blocking every extension is kept; forcing one is a finding.
+  const auto lines = [](const std::vector<std::string>& strings) {
+    std::vector<std::uint8_t> data;
+    for (const std::string& line : strings) {
+      data.insert(data.end(), line.begin(), line.end());
+      data.push_back(0);
+    }
+    data.push_back(0);
+    return data;
+  };
+  profile.Set(kHkeyLocalMachine, "Software\\Policies\\Mozilla\\Firefox", "ExtensionSettings", platform::kRegMultiSz,
+              lines({"{", R"(  "*": {"installation_mode": "blocked",)", R"(         "blocked_install_message": "Ask IT"})", "}"}));
+  profile.Set(kHkeyLocalMachine, "Software\\Policies\\Microsoft\\Edge", "ExtensionSettings", platform::kRegMultiSz,
+              lines({R"({"abcdefghijklmnopabcdefghijklmnop": {)", R"(  "installation_mode": "force_installed"}})"}));
   std::vector<std::string> settings;
   for (const TFinding& finding : nq::FindBrowserHijacks()) {
     if (finding.name == "ExtensionSettings" && finding.kind == TFindingKind::PolicyValue) {
@@ -296,7 +311,8 @@ TEST_F(BrowsersTest, ExtensionSettingsIsAFindingWhenItForcesOrIsNoJson) {
     }
   }
   const std::string invalid = "Not valid JSON: the browser ignores it, yet still says it is managed by an organization.";
-  EXPECT_EQ(settings, (std::vector<std::string>{"Brave: " + invalid, "Firefox: " + invalid}));
+  const std::string forces = "Installs extensions the user cannot remove, or from a site outside the store.";
+  EXPECT_EQ(settings, (std::vector<std::string>{"Brave: " + invalid, "Firefox: " + invalid, "Edge: " + forces}));
 }
 
 TEST_F(BrowsersTest, ForcelistValuesOfEveryKindAreFindingsAndGo) {
