@@ -247,6 +247,8 @@ bool PlantsSomething(std::string_view text) {
 }  // namespace
 
 std::vector<TArgument> SplitCommandLine(std::string_view line) {
+  // CommandLineToArgvW's rule, which Chromium splits its command line with (not the C runtime's):
+  // inside quotes, "" is a quote that also ends the quoted part, so `"a"" b"` is two arguments.
   std::vector<TArgument> args;
   std::size_t i = 0;
   while (true) {
@@ -254,33 +256,37 @@ std::vector<TArgument> SplitCommandLine(std::string_view line) {
     if (i >= line.size()) break;
     TArgument arg;
     arg.begin = i;
-    bool quoted = false;
-    while (i < line.size() && (quoted || (line[i] != ' ' && line[i] != '\t'))) {
-      if (line[i] == '\\') {
-        std::size_t slashes = 0;
-        while (i < line.size() && line[i] == '\\') ++slashes, ++i;
-        if (i < line.size() && line[i] == '"') {
-          // 2n backslashes and a quote: n backslashes, and the quote opens or closes; 2n+1: a quote.
-          arg.text.append(slashes / 2, '\\');
-          if (slashes % 2 == 1) {
-            arg.text += '"';
-            ++i;
-          }
-        } else {
-          arg.text.append(slashes, '\\');
-        }
-      } else if (line[i] == '"') {
-        // Inside quotes, "" is one quote.
-        if (quoted && i + 1 < line.size() && line[i + 1] == '"') {
-          arg.text += '"';
-          ++i;
-        } else {
-          quoted = !quoted;
-        }
-        ++i;
-      } else {
-        arg.text += line[i++];
+    int quotes = 0;           // 1 inside quotes; a run of them counts on to 2 (closed) or 3 (a quote)
+    std::size_t slashes = 0;  // backslashes just before
+    while (i < line.size() && (quotes != 0 || (line[i] != ' ' && line[i] != '\t'))) {
+      const char c = line[i++];
+      if (c == '\\') {
+        arg.text += c;
+        ++slashes;
+        continue;
       }
+      if (c != '"') {
+        arg.text += c;
+        slashes = 0;
+        continue;
+      }
+      if (slashes % 2 == 0) {
+        // 2n backslashes and a quote: n backslashes, and the quote opens or closes.
+        arg.text.resize(arg.text.size() - slashes / 2);
+        ++quotes;
+      } else {
+        // 2n+1: n backslashes and a quote.
+        arg.text.resize(arg.text.size() - slashes / 2 - 1);
+        arg.text += '"';
+      }
+      slashes = 0;
+      for (; i < line.size() && line[i] == '"'; ++i) {
+        if (++quotes == 3) {
+          arg.text += '"';
+          quotes = 0;
+        }
+      }
+      if (quotes == 2) quotes = 0;
     }
     arg.end = i;
     args.push_back(std::move(arg));
@@ -355,18 +361,24 @@ bool DecodeEncodedCommand(std::string_view base64, std::string* script) {
     bytes += static_cast<char>((bits >> 10) & 0xFF);
     bytes += static_cast<char>((bits >> 2) & 0xFF);
   }
-  if (bytes.empty() || bytes.size() % 2 != 0) return false;
+  // Decoded as .NET decodes UTF-16 for PowerShell, which runs whatever comes out: a trailing odd
+  // byte is dropped and a code unit that is no character becomes U+FFFD.
+  bytes.resize(bytes.size() - bytes.size() % 2);
+  if (bytes.empty()) return false;
+  const auto unitAt = [&bytes](std::size_t at) {
+    return static_cast<std::uint32_t>(static_cast<std::uint8_t>(bytes[at])) |
+           (static_cast<std::uint32_t>(static_cast<std::uint8_t>(bytes[at + 1])) << 8);
+  };
   std::string text;
   for (std::size_t i = 0; i < bytes.size(); i += 2) {
-    std::uint32_t unit = static_cast<std::uint8_t>(bytes[i]) | (static_cast<std::uint32_t>(static_cast<std::uint8_t>(bytes[i + 1])) << 8);
-    if (unit == 0) return false;
-    if (unit >= 0xDC00 && unit <= 0xDFFF) return false;
-    if (unit >= 0xD800 && unit <= 0xDBFF) {
-      if (i + 3 >= bytes.size()) return false;
-      const std::uint32_t low = static_cast<std::uint8_t>(bytes[i + 2]) | (static_cast<std::uint32_t>(static_cast<std::uint8_t>(bytes[i + 3])) << 8);
-      if (low < 0xDC00 || low > 0xDFFF) return false;
-      unit = 0x10000 + ((unit - 0xD800) << 10) + (low - 0xDC00);
+    std::uint32_t unit = unitAt(i);
+    const bool high = unit >= 0xD800 && unit <= 0xDBFF;
+    const std::uint32_t next = i + 3 < bytes.size() ? unitAt(i + 2) : 0;
+    if (high && next >= 0xDC00 && next <= 0xDFFF) {
+      unit = 0x10000 + ((unit - 0xD800) << 10) + (next - 0xDC00);
       i += 2;
+    } else if (unit >= 0xD800 && unit <= 0xDFFF) {
+      unit = 0xFFFD;
     }
     AppendUtf8(text, unit);
   }

@@ -10,8 +10,8 @@
 
 namespace nq {
 
-// One argument of a command line as the C runtime splits it (quotes and backslashes resolved), and
-// where its raw text stands in the line.
+// One argument of a command line as CommandLineToArgvW splits it (quotes and backslashes resolved),
+// and where its raw text stands in the line.
 struct TArgument {
   std::string text;
   std::size_t begin = 0, end = 0;
@@ -30,8 +30,9 @@ struct TPlantedArguments {
 };
 TPlantedArguments FindPlantedArguments(std::string_view arguments);
 
-// The text of PowerShell's encoded command: base64 of UTF-16LE, as UTF-8. False when the text is
-// not base64 or the bytes are not UTF-16 (an odd count, a lone surrogate, a NUL).
+// The text of PowerShell's encoded command: base64 of UTF-16LE, as UTF-8, decoded as PowerShell
+// decodes it (a lone surrogate becomes U+FFFD, a trailing odd byte is dropped). False when the text
+// is not base64 as PowerShell takes it, or holds nothing.
 bool DecodeEncodedCommand(std::string_view base64, std::string* script);
 
 // The statement of a script that starts a browser with an address or one of those switches

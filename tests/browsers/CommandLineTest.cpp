@@ -2,11 +2,16 @@
 // PowerShell's encoded commands, on the shapes seen in the wild and on hostile text.
 #include <gtest/gtest.h>
 
+#include <cwchar>
 #include <string>
 #include <vector>
 
 #include "browsers/CommandLine.h"
 #include "tests/support/Links.h"
+
+#ifdef _WIN32
+#include <windows.h>
+#endif
 
 namespace nqtest {
 namespace {
@@ -15,7 +20,7 @@ using nq::FindPlantedArguments;
 using nq::JudgeCommand;
 using nq::TCommandVerdict;
 
-TEST(CommandLine, SplitsAsTheRuntimeDoes) {
+TEST(CommandLine, SplitsAsChromiumDoes) {
   struct Case {
     std::string line;
     std::vector<std::string> args;
@@ -26,6 +31,10 @@ TEST(CommandLine, SplitsAsTheRuntimeDoes) {
       {R"(a\\\"b "c""d")", {R"(a\"b)", R"(c"d)"}},
       {"  \t ", {}},
       {R"("unclosed quote)", {"unclosed quote"}},
+      // Inside quotes "" is a quote that also closes them, as Chromium's CommandLineToArgvW has it:
+      // the address after it is an argument of its own.
+      {R"("--profile-directory=Default"" https://search.example/")", {R"(--profile-directory=Default")", "https://search.example/"}},
+      {R"(a""b """c" """")", {"ab", R"("c ")"}},
   };
   for (const Case& c : cases) {
     std::vector<std::string> got;
@@ -33,6 +42,57 @@ TEST(CommandLine, SplitsAsTheRuntimeDoes) {
     EXPECT_EQ(got, c.args) << c.line;
   }
 }
+
+#ifdef _WIN32
+// The splitter held to the system's own: every line of the table, above all those where the C
+// runtime's rule and CommandLineToArgvW's differ, splits as CommandLineToArgvW splits it.
+TEST(CommandLine, SplitsAsCommandLineToArgvWDoes) {
+  const HMODULE shell = LoadLibraryA("shell32.dll");
+  ASSERT_NE(shell, nullptr);
+  using Split = LPWSTR*(WINAPI*)(LPCWSTR, int*);
+  const auto split = reinterpret_cast<Split>(reinterpret_cast<void*>(GetProcAddress(shell, "CommandLineToArgvW")));
+  ASSERT_NE(split, nullptr);
+  const auto wide = [](const std::string& text) {
+    std::wstring out(text.size() + 1, L'\0');
+    out.resize(MultiByteToWideChar(CP_UTF8, 0, text.c_str(), -1, out.data(), static_cast<int>(out.size())) - 1);
+    return out;
+  };
+  const auto narrow = [](const wchar_t* text) {
+    std::string out(std::wcslen(text) * 4 + 1, '\0');
+    out.resize(WideCharToMultiByte(CP_UTF8, 0, text, -1, out.data(), static_cast<int>(out.size()), nullptr, nullptr) - 1);
+    return out;
+  };
+  const char* lines[] = {
+      R"(a "b c" d)",
+      R"("a"" b")",
+      R"("--profile-directory=Default"" https://search.example/")",
+      R"(a""b """c" """")",
+      R"(a\\\"b "c""d")",
+      R"("C:\dir\\" next)",
+      R"(a\\b\\\\"c d" e\f)",
+      R"("unclosed quote)",
+      R"(x "" y)",
+      R"("""""")",
+      R"(""""" a)",
+      R"("a\"b" "c\\" d)",
+      "tab\tseparated\t\"and quoted\"   ",
+      R"(--profile-directory="Профиль 1" https://поиск.example/)",
+  };
+  for (const char* line : lines) {
+    // A program's name first: the system reads the first word by a rule of its own.
+    int count = 0;
+    LPWSTR* argv = split((L"x.exe " + wide(line)).c_str(), &count);
+    ASSERT_NE(argv, nullptr) << line;
+    std::vector<std::string> real;
+    for (int i = 1; i < count; ++i) real.push_back(narrow(argv[i]));
+    LocalFree(argv);
+    std::vector<std::string> ours;
+    for (const nq::TArgument& a : nq::SplitCommandLine(line)) ours.push_back(a.text);
+    EXPECT_EQ(ours, real) << line;
+  }
+  FreeLibrary(shell);
+}
+#endif
 
 TEST(CommandLine, PlantedArgumentsGoAndTheRestStaysAsWritten) {
   struct Case {
@@ -73,20 +133,33 @@ TEST(CommandLine, BrowsersAreKnownByTheirProgramFile) {
   EXPECT_EQ(nq::BrowserOfProgram(R"(C:\Tools\chrome.exe.bak)"), "");
 }
 
-TEST(CommandLine, EncodedCommandsDecodeOnlyFromBase64OfUtf16) {
+TEST(CommandLine, EncodedCommandsDecodeAsPowerShellRunsThem) {
   std::string script;
   ASSERT_TRUE(nq::DecodeEncodedCommand(EncodeCommand("start chrome; Write-Host 'Привет'"), &script));
   EXPECT_EQ(script, "start chrome; Write-Host 'Привет'");
   ASSERT_TRUE(nq::DecodeEncodedCommand("YQBi\r\nAGMA", &script));  // line breaks are passed over
   EXPECT_EQ(script, "abc");
+  // What is not UTF-16 still runs: PowerShell takes a lone surrogate as U+FFFD and drops an odd
+  // trailing byte, and a NUL is a character like any other.
+  const struct {
+    const char* base64;
+    std::string script;
+  } lossy[] = {
+      {"YQAA2GIA", "a\xEF\xBF\xBD" "b"},  // a, a lone high surrogate, b
+      {"ANw=", "\xEF\xBF\xBD"},          // a lone low surrogate
+      {"YWJj", "\xE6\x89\xA1"},          // "abc": U+6261, and "c" dropped
+      {"YQAAAGIA", std::string("a\0b", 3)},
+  };
+  for (const auto& c : lossy) {
+    ASSERT_TRUE(nq::DecodeEncodedCommand(c.base64, &script)) << c.base64;
+    EXPECT_EQ(script, c.script) << c.base64;
+  }
   const char* bad[] = {
-      "not base64!",       // a character outside the alphabet
-      "YWJj",              // "abc": three bytes, not UTF-16
-      "AADYAA==",          // NUL then a lone high surrogate
-      "ANw=",              // a lone low surrogate
-      "YQBiAA==YQ==",      // data after the padding
-      "YQBiAA",            // unpadded: PowerShell refuses it
-      "",                  // nothing
+      "not base64!",   // a character outside the alphabet
+      "YQBiAA==YQ==",  // data after the padding
+      "YQBiAA",        // unpadded: PowerShell refuses it
+      "YQ==",          // one byte: nothing once it is dropped
+      "",              // nothing
   };
   for (const char* text : bad) {
     script = "untouched";
@@ -120,6 +193,12 @@ TEST(CommandLine, TaskCommandsThatStartABrowserWithPlantedArguments) {
       {R"(C:\Program Files\Google\Chrome\Application\chrome.exe)", "--profile-directory=Default https://search.example/",
        true, "Chrome", "https://search.example/", false},
       {"cmd", "/c \"start \"\" /d C:\\ msedge --load-extension=C:\\x\"", true, "Edge", "--load-extension=C:\\x", false},
+      // An address hidden behind "" inside quotes, which Chromium still opens.
+      {R"(C:\Program Files\Google\Chrome\Application\chrome.exe)",
+       R"("--profile-directory=Default"" https://search.example/")", true, "Chrome", R"(https://search.example/")", false},
+      // A loader whose encoded command ends in one stray byte: PowerShell drops it and runs the rest.
+      {"powershell", "-E cwB0AGEAcgB0ACAAYwBoAHIAbwBtAGUAIABoAHQAdABwAHMAOgAvAC8AcwBlAGEAcgBjAGgALgBlAHgAYQBtAHAAbABlAC8AQQ==",
+       true, "Chrome", "start chrome https://search.example/", true},
       // What starts a browser plainly, or no browser at all, is not a hijack.
       {R"(C:\Program Files\Google\Chrome\Application\chrome.exe)", "--profile-directory=Default", false, "", "", false},
       {"cmd.exe", R"(/c robocopy C:\Users\u\Documents D:\Backup /MIR)", false, "", "", false},
