@@ -71,11 +71,12 @@ void TMainForm::RepairBrowsersActExecute() {
   TFindings refused;
   {
     const ui::TBusyCursor busy(BrowsersPage);
-    RepairFindings(ticked);
-    // What was repaired is what is gone now; the rest was refused, whatever the reason.
+    const TOutcome outcome = RepairFindings(ticked);
+    // Repaired is what the repair did not refuse and what is gone now; what comes back at once
+    // (a task that puts it back) counts as refused too.
     Run(TCommandId::GetBrowsersAct);
     for (const TFinding& finding : ticked) {
-      if (StillThere(finding, Findings)) refused.push_back(finding);
+      if (RefusedIn(finding, outcome.changes) || StillThere(finding, Findings)) refused.push_back(finding);
     }
   }
   Report(BrowserRepairReport(ticked.size() - refused.size(), refused));

@@ -23,6 +23,10 @@ TFindings FindBrowserHijacks();
 // recorded and returned; a dry run changes nothing and returns what the run would change.
 TOutcome RepairFindings(const TFindings& ticked, bool dryRun = false);
 
+// Whether the repair's changes hold a refusal of `finding`: a change it was made of that the system
+// refused, or a file that could no longer be read.
+bool RefusedIn(const TFinding& finding, const TChanges& changes);
+
 // A finding as its list row shows it.
 struct TFindingColumns {
   std::string browser;  // "Chrome"

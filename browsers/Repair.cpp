@@ -97,8 +97,17 @@ void RepairPolicyFile(const std::string& path, const std::vector<const TFinding*
   std::vector<std::string> names;
   names.reserve(policies.size());
   for (const TFinding* finding : policies) names.push_back(finding->name);
-  if (!ReadTextFile(path, kMaxPolicyTextBytes, &text)) return;
+  const bool read = ReadTextFile(path, kMaxPolicyTextBytes, &text);
   const TPolicyFileScan scan = ScanPolicyFile(text);
+  if (!read || !scan.readable) {
+    // Gone or turned unreadable since it was listed: what was to go is refused, never reported done.
+    for (const TFinding* finding : policies) {
+      RecordChange({.kind = TChange::TKind::File, .path = path, .name = finding->name, .before = finding->data,
+                    .after = kNone, .refused = true});
+    }
+    return;
+  }
+  // Nothing to remove: the policies went since the listing.
   if (!RemovePolicies(text, names, &rewritten)) return;
   const bool replaced = ReplaceTextFile(path, rewritten);
   for (const TPolicyFileScan::TPolicy& policy : scan.policies) {
@@ -166,6 +175,24 @@ TOutcome RepairFindings(const TFindings& ticked, bool dryRun) {
   outcome.changes = recorder.Take();
   outcome.done = std::none_of(outcome.changes.begin(), outcome.changes.end(), [](const TChange& c) { return c.refused; });
   return outcome;
+}
+
+bool RefusedIn(const TFinding& finding, const TChanges& changes) {
+  return std::any_of(changes.begin(), changes.end(), [&finding](const TChange& change) {
+    if (!change.refused || change.root != finding.root) return false;
+    if (finding.root != 0 && change.view != finding.view) return false;
+    switch (finding.kind) {
+      case TFindingKind::PolicyValue:
+      case TFindingKind::PolicyFile:
+        return EqualNoCase(change.path, finding.where) && EqualNoCase(change.name, finding.name);
+      case TFindingKind::ExternalExtension:
+      case TFindingKind::Enrollment:
+        // The key goes with its subtree: anything refused within it keeps it.
+        return KeyWithin(change.path, finding.where);
+      default:
+        return EqualNoCase(change.path, finding.where);
+    }
+  });
 }
 
 namespace {

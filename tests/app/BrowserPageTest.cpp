@@ -91,6 +91,28 @@ TEST_F(BrowserPageTest, RepairFixesTheTickedRowsAloneAndReportsHowMany) {
             std::string::npos);
 }
 
+// A policies file that turns unreadable between the listing and the click: its rows are refused and
+// named, never counted as repaired, and the file is left as it is.
+TEST_F(BrowserPageTest, AFileThatTurnsUnreadableBeforeTheRepairIsReportedRefused) {
+  TMainForm form;
+  OpenPage(form);
+  std::vector<std::string> rows;
+  for (std::size_t i = 0; i < form.Findings.size(); ++i) {
+    const bool file = form.Findings[i].kind == nq::TFindingKind::PolicyFile;
+    form.FindingListView.Items[i].Checked = file;
+    if (file) rows.push_back("\nFirefox: " + nq::FindingColumns(form.Findings[i]).where + ", " +
+                             nq::FindingColumns(form.Findings[i]).finding);
+  }
+  ASSERT_EQ(rows.size(), 2u) << "the fixture's two hijacking policies";
+  const std::string unreadable = "{\"policies\": {\"Homepage\": ";
+  WritePolicies(unreadable);
+  dialogs_.AnswerMessage(ui::kIdOk);
+  form.RepairBrowsersButton.Click();
+  ASSERT_EQ(dialogs_.shown.size(), 1u);
+  EXPECT_EQ(dialogs_.shown[0].text, "0 findings repaired.\n\n2 findings were refused:" + rows[0] + rows[1]);
+  EXPECT_EQ(Policies(), unreadable);
+}
+
 // A policies file that is not JSON is shown unticked; ticked by the user it is refused, never
 // rewritten, and the report names it. With nothing ticked Repair only says so.
 TEST_F(BrowserPageTest, ARefusedRowIsNamedInTheReportAndNothingTickedChangesNothing) {

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <fstream>
 #include <sstream>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -409,6 +410,40 @@ TEST_F(BrowsersTest, APoliciesFileThatCannotBeWrittenStaysAsItWas) {
   EXPECT_EQ(Policies(), policies);
   EXPECT_TRUE(SnapFiles(tree_.Scratch("recycled")).empty());
   EXPECT_FALSE(tree_.Exists(std::string(kPolicies) + ".new"));
+}
+
+// Listed, then made unreadable or taken away before the repair: each of its policies is a refused
+// change (the console prints them on stderr and exits 1), and the repair is not done.
+TEST_F(BrowsersTest, APoliciesFileGoneUnreadableOrMissingAtRepairTimeIsRefusedPolicyByPolicy) {
+  for (const bool remove : {false, true}) {
+    WritePolicies(ReadHost(FixturePath("firefox-policies.json")));
+    TFindings file;
+    for (const TFinding& finding : nq::FindBrowserHijacks()) {
+      if (finding.kind == TFindingKind::PolicyFile) file.push_back(finding);
+    }
+    ASSERT_EQ(file.size(), 2u);
+    if (remove) {
+      std::filesystem::remove(tree_.Host(kPolicies));
+    } else {
+      WritePolicies("{\"policies\": ");
+    }
+    const nq::TOutcome outcome = nq::RepairFindings(file);
+    EXPECT_FALSE(outcome.done) << remove;
+    ASSERT_EQ(outcome.changes.size(), file.size()) << remove;
+    for (std::size_t i = 0; i < file.size(); ++i) {
+      EXPECT_TRUE(outcome.changes[i].refused) << file[i].name;
+      EXPECT_EQ(outcome.changes[i].name, file[i].name);
+      EXPECT_TRUE(nq::RefusedIn(file[i], outcome.changes)) << file[i].name;
+    }
+  }
+  // A file whose policies someone else removed meanwhile has nothing left to refuse.
+  WritePolicies(ReadHost(FixturePath("firefox-policies.json")));
+  TFindings file;
+  for (const TFinding& finding : nq::FindBrowserHijacks()) {
+    if (finding.kind == TFindingKind::PolicyFile) file.push_back(finding);
+  }
+  WritePolicies("{\"policies\": {}}");
+  EXPECT_TRUE(nq::RepairFindings(file).changes.empty());
 }
 
 }  // namespace
