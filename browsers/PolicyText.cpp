@@ -147,9 +147,11 @@ bool RemovePolicies(const std::string& text, const std::vector<std::string>& nam
     removed = true;
   }
   if (removed) {
-    *result = file.dump(2) + "\n";
+    // A byte-order mark the file began with stays: the parser passes over it, the rewrite keeps it.
+    const std::string bom = text.rfind("\xEF\xBB\xBF", 0) == 0 ? "\xEF\xBB\xBF" : "";
+    *result = bom + file.dump(2) + "\n";
     // Laid out, a file near the limit could pass it and no longer be read back: then compact.
-    if (result->size() > kMaxPolicyTextBytes) *result = file.dump();
+    if (result->size() > kMaxPolicyTextBytes) *result = bom + file.dump();
   }
   return removed;
 }

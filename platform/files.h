@@ -11,6 +11,9 @@ namespace platform {
 
 inline constexpr std::uint32_t kMoveFileReplaceExisting = 0x1;
 inline constexpr std::uint32_t kMoveFileWriteThrough = 0x8;
+// ReplaceFile's failures: nothing moved; or the replaced file already took the backup's name.
+inline constexpr std::uint32_t kErrorUnableToMoveReplacement = 1176;
+inline constexpr std::uint32_t kErrorUnableToMoveReplacement2 = 1177;
 
 class IFiles {
  public:
@@ -25,6 +28,11 @@ class IFiles {
   virtual bool MoveFileEx(const std::string& from, const std::string& to, std::uint32_t flags) = 0;
   // DeleteFileA.
   virtual bool DeleteFile(const std::string& path) = 0;
+  // ReplaceFileA: `replacement` takes the name of `replaced`, whose file takes the name `backup`
+  // (replacing any file of that name). 0, or the error: after kErrorUnableToMoveReplacement2 the
+  // replaced file is left under the backup's name and must be moved back.
+  virtual std::uint32_t ReplaceFile(const std::string& replaced, const std::string& replacement,
+                                    const std::string& backup) = 0;
 };
 
 IFiles& Files();

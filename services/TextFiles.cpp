@@ -14,31 +14,38 @@ bool ReadTextFile(const std::string& path, std::size_t maxBytes, std::string* te
 bool ReplaceTextFile(const std::string& path, const std::string& text) {
   // '*' or '?' names no one file; the shell would take it as a wildcard.
   if (path.empty() || platform::HasWildcard(path)) return false;
-  TChange arrived{TChange::TKind::File, 0, TRegView::Default, path, "", kNone, "file"};
-  const std::string list = path + '\0';
+  const std::string beside = path + ".new";
+  const std::string backup = path + ".old";
+  TChange arrived{.kind = TChange::TKind::File, .path = path, .before = "file", .after = "file"};
+  platform::IFiles& files = platform::Files();
+  platform::IFileSystem& fileSystem = platform::FileSystem();
+  // A new file left by a run that was cut short (the old file was still in place) goes to the
+  // Recycle Bin, said like every other change.
+  if (fileSystem.FileExists(beside)) RecycleFiles(platform::OwnerWindow(), beside + '\0', false);
   if (DryRun()) {
-    RecycleFiles(platform::OwnerWindow(), list, false);
     RecordChange(std::move(arrived));
+    RecycleFiles(platform::OwnerWindow(), backup + '\0', false);
     return true;
   }
-  platform::IFiles& files = platform::Files();
-  // A new file of the program's own left by a run that was cut short is stale: it goes first.
-  const std::string beside = path + ".new";
-  files.DeleteFile(beside);
-  if (!files.WriteNewFile(beside, text)) {
-    RecordChange({TChange::TKind::File, 0, TRegView::Default, path, "", "file", "file", true});
+  if (fileSystem.FileExists(beside) || !files.WriteNewFile(beside, text)) {
+    arrived.refused = true;
+    RecordChange(std::move(arrived));
     return false;
   }
-  RecycleFiles(platform::OwnerWindow(), list, false);
-  if (platform::FileSystem().FileExists(path)) {
-    // Not recycled (recorded as refused): the old file stays, the new one goes.
+  // One step swaps the new text in and keeps the old under the backup's name: at no moment is
+  // there no file at `path`.
+  const std::uint32_t error = files.ReplaceFile(path, beside, backup);
+  if (error != 0) {
+    // Put the old file back where the system left it under the backup's name.
+    if (error == platform::kErrorUnableToMoveReplacement2) files.MoveFileEx(backup, path, 0);
     files.DeleteFile(beside);
+    arrived.refused = true;
+    RecordChange(std::move(arrived));
     return false;
   }
-  arrived.refused = !files.MoveFileEx(beside, path, platform::kMoveFileReplaceExisting | platform::kMoveFileWriteThrough);
-  const bool moved = !arrived.refused;
   RecordChange(std::move(arrived));
-  return moved;
+  RecycleFiles(platform::OwnerWindow(), backup + '\0', false);
+  return true;
 }
 
 }  // namespace nq

@@ -10,11 +10,12 @@ namespace nq {
 // The whole file; false when it cannot be read or holds more than `maxBytes` bytes.
 bool ReadTextFile(const std::string& path, std::size_t maxBytes, std::string* text);
 
-// Puts `text` in place of the file at `path`: the new text is written whole beside it, the old
-// file goes to the Recycle Bin (no question asked) and the new one is moved into its place. Records
-// the old file's recycling and the new file's arrival; a dry run records them and writes nothing.
-// False when a step failed: before the old file went it stays as it was, and the step that failed
-// is recorded as refused.
+// Puts `text` in place of the file at `path`: the new text is written whole beside it
+// ("<name>.new"), swapped in by one ReplaceFile call that keeps the old file as "<name>.old", and
+// the old file then goes to the Recycle Bin (no question asked). At no moment is there no file at
+// `path`. Records the replacement (and the recycling of the old file, and of a ".new" left by a run
+// cut short); a dry run records them and writes nothing. False when the new text could not be put
+// in place: the file stays as it was, and the replacement is recorded as refused.
 bool ReplaceTextFile(const std::string& path, const std::string& text);
 
 }  // namespace nq

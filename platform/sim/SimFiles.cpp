@@ -2,6 +2,7 @@
 
 #include <fstream>
 #include <system_error>
+#include <utility>
 
 namespace platform {
 
@@ -61,6 +62,26 @@ bool SimFiles::DeleteFile(const std::string& path) {
   std::error_code error;
   const fs::path host = tree_.HostPath(path);
   return fs::is_regular_file(host, error) && fs::remove(host, error);
+}
+
+std::uint32_t SimFiles::ReplaceFile(const std::string& replaced, const std::string& replacement,
+                                    const std::string& backup) {
+  constexpr std::uint32_t kErrorFileNotFound = 2;
+  if (HasWildcard(replaced) || HasWildcard(replacement) || HasWildcard(backup)) return kErrorFileNotFound;
+  const fs::path target = tree_.HostPath(replaced);
+  const fs::path source = tree_.HostPath(replacement);
+  const fs::path saved = tree_.HostPath(backup);
+  std::error_code error;
+  if (!fs::is_regular_file(target, error) || !fs::is_regular_file(source, error)) return kErrorFileNotFound;
+  const std::uint32_t fail = std::exchange(failNextReplace_, 0u);
+  if (fail == kErrorUnableToMoveReplacement) return fail;
+  fs::rename(target, saved, error);
+  if (error) return kErrorUnableToMoveReplacement;
+  if (fail == kErrorUnableToMoveReplacement2) return fail;
+  fs::rename(source, target, error);
+  if (error) return kErrorUnableToMoveReplacement2;
+  ++moves;
+  return 0;
 }
 
 long SimManagement::NetGetJoinInformation(std::string* name, NetSetupJoinStatus* status) {

@@ -18,15 +18,21 @@ class SimFiles final : public IFiles {
   bool WriteNewFile(const std::string& path, const std::string& bytes) override;
   bool MoveFileEx(const std::string& from, const std::string& to, std::uint32_t flags) override;
   bool DeleteFile(const std::string& path) override;
+  std::uint32_t ReplaceFile(const std::string& replaced, const std::string& replacement, const std::string& backup) override;
 
   // Makes the next WriteNewFile fail, as a full disk would.
   void FailNextWrite() { failNextWrite_ = true; }
+  // Makes the next ReplaceFile fail with `error`: before it moved anything
+  // (kErrorUnableToMoveReplacement), or once the replaced file took the backup's name
+  // (kErrorUnableToMoveReplacement2).
+  void FailNextReplace(std::uint32_t error) { failNextReplace_ = error; }
   // How many files were written and moved: a dry run writes none.
   int writes = 0, moves = 0;
 
  private:
   SimFileSystem& tree_;
   bool failNextWrite_ = false;
+  std::uint32_t failNextReplace_ = 0;
 };
 
 class SimManagement final : public IManagement {

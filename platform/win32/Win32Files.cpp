@@ -5,6 +5,7 @@
 // The interface keeps the calls' own names; the A/W macros would rename them here.
 #undef MoveFileEx
 #undef DeleteFile
+#undef ReplaceFile
 
 #include <algorithm>
 #include <memory>
@@ -79,6 +80,14 @@ bool Win32Files::MoveFileEx(const std::string& from, const std::string& to, std:
 }
 
 bool Win32Files::DeleteFile(const std::string& path) { return ::DeleteFileA(path.c_str()) != FALSE; }
+
+std::uint32_t Win32Files::ReplaceFile(const std::string& replaced, const std::string& replacement,
+                                      const std::string& backup) {
+  if (::ReplaceFileA(replaced.c_str(), replacement.c_str(), backup.c_str(), REPLACEFILE_WRITE_THROUGH, nullptr, nullptr)) {
+    return 0;
+  }
+  return ::GetLastError();
+}
 
 long Win32Management::NetGetJoinInformation(std::string* name, NetSetupJoinStatus* status) {
   LPWSTR buffer = nullptr;

@@ -16,6 +16,7 @@ class Win32Files final : public IFiles {
   bool WriteNewFile(const std::string& path, const std::string& bytes) override;
   bool MoveFileEx(const std::string& from, const std::string& to, std::uint32_t flags) override;
   bool DeleteFile(const std::string& path) override;
+  std::uint32_t ReplaceFile(const std::string& replaced, const std::string& replacement, const std::string& backup) override;
 };
 
 class Win32Management final : public IManagement {

@@ -6,6 +6,7 @@
 #include <fstream>
 #include <sstream>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -398,18 +399,50 @@ TEST_F(BrowsersTest, BlastRadiusTheRepairChangesExactlyItsFindings) {
   }
 }
 
-TEST_F(BrowsersTest, APoliciesFileThatCannotBeWrittenStaysAsItWas) {
+// Whichever step of the replacement fails, a whole policies.json stays where it was, the old one,
+// and nothing of the attempt is left beside it.
+TEST_F(BrowsersTest, APoliciesFileWhoseReplacementFailsAtAnyStepStaysWhole) {
   const std::string policies = Policies();
-  files_.FailNextWrite();
+  const std::function<void()> failures[] = {
+      [this] { files_.FailNextWrite(); },
+      [this] { files_.FailNextReplace(platform::kErrorUnableToMoveReplacement); },
+      [this] { files_.FailNextReplace(platform::kErrorUnableToMoveReplacement2); },
+  };
+  for (std::size_t step = 0; step < std::size(failures); ++step) {
+    TFindings file;
+    for (const TFinding& finding : nq::FindBrowserHijacks()) {
+      if (finding.kind == TFindingKind::PolicyFile) file.push_back(finding);
+    }
+    failures[step]();
+    const nq::TOutcome outcome = nq::RepairFindings(file);
+    EXPECT_FALSE(outcome.done) << step;
+    EXPECT_EQ(Policies(), policies) << step;
+    EXPECT_TRUE(SnapFiles(tree_.Scratch("recycled")).empty()) << step;
+    EXPECT_FALSE(tree_.Exists(std::string(kPolicies) + ".new")) << step;
+    EXPECT_FALSE(tree_.Exists(std::string(kPolicies) + ".old")) << step;
+  }
+}
+
+// The rewrite keeps the byte-order mark, and a ".new" that a run cut short left beside the file goes
+// to the Recycle Bin as a recorded change, not silently.
+TEST_F(BrowsersTest, ARewriteKeepsTheByteOrderMarkAndReportsALeftoverNewFile) {
+  WritePolicies("\xEF\xBB\xBF" + Policies());
+  tree_.WriteFile(std::string(kPolicies) + ".new", "{}");
   TFindings file;
   for (const TFinding& finding : nq::FindBrowserHijacks()) {
     if (finding.kind == TFindingKind::PolicyFile) file.push_back(finding);
   }
+  ASSERT_EQ(file.size(), 2u);
   const nq::TOutcome outcome = nq::RepairFindings(file);
-  EXPECT_FALSE(outcome.done);
-  EXPECT_EQ(Policies(), policies);
-  EXPECT_TRUE(SnapFiles(tree_.Scratch("recycled")).empty());
+  EXPECT_TRUE(outcome.done);
+  const std::string now = Policies();
+  EXPECT_EQ(now.rfind("\xEF\xBB\xBF{", 0), 0u) << now.substr(0, 8);
+  EXPECT_EQ(now.find("Homepage"), std::string::npos);
+  EXPECT_TRUE(std::any_of(outcome.changes.begin(), outcome.changes.end(), [](const nq::TChange& c) {
+    return c.path.size() > 4 && c.path.compare(c.path.size() - 4, 4, ".new") == 0 && c.after == "Recycle Bin" && !c.refused;
+  }));
   EXPECT_FALSE(tree_.Exists(std::string(kPolicies) + ".new"));
+  EXPECT_FALSE(tree_.Exists(std::string(kPolicies) + ".old"));
 }
 
 // Listed, then made unreadable or taken away before the repair: each of its policies is a refused

@@ -100,7 +100,9 @@ TEST(BrowsersOnTheRealCalls, OneClickRepairThroughTheRegistryAndARealPoliciesFil
 
   EXPECT_EQ(ReadHostFile(tree.Host(policies)), "{\n  \"policies\": {\n    \"DisableTelemetry\": true\n  }\n}\n");
   EXPECT_FALSE(tree.Exists(policies + ".new"));
-  EXPECT_TRUE(std::filesystem::exists(WineRecycleBinFiles() / "policies.json"));
+  EXPECT_FALSE(tree.Exists(policies + ".old"));
+  // Swapped by the system's ReplaceFile, the old file kept its backup name on its way to the bin.
+  EXPECT_TRUE(std::filesystem::exists(WineRecycleBinFiles() / "policies.json.old"));
 #endif
 }
 
