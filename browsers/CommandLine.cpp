@@ -1,5 +1,6 @@
 #include "browsers/CommandLine.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <utility>
@@ -333,6 +334,15 @@ TPlantedArguments FindPlantedArguments(std::string_view arguments) {
   return result;
 }
 
+bool OpensAsKiosk(std::string_view arguments) {
+  const std::vector<TArgument> args = SplitCommandLine(arguments);
+  return std::any_of(args.begin(), args.end(), [](const TArgument& a) {
+    // Chromium reads switch names without regard to case on Windows.
+    const std::string name = Lowered(a.text);
+    return name == "--kiosk" || name == "-kiosk";
+  });
+}
+
 bool DecodeEncodedCommand(std::string_view base64, std::string* script) {
   std::string bytes;
   std::uint32_t bits = 0;
@@ -416,7 +426,7 @@ bool JudgeCommand(std::string_view program, std::string_view arguments, TCommand
     if (!browser.empty()) {
       const TPlantedArguments planted = FindPlantedArguments(currentArguments);
       if (planted.planted.empty()) return false;
-      TCommandVerdict found{browser, std::string(), false};
+      TCommandVerdict found{browser, std::string(), false, OpensAsKiosk(currentArguments)};
       for (const std::string& p : planted.planted) found.starts.append(found.starts.empty() ? "" : " ").append(p);
       *verdict = std::move(found);
       return true;
@@ -424,6 +434,7 @@ bool JudgeCommand(std::string_view program, std::string_view arguments, TCommand
     if (stem == "powershell" || stem == "pwsh") {
       TCommandVerdict found;
       if (!JudgePowerShell(currentArguments, &found)) return false;
+      found.kiosk = OpensAsKiosk(found.starts);
       *verdict = std::move(found);
       return true;
     }

@@ -30,6 +30,10 @@ struct TPlantedArguments {
 };
 TPlantedArguments FindPlantedArguments(std::string_view arguments);
 
+// Whether the arguments start the browser as a kiosk (--kiosk, or Firefox's -kiosk): a kiosk opens
+// its page on purpose, so what it opens is shown but not ticked.
+bool OpensAsKiosk(std::string_view arguments);
+
 // The text of PowerShell's encoded command: base64 of UTF-16LE, as UTF-8, decoded as PowerShell
 // decodes it (a lone surrogate becomes U+FFFD, a trailing odd byte is dropped). False when the text
 // is not base64 as PowerShell takes it, or holds nothing.
@@ -46,6 +50,7 @@ struct TCommandVerdict {
   std::string browser;
   std::string starts;    // the planted arguments, or the script's statement that starts the browser
   bool decoded = false;  // `starts` came from an encoded command
+  bool kiosk = false;    // the browser starts as a kiosk
 };
 bool JudgeCommand(std::string_view program, std::string_view arguments, TCommandVerdict* verdict);
 

@@ -59,7 +59,9 @@ void SearchFolder(const std::string& folder, bool withSubfolders, int depth, TFi
     finding.name = link.target;
     finding.data = link.arguments;
     finding.why = "The shortcut starts " + browser + " with arguments a hijacker adds: " + Joined(planted.planted);
-    finding.ticked = true;  // no organisation plants these
+    // No organisation plants these, but a kiosk opens its page on purpose: one click would break it.
+    finding.ticked = !OpensAsKiosk(link.arguments);
+    if (!finding.ticked) finding.why += " (a kiosk opens this page on purpose)";
     findings.push_back(std::move(finding));
   });
   if (!withSubfolders || depth >= kMaxDepth || folder.empty() || platform::HasWildcard(folder)) return;

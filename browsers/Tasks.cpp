@@ -58,7 +58,9 @@ TFindings FindTaskHijacks() {
       finding.why = verdict.decoded
                         ? "The task runs an encoded PowerShell command that starts " + verdict.browser + ": " + verdict.starts
                         : "The task starts " + verdict.browser + " with: " + verdict.starts;
-      finding.ticked = true;  // no organisation plants these
+      // No organisation plants these, but a kiosk opens its page on purpose: one click would break it.
+      finding.ticked = !verdict.kiosk;
+      if (verdict.kiosk) finding.why += " (a kiosk opens this page on purpose)";
       findings.push_back(std::move(finding));
       break;  // one finding per task: the repair deletes the whole task
     }

@@ -275,6 +275,29 @@ TEST_P(TaskStart, TaskThatStartsABrowserGoesAndTheBackupTaskStays) {
 }
 
 
+// A kiosk opens its page on purpose: its shortcut or task is shown, unticked, with the reason; the
+// same page without --kiosk is ticked.
+TEST_P(TaskStart, AKioskIsShownUntickedAndLeftToTheUser) {
+  MakeLink("Desktop\\Lobby.lnk", kChrome, "--KIOSK https://lobby.example/");
+  MakeLink("Desktop\\Firefox Lobby.lnk", R"(C:\Program Files\Mozilla Firefox\firefox.exe)", "-kiosk https://lobby.example/");
+  MakeLink("Desktop\\Chrome.lnk", kChrome, "--kiosk-printing https://search.example/");
+  Register("\\Lobby", kEdge, "--kiosk https://lobby.example/ --edge-kiosk-type=fullscreen");
+  Register("\\LobbyScript", "powershell.exe", "-Command start msedge --kiosk https://lobby.example/");
+  std::vector<std::string> rows;
+  for (const TFinding& f : nq::FindShortcutHijacks()) rows.push_back(f.name + (f.ticked ? " [x]" : " [ ]") + " " + f.why);
+  for (const TFinding& f : nq::FindTaskHijacks()) rows.push_back(f.name + (f.ticked ? " [x]" : " [ ]") + " " + f.why);
+  std::sort(rows.begin(), rows.end());
+  const std::string kiosk = " (a kiosk opens this page on purpose)";
+  EXPECT_EQ(rows, (std::vector<std::string>{
+                      std::string(kChrome) + " [ ] The shortcut starts Chrome with arguments a hijacker adds: https://lobby.example/" + kiosk,
+                      std::string(kChrome) + " [x] The shortcut starts Chrome with arguments a hijacker adds: https://search.example/",
+                      std::string(R"(C:\Program Files\Mozilla Firefox\firefox.exe [ ] The shortcut starts Firefox with )"
+                                  "arguments a hijacker adds: https://lobby.example/") + kiosk,
+                      "Lobby [ ] The task starts Edge with: https://lobby.example/" + kiosk,
+                      "LobbyScript [ ] The task starts Edge with: -Command start msedge --kiosk https://lobby.example/" + kiosk,
+                  }));
+}
+
 INSTANTIATE_TEST_SUITE_P(Backends, BrowserStart, ::testing::ValuesIn(BackendsToTest()), BackendName);
 INSTANTIATE_TEST_SUITE_P(Sim, TaskStart, ::testing::Values(Backend::Sim), BackendName);
 
