@@ -69,7 +69,8 @@ const char* ChromiumWhy(const std::string& list, const std::string& name) {
   if (!list.empty()) {
     if (EqualNoCase(list, "RestoreOnStartupURLs")) return kHomeWhy;
     if (EqualNoCase(list, "ExtensionInstallForcelist")) return kForcedWhy;
-    if (EqualNoCase(list, "ExtensionInstallAllowlist")) return kAllowWhy;
+    // Chromium still obeys the name this list had before 2020, and scripts still set it.
+    if (EqualNoCase(list, "ExtensionInstallAllowlist") || EqualNoCase(list, "ExtensionInstallWhitelist")) return kAllowWhy;
     if (EqualNoCase(list, "ExtensionInstallSources")) return kSourcesWhy;
     if (HasPrefixNoCase(list, "DefaultSearchProvider")) return kSearchWhy;
     return nullptr;

@@ -399,6 +399,23 @@ TEST_F(BrowsersTest, BlastRadiusTheRepairChangesExactlyItsFindings) {
   }
 }
 
+// Chromium still obeys the names it renamed in 2020, and scripts written since still set them.
+TEST_F(BrowsersTest, ARenamedPolicyIsFoundAndGoesUnderItsOldNameToo) {
+  const std::string key = "Software\\Policies\\Google\\Chrome\\ExtensionInstallWhitelist";
+  ProfileGenerator profile(reg_, 1);
+  profile.Text(kHkeyCurrentUser, key, "1", "abcdefghijklmnopabcdefghijklmnop");
+  TFindings old;
+  for (const TFinding& finding : nq::FindBrowserHijacks()) {
+    if (finding.where == key) old.push_back(finding);
+  }
+  ASSERT_EQ(old.size(), 1u);
+  EXPECT_TRUE(old[0].ticked);
+  EXPECT_EQ(old[0].why, "Lets an extension past the browser's block list.");
+  EXPECT_TRUE(nq::RepairFindings(old).done);
+  TStrings left;
+  EXPECT_FALSE(nq::ListValueNames(kHkeyCurrentUser, "\\" + key, left));
+}
+
 // Whichever step of the replacement fails, a whole policies.json stays where it was, the old one,
 // and nothing of the attempt is left beside it.
 TEST_F(BrowsersTest, APoliciesFileWhoseReplacementFailsAtAnyStepStaysWhole) {
