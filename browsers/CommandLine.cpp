@@ -57,6 +57,15 @@ std::string ProgramStem(std::string_view program) {
   return stem;
 }
 
+// Firefox's switches that take the address after them as their value ("-new-tab https://...").
+// Chromium's --new-window takes none: the address after it is an argument of its own.
+bool TakesAddress(const std::string& name) {
+  for (const char* s : {"-url", "--url", "-new-tab", "--new-tab", "-new-window", "-private-window", "--private-window"}) {
+    if (name == s) return true;
+  }
+  return false;
+}
+
 // "https://...", "file:///...", "www....": an address the browser opens as a page.
 bool IsAddress(std::string_view text) {
   if (StartsWithNoCase(text, "www.")) return true;
@@ -297,6 +306,15 @@ std::vector<TArgument> SplitCommandLine(std::string_view line) {
 
 std::string BrowserOfProgram(std::string_view program) {
   const std::string stem = ProgramStem(program);
+  // Opera's shortcuts start it through its "launcher.exe"; a launcher in any other folder is not it.
+  if (stem == "launcher") {
+    std::string folder = Lowered(program);
+    while (!folder.empty() && folder.back() == '"') folder.pop_back();
+    const std::size_t slash = folder.find_last_of("\\/");
+    folder.resize(slash == std::string::npos ? 0 : slash);
+    const std::size_t parent = folder.find_last_of("\\/");
+    if (slash != std::string::npos && folder.compare(parent == std::string::npos ? 0 : parent + 1, 5, "opera") == 0) return "Opera";
+  }
   for (const TBrowserName& browser : kBrowsers) {
     if (stem == browser.stem) return browser.name;
   }
@@ -312,8 +330,8 @@ TPlantedArguments FindPlantedArguments(std::string_view arguments) {
     const std::string_view raw = arguments.substr(args[i].begin, args[i].end - args[i].begin);
     std::string rest;
     const std::string name = Lowered(text);
-    if ((name == "-url" || name == "--url") && i + 1 < args.size() && IsAddress(args[i + 1].text)) {
-      // Firefox's "-url address": both go.
+    if (TakesAddress(name) && i + 1 < args.size() && IsAddress(args[i + 1].text)) {
+      // Firefox's "-url address", "-new-tab address", ...: the switch goes with the address it took.
       result.planted.emplace_back(raw);
       ++i;
       result.planted.emplace_back(arguments.substr(args[i].begin, args[i].end - args[i].begin));

@@ -111,6 +111,10 @@ TEST(CommandLine, PlantedArgumentsGoAndTheRestStaysAsWritten) {
        "--disable-features=Foo,Bar"},
       {"www.search.example --new-window", {"www.search.example"}, "--new-window"},
       {"-url http://search.example -private", {"-url", "http://search.example"}, "-private"},
+      // A switch that took the address as its value goes with it; Chromium's --new-window took none.
+      {"-new-tab https://search.example/ -private", {"-new-tab", "https://search.example/"}, "-private"},
+      {"-private-window https://search.example/", {"-private-window", "https://search.example/"}, ""},
+      {"--new-window https://search.example/", {"https://search.example/"}, "--new-window"},
       {"--load-extension C:\\ext --incognito", {"--load-extension C:\\ext"}, "--incognito"},
       // What a user sets up is left alone: an installed web app, a proxy, a profile.
       {"--app=https://mail.example/ --profile-directory=Default", {}, "--app=https://mail.example/ --profile-directory=Default"},
@@ -131,6 +135,11 @@ TEST(CommandLine, BrowsersAreKnownByTheirProgramFile) {
   EXPECT_EQ(nq::BrowserOfProgram(R"(C:\Program Files\Internet Explorer\iexplore.exe)"), "Internet Explorer");
   EXPECT_EQ(nq::BrowserOfProgram(R"(C:\Program Files\Google\Chrome\chrome_proxy.exe)"), "");
   EXPECT_EQ(nq::BrowserOfProgram(R"(C:\Tools\chrome.exe.bak)"), "");
+  // Opera is started through its launcher; another program's launcher is not Opera.
+  EXPECT_EQ(nq::BrowserOfProgram(R"("C:\Users\u\AppData\Local\Programs\Opera GX\launcher.exe")"), "Opera");
+  EXPECT_EQ(nq::BrowserOfProgram(R"(C:\Users\u\AppData\Local\Programs\Opera\Launcher.exe)"), "Opera");
+  EXPECT_EQ(nq::BrowserOfProgram(R"(C:\Games\Launcher\launcher.exe)"), "");
+  EXPECT_EQ(nq::BrowserOfProgram("launcher.exe"), "");
 }
 
 TEST(CommandLine, EncodedCommandsDecodeAsPowerShellRunsThem) {
