@@ -69,6 +69,7 @@ TEST(BrowsersOnTheRealCalls, OneClickRepairThroughTheRegistryAndARealPoliciesFil
   tree.WriteFile(policies, ReadHostFile(FixturePath("firefox-policies.json")));
   // A name of its own in the shared recycle bin.
   ForgetRecycled("policies.json");
+  ForgetRecycled("policies.json.old");
 
   EXPECT_FALSE(nq::MachineIsManaged());  // a workgroup machine, and Wine lacks the Entra call
   nq::TFindings ticked;

@@ -1241,6 +1241,7 @@ TEST_F(MainWindowTest, BrowsersPageRepairsWhatIsTickedWithOneClick) {
   std::ofstream(firefox / "firefox.exe") << "MZ";
   std::filesystem::copy_file(nqtest::FixturePath("firefox-policies.json"), firefox / "distribution" / "policies.json");
   nqtest::ForgetRecycled("policies.json");
+  nqtest::ForgetRecycled("policies.json.old");
   const std::filesystem::path desktop = programs.Path() / platform::Utf8Path("Рабочий стол");
   const std::filesystem::path startMenu = programs.Path() / "Start Menu";
   std::filesystem::create_directories(desktop);
@@ -1347,7 +1348,9 @@ TEST_F(MainWindowTest, BrowsersPageRepairsWhatIsTickedWithOneClick) {
   const std::string text{std::istreambuf_iterator<char>(policies), std::istreambuf_iterator<char>()};
   EXPECT_NE(text.find("DisableTelemetry"), std::string::npos) << text;
   EXPECT_EQ(text.find("Homepage"), std::string::npos) << text;
-  EXPECT_TRUE(std::filesystem::exists(nqtest::WineRecycleBinFiles() / "policies.json"));
+  EXPECT_FALSE(std::filesystem::exists(firefox / "distribution" / "policies.json.old"));
+  // The old file went to the bin under the backup name the system's ReplaceFile gave it.
+  EXPECT_TRUE(std::filesystem::exists(nqtest::WineRecycleBinFiles() / "policies.json.old"));
   platform::ShellLink link;
   ASSERT_EQ(links.Load(edgeLink, &link), 0);
   EXPECT_EQ(link.arguments, "--profile-directory=\"Profile 1\"");
