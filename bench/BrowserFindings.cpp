@@ -100,8 +100,8 @@ class TNotManaged final : public platform::IManagement {
     if (status != nullptr) *status = platform::NetSetupJoinStatus::Workgroup;
     return platform::kNerrSuccess;
   }
-  std::int32_t NetGetAadJoinInformation(bool* joined) override {
-    if (joined != nullptr) *joined = false;
+  std::int32_t NetGetAadJoinInformation(platform::DsregJoinType* type) override {
+    if (type != nullptr) *type = platform::DsregJoinType::Unknown;
     return platform::kProcNotFound;
   }
 };

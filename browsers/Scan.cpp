@@ -337,8 +337,9 @@ bool JoinedToOrganization() {
       status == platform::NetSetupJoinStatus::Domain) {
     return true;
   }
-  bool joined = false;
-  return management.NetGetAadJoinInformation(&joined) >= 0 && joined;
+  // Only a device join: a work account merely added to a home PC manages nothing.
+  platform::DsregJoinType join = platform::DsregJoinType::Unknown;
+  return management.NetGetAadJoinInformation(&join) >= 0 && join == platform::DsregJoinType::Device;
 }
 
 }  // namespace

@@ -12,6 +12,10 @@ namespace platform {
 // NETSETUP_JOIN_STATUS.
 enum class NetSetupJoinStatus : std::uint32_t { Unknown = 0, Unjoined = 1, Workgroup = 2, Domain = 3 };
 
+// DSREG_JOIN_TYPE: a device joined to Entra ID is the organization's; a work account added to a
+// personal device (a workplace join) is not.
+enum class DsregJoinType : std::uint32_t { Unknown = 0, Device = 1, Workplace = 2 };
+
 inline constexpr long kNerrSuccess = 0;
 // HRESULT_FROM_WIN32(ERROR_PROC_NOT_FOUND): the system has no NetGetAadJoinInformation.
 inline constexpr std::int32_t kProcNotFound = static_cast<std::int32_t>(0x8007007F);
@@ -23,8 +27,8 @@ class IManagement {
   // the join status, or the failure code.
   virtual long NetGetJoinInformation(std::string* name, NetSetupJoinStatus* status) = 0;
   // NetGetAadJoinInformation(nullptr, ...) and NetFreeAadJoinInformation: its HRESULT (kProcNotFound
-  // where the system lacks the call), with `*joined` true when it gave join information.
-  virtual std::int32_t NetGetAadJoinInformation(bool* joined) = 0;
+  // where the system lacks the call), with `*type` the join's type (Unknown when it gave none).
+  virtual std::int32_t NetGetAadJoinInformation(DsregJoinType* type) = 0;
 };
 
 IManagement& Management();

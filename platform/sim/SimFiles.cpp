@@ -90,8 +90,8 @@ long SimManagement::NetGetJoinInformation(std::string* name, NetSetupJoinStatus*
   return kNerrSuccess;
 }
 
-std::int32_t SimManagement::NetGetAadJoinInformation(bool* joined) {
-  if (joined != nullptr) *joined = haveAadCall && aadJoined;
+std::int32_t SimManagement::NetGetAadJoinInformation(DsregJoinType* type) {
+  if (type != nullptr) *type = haveAadCall ? aadJoin : DsregJoinType::Unknown;
   return haveAadCall ? 0 : kProcNotFound;
 }
 

@@ -38,12 +38,12 @@ class SimFiles final : public IFiles {
 class SimManagement final : public IManagement {
  public:
   long NetGetJoinInformation(std::string* name, NetSetupJoinStatus* status) override;
-  std::int32_t NetGetAadJoinInformation(bool* joined) override;
+  std::int32_t NetGetAadJoinInformation(DsregJoinType* type) override;
 
   NetSetupJoinStatus joinStatus = NetSetupJoinStatus::Workgroup;
   std::string joinName = "WORKGROUP";
   bool haveAadCall = false;  // as on Wine and older systems
-  bool aadJoined = false;
+  DsregJoinType aadJoin = DsregJoinType::Unknown;
 };
 
 }  // namespace platform

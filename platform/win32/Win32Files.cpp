@@ -25,7 +25,10 @@ ScopedFile OpenFile(const std::string& path, DWORD access, DWORD disposition) {
 }
 
 // The head of DSREG_JOIN_INFO; only whether the call gave one is read.
-struct JoinInfo;
+// DSREG_JOIN_INFO, as far as the program reads it: the join's type comes first.
+struct JoinInfo {
+  DWORD joinType;
+};
 using AadJoinProc = HRESULT(WINAPI*)(LPCWSTR tenantId, JoinInfo** joinInfo);
 using AadFreeProc = VOID(WINAPI*)(JoinInfo* joinInfo);
 
@@ -108,8 +111,8 @@ long Win32Management::NetGetJoinInformation(std::string* name, NetSetupJoinStatu
   return kNerrSuccess;
 }
 
-std::int32_t Win32Management::NetGetAadJoinInformation(bool* joined) {
-  if (joined != nullptr) *joined = false;
+std::int32_t Win32Management::NetGetAadJoinInformation(DsregJoinType* type) {
+  if (type != nullptr) *type = DsregJoinType::Unknown;
   const std::unique_ptr<std::remove_pointer_t<HMODULE>, LibraryFreer> library(::LoadLibraryA("netapi32.dll"));
   if (!library) return kProcNotFound;
   const auto get = reinterpret_cast<AadJoinProc>(
@@ -120,7 +123,7 @@ std::int32_t Win32Management::NetGetAadJoinInformation(bool* joined) {
   JoinInfo* info = nullptr;
   const HRESULT result = get(nullptr, &info);
   if (info != nullptr) {
-    if (joined != nullptr) *joined = SUCCEEDED(result);
+    if (type != nullptr && SUCCEEDED(result)) *type = static_cast<DsregJoinType>(info->joinType);
     release(info);
   }
   return result;

@@ -22,7 +22,7 @@ class Win32Files final : public IFiles {
 class Win32Management final : public IManagement {
  public:
   long NetGetJoinInformation(std::string* name, NetSetupJoinStatus* status) override;
-  std::int32_t NetGetAadJoinInformation(bool* joined) override;
+  std::int32_t NetGetAadJoinInformation(DsregJoinType* type) override;
 };
 
 }  // namespace platform

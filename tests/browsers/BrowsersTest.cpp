@@ -172,7 +172,7 @@ const ManagedCase kManaged[] = {
     {"Entra",
      [](platform::SimManagement& m, platform::SimRegistry&) {
        m.haveAadCall = true;
-       m.aadJoined = true;
+       m.aadJoin = platform::DsregJoinType::Device;
      }},
     {"EnrollmentWithUpn",
      [](platform::SimManagement&, platform::SimRegistry& reg) {
@@ -212,6 +212,11 @@ TEST_F(BrowsersTest, OnAManagedMachineThePoliciesAreTheOrganizationsAndTheRepair
 TEST_F(BrowsersTest, AnEnrollmentWithoutStateOneOrWithAServerIsNoFinding) {
   management_.haveAadCall = true;  // a system that has the call, and no join
   EXPECT_FALSE(nq::MachineIsManaged());
+  // A work account added to a home PC is a workplace join: the organization manages no device.
+  management_.aadJoin = platform::DsregJoinType::Workplace;
+  EXPECT_FALSE(nq::MachineIsManaged());
+  EXPECT_FALSE(Ticked(nq::FindBrowserHijacks()).empty()) << "the hijacker's policies are ticked";
+  management_.aadJoin = platform::DsregJoinType::Unknown;
   LoadReg(reg_, "[HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Enrollments\\FFFFFFFF-FFFF-FFFF-FFFF-FFFFFFFFFFFF]\n"
                 "\"EnrollmentState\"=dword:00000002\n");
   const TFindings findings = nq::FindBrowserHijacks();
