@@ -5,6 +5,7 @@
 #include "browsers/CommandLine.h"
 #include "platform/links.h"
 #include "services/FileSearch.h"
+#include "services/Links.h"
 #include "services/MainFunc.h"
 
 namespace nq {
@@ -120,11 +121,8 @@ TOutcome RepairShortcut(const TFinding& finding, bool dryRun) {
   }
   const TPlantedArguments planted = FindPlantedArguments(link.arguments);
   if (planted.planted.empty()) return {true, recorder.Take()};  // clean already
-  change.before = link.arguments;
-  change.after = planted.kept;
-  if (!DryRun()) change.refused = platform::ShellLinks().SaveArguments(finding.where, planted.kept) != 0;
-  RecordChange(change);
-  return {!change.refused, recorder.Take()};
+  const bool saved = !SaveShortcutArguments(finding.where, link.arguments, planted.kept).refused;
+  return {saved, recorder.Take()};
 }
 
 }  // namespace nq

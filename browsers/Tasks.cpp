@@ -4,6 +4,7 @@
 
 #include "browsers/CommandLine.h"
 #include "platform/links.h"
+#include "services/Links.h"
 
 namespace nq {
 namespace {
@@ -70,13 +71,14 @@ TFindings FindTaskHijacks() {
 
 TOutcome RepairTask(const TFinding& finding, bool dryRun) {
   TChangeRecorder recorder(dryRun);
-  TChange change{.kind = TChange::TKind::Task, .path = finding.where, .before = "task", .after = kNone};
   // What could not be read is not known to be a hijack: ticked by hand, it is refused, never deleted
   // blind.
-  change.refused = finding.kind == TFindingKind::UnreadableTask;
-  if (!change.refused && !DryRun()) change.refused = platform::TaskScheduler().Delete(finding.where) != 0;
-  RecordChange(change);
-  return {!change.refused, recorder.Take()};
+  if (finding.kind == TFindingKind::UnreadableTask) {
+    RecordChange({.kind = TChange::TKind::Task, .path = finding.where, .before = "task", .after = kNone, .refused = true});
+    return {false, recorder.Take()};
+  }
+  const bool deleted = !DeleteScheduledTask(finding.where).refused;
+  return {deleted, recorder.Take()};
 }
 
 }  // namespace nq

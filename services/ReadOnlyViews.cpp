@@ -126,6 +126,67 @@ class TReadOnlyShell final : public platform::IShell {
   platform::IShell& inner_;
 };
 
+class TReadOnlyFiles final : public platform::IFiles {
+ public:
+  explicit TReadOnlyFiles(platform::IFiles& inner) : inner_(inner) {}
+  bool ReadWholeFile(const std::string& path, std::size_t maxBytes, std::string* bytes) override {
+    return inner_.ReadWholeFile(path, maxBytes, bytes);
+  }
+  bool WriteNewFile(const std::string&, const std::string&) override {
+    Refuse("WriteFile");
+    return false;
+  }
+  bool MoveFileEx(const std::string&, const std::string&, std::uint32_t) override {
+    Refuse("MoveFileEx");
+    return false;
+  }
+  bool DeleteFile(const std::string&) override {
+    Refuse("DeleteFile");
+    return false;
+  }
+  std::uint32_t ReplaceFile(const std::string&, const std::string&, const std::string&) override {
+    Refuse("ReplaceFile");
+    return platform::kErrorUnableToMoveReplacement;
+  }
+
+ private:
+  platform::IFiles& inner_;
+};
+
+class TReadOnlyShellLinks final : public platform::IShellLinks {
+ public:
+  explicit TReadOnlyShellLinks(platform::IShellLinks& inner) : inner_(inner) {}
+  platform::HResult Load(const std::string& path, platform::ShellLink* link) override { return inner_.Load(path, link); }
+  platform::HResult SaveArguments(const std::string&, const std::string&) override {
+    Refuse("IPersistFile::Save");
+    return kEAccessDenied;
+  }
+  platform::HResult Create(const std::string&, const platform::ShellLink&) override {
+    Refuse("IPersistFile::Save");
+    return kEAccessDenied;
+  }
+
+ private:
+  platform::IShellLinks& inner_;
+};
+
+class TReadOnlyTaskScheduler final : public platform::ITaskScheduler {
+ public:
+  explicit TReadOnlyTaskScheduler(platform::ITaskScheduler& inner) : inner_(inner) {}
+  platform::HResult Enumerate(std::vector<platform::ScheduledTask>* tasks) override { return inner_.Enumerate(tasks); }
+  platform::HResult Delete(const std::string&) override {
+    Refuse("ITaskFolder::DeleteTask");
+    return kEAccessDenied;
+  }
+  platform::HResult Register(const std::string&, const std::vector<platform::TaskAction>&) override {
+    Refuse("ITaskFolder::RegisterTaskDefinition");
+    return kEAccessDenied;
+  }
+
+ private:
+  platform::ITaskScheduler& inner_;
+};
+
 // Puts a view over the back end in `slot` (through its setter) while it lives.
 template <typename Interface, typename View>
 class TSwap {
@@ -154,6 +215,9 @@ struct TReadOnlyViews::TViews {
   TSwap<platform::IUrlCache, TReadOnlyUrlCache> cache{&platform::SetUrlCache};
   TSwap<platform::IUrlHistory, TReadOnlyUrlHistory> history{&platform::SetUrlHistory};
   TSwap<platform::IShell, TReadOnlyShell> shell{&platform::SetShell};
+  TSwap<platform::IFiles, TReadOnlyFiles> files{&platform::SetFiles};
+  TSwap<platform::IShellLinks, TReadOnlyShellLinks> links{&platform::SetShellLinks};
+  TSwap<platform::ITaskScheduler, TReadOnlyTaskScheduler> tasks{&platform::SetTaskScheduler};
 };
 
 TReadOnlyViews::TReadOnlyViews() : views_(std::make_unique<TViews>()) {}

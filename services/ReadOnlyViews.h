@@ -5,6 +5,8 @@
 
 #include <memory>
 
+#include "platform/files.h"
+#include "platform/links.h"
 #include "platform/registry.h"
 #include "platform/shell.h"
 
