@@ -299,8 +299,36 @@ void FindExternalExtensions(RegKey root, TRegView view, TFindings& findings) {
 }
 
 constexpr const char* kEnrollments = "Software\\Microsoft\\Enrollments";
+// The id a hijacker's enrollment takes: no management service hands it out.
+constexpr std::string_view kFakeEnrollmentId = "FFFFFFFF-FFFF-FFFF-FFFF-FFFFFFFFFFFF";
 
-// Each enrollment with EnrollmentState 1 in one view: with a server behind it (`served`) or not.
+// Whether the management client's certificate that an enrollment names in SslClientCertReference
+// ("MY;System;<thumbprint>": the store, the machine's or the user's, the SHA-1 thumbprint) is in
+// that store. Names and addresses anyone can type into the registry; the certificate comes only
+// from enrolling with a real server.
+bool HasClientCertificate(TRegistry& reg) {
+  const std::optional<std::string> reference = reg.ReadText("SslClientCertReference");
+  if (!reference) return false;
+  const std::size_t first = reference->find(';');
+  const std::size_t second = first == std::string::npos ? first : reference->find(';', first + 1);
+  if (second == std::string::npos) return false;
+  const std::string store = reference->substr(0, first);
+  const std::string_view location = std::string_view(*reference).substr(first + 1, second - first - 1);
+  const std::string thumbprint = reference->substr(second + 1);
+  if (store.empty()) return false;
+  platform::CertStoreLocation where;
+  if (EqualNoCase(location, "System")) {
+    where = platform::CertStoreLocation::LocalMachine;
+  } else if (EqualNoCase(location, "User")) {
+    where = platform::CertStoreLocation::CurrentUser;
+  } else {
+    return false;
+  }
+  return platform::Management().HasCertificate(where, store, thumbprint);
+}
+
+// Each enrollment with EnrollmentState 1 in one view: backed by its client certificate (`served`)
+// or not (a finding).
 void ReadEnrollments(TRegView view, bool* served, TFindings* fake) {
   TStrings ids;
   ListSubkeys(kHkeyLocalMachine, std::string("\\") + kEnrollments, ids, view);
@@ -310,7 +338,11 @@ void ReadEnrollments(TRegView view, bool* served, TFindings* fake) {
     reg.SetRootKey(kHkeyLocalMachine);
     reg.SetReadOnly(true);
     if (!reg.OpenKey("\\" + path, false) || reg.DataText("EnrollmentState") != "dword:00000001") continue;
-    if (!ReadText(reg, "UPN").empty() || !ReadText(reg, "DiscoveryServiceFullURL").empty()) {
+    std::string_view bare = id;
+    if (bare.size() == kFakeEnrollmentId.size() + 2 && bare.front() == '{' && bare.back() == '}') {
+      bare = bare.substr(1, kFakeEnrollmentId.size());
+    }
+    if (!EqualNoCase(bare, kFakeEnrollmentId) && HasClientCertificate(reg)) {
       *served = true;
       continue;
     }

@@ -1,7 +1,8 @@
 // Whether an organization manages the machine, as the browsers decide it: joined to a domain
 // (netapi32 NetGetJoinInformation) or to Entra ID (NetGetAadJoinInformation, which older systems and
-// Wine lack, so it is looked up at run time). The Win32 back end forwards to netapi32; the
-// substitute (platform/sim) answers what the test sets.
+// Wine lack, so it is looked up at run time), or enrolled with a management service whose client
+// certificate is in the certificate store (crypt32). The Win32 back end forwards to those calls;
+// the substitute (platform/sim) answers what the test sets.
 #pragma once
 
 #include <cstdint>
@@ -16,6 +17,10 @@ enum class NetSetupJoinStatus : std::uint32_t { Unknown = 0, Unjoined = 1, Workg
 // personal device (a workplace join) is not.
 enum class DsregJoinType : std::uint32_t { Unknown = 0, Device = 1, Workplace = 2 };
 
+// Where a system certificate store lives: an enrollment's reference says "System" for the
+// machine's stores and "User" for the user's.
+enum class CertStoreLocation : std::uint8_t { LocalMachine, CurrentUser };
+
 inline constexpr long kNerrSuccess = 0;
 // HRESULT_FROM_WIN32(ERROR_PROC_NOT_FOUND): the system has no NetGetAadJoinInformation.
 inline constexpr std::int32_t kProcNotFound = static_cast<std::int32_t>(0x8007007F);
@@ -29,6 +34,9 @@ class IManagement {
   // NetGetAadJoinInformation(nullptr, ...) and NetFreeAadJoinInformation: its HRESULT (kProcNotFound
   // where the system lacks the call), with `*type` the join's type (Unknown when it gave none).
   virtual std::int32_t NetGetAadJoinInformation(DsregJoinType* type) = 0;
+  // Whether the system store `store` ("MY") of `location` holds a certificate whose SHA-1 thumbprint
+  // is `thumbprint` (40 hexadecimal digits). A store that cannot be opened holds none.
+  virtual bool HasCertificate(CertStoreLocation location, const std::string& store, const std::string& thumbprint) = 0;
 };
 
 IManagement& Management();

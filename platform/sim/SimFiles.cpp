@@ -1,5 +1,6 @@
 #include "platform/sim/SimFiles.h"
 
+#include <cctype>
 #include <fstream>
 #include <system_error>
 #include <utility>
@@ -93,6 +94,22 @@ long SimManagement::NetGetJoinInformation(std::string* name, NetSetupJoinStatus*
 std::int32_t SimManagement::NetGetAadJoinInformation(DsregJoinType* type) {
   if (type != nullptr) *type = haveAadCall ? aadJoin : DsregJoinType::Unknown;
   return haveAadCall ? 0 : kProcNotFound;
+}
+
+namespace {
+std::string CertificateKey(CertStoreLocation location, const std::string& store, const std::string& thumbprint) {
+  std::string key = (location == CertStoreLocation::LocalMachine ? "machine;" : "user;") + store + ";" + thumbprint;
+  for (char& c : key) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  return key;
+}
+}  // namespace
+
+bool SimManagement::HasCertificate(CertStoreLocation location, const std::string& store, const std::string& thumbprint) {
+  return certificates_.contains(CertificateKey(location, store, thumbprint));
+}
+
+void SimManagement::AddCertificate(CertStoreLocation location, const std::string& store, const std::string& thumbprint) {
+  certificates_.insert(CertificateKey(location, store, thumbprint));
 }
 
 }  // namespace platform

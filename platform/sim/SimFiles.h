@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstddef>
+#include <set>
 #include <string>
 
 #include "platform/files.h"
@@ -39,11 +40,19 @@ class SimManagement final : public IManagement {
  public:
   long NetGetJoinInformation(std::string* name, NetSetupJoinStatus* status) override;
   std::int32_t NetGetAadJoinInformation(DsregJoinType* type) override;
+  bool HasCertificate(CertStoreLocation location, const std::string& store, const std::string& thumbprint) override;
+  // Puts a certificate with this thumbprint into a store, as an enrollment's client certificate.
+  void AddCertificate(CertStoreLocation location, const std::string& store, const std::string& thumbprint);
 
   NetSetupJoinStatus joinStatus = NetSetupJoinStatus::Workgroup;
   std::string joinName = "WORKGROUP";
   bool haveAadCall = false;  // as on Wine and older systems
   DsregJoinType aadJoin = DsregJoinType::Unknown;
+
+ private:
+  // Each certificate as "<location>;<STORE>;<THUMBPRINT>": store names and hexadecimal digits
+  // compare without regard to case, as crypt32's do.
+  std::set<std::string> certificates_;
 };
 
 }  // namespace platform

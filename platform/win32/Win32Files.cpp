@@ -2,6 +2,7 @@
 
 #include <windows.h>
 #include <lm.h>
+#include <wincrypt.h>
 // The interface keeps the calls' own names; the A/W macros would rename them here.
 #undef MoveFileEx
 #undef DeleteFile
@@ -127,6 +128,38 @@ std::int32_t Win32Management::NetGetAadJoinInformation(DsregJoinType* type) {
     release(info);
   }
   return result;
+}
+
+bool Win32Management::HasCertificate(CertStoreLocation location, const std::string& store, const std::string& thumbprint) {
+  if (thumbprint.size() != 40 || store.empty()) return false;
+  BYTE hash[20];
+  for (std::size_t i = 0; i < sizeof hash; ++i) {
+    const auto digit = [](char c) -> int {
+      if (c >= '0' && c <= '9') return c - '0';
+      if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+      if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+      return -1;
+    };
+    const int high = digit(thumbprint[2 * i]), low = digit(thumbprint[2 * i + 1]);
+    if (high < 0 || low < 0) return false;
+    hash[i] = static_cast<BYTE>(high * 16 + low);
+  }
+  const int length = ::MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, store.c_str(), -1, nullptr, 0);
+  if (length <= 1) return false;
+  std::wstring name(static_cast<std::size_t>(length), L'\0');
+  ::MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, store.c_str(), -1, name.data(), length);
+  const DWORD where = location == CertStoreLocation::LocalMachine ? CERT_SYSTEM_STORE_LOCAL_MACHINE
+                                                                   : CERT_SYSTEM_STORE_CURRENT_USER;
+  // Read-only, and only a store that is there: opening never creates one.
+  HCERTSTORE opened = ::CertOpenStore(CERT_STORE_PROV_SYSTEM_W, 0, 0,
+                                      where | CERT_STORE_READONLY_FLAG | CERT_STORE_OPEN_EXISTING_FLAG, name.c_str());
+  if (opened == nullptr) return false;
+  CRYPT_HASH_BLOB blob{sizeof hash, hash};
+  PCCERT_CONTEXT found = ::CertFindCertificateInStore(opened, X509_ASN_ENCODING | PKCS_7_ASN_ENCODING, 0,
+                                                      CERT_FIND_SHA1_HASH, &blob, nullptr);
+  if (found != nullptr) ::CertFreeCertificateContext(found);
+  ::CertCloseStore(opened, 0);
+  return found != nullptr;
 }
 
 }  // namespace platform

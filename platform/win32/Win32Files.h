@@ -1,5 +1,5 @@
 // The policies-file calls on Windows (kernel32) and the machine's management state (netapi32,
-// with NetGetAadJoinInformation looked up at run time).
+// with NetGetAadJoinInformation looked up at run time; the certificate stores through crypt32).
 #pragma once
 
 #include <cstddef>
@@ -23,6 +23,7 @@ class Win32Management final : public IManagement {
  public:
   long NetGetJoinInformation(std::string* name, NetSetupJoinStatus* status) override;
   std::int32_t NetGetAadJoinInformation(DsregJoinType* type) override;
+  bool HasCertificate(CertStoreLocation location, const std::string& store, const std::string& thumbprint) override;
 };
 
 }  // namespace platform

@@ -161,6 +161,9 @@ TEST_F(BrowsersTest, DryRunChangesNothingAndReportsWhatTheRunThenDoes) {
   EXPECT_FALSE(real.changes.empty());
 }
 
+// A management client certificate's SHA-1 thumbprint.
+constexpr const char* kThumbprint = "0A1B2C3D4E5F60718293A4B5C6D7E8F901234567";
+
 // The organization the browsers would see, one way or another.
 struct ManagedCase {
   const char* name;
@@ -174,16 +177,19 @@ const ManagedCase kManaged[] = {
        m.haveAadCall = true;
        m.aadJoin = platform::DsregJoinType::Device;
      }},
-    {"EnrollmentWithUpn",
-     [](platform::SimManagement&, platform::SimRegistry& reg) {
+    {"EnrollmentWithItsCertificate",
+     [](platform::SimManagement& m, platform::SimRegistry& reg) {
        LoadReg(reg, "[HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Enrollments\\6D8B3C3E-0000-4A6B-9C2D-1234567890AB]\n"
-                    "\"EnrollmentState\"=dword:00000001\n\"UPN\"=\"someone@example.org\"\n");
+                    "\"EnrollmentState\"=dword:00000001\n\"UPN\"=\"someone@example.org\"\n"
+                    "\"SslClientCertReference\"=\"MY;System;" + std::string(kThumbprint) + "\"\n");
+       m.AddCertificate(platform::CertStoreLocation::LocalMachine, "my", kThumbprint);
      }},
-    {"EnrollmentWithServer",
-     [](platform::SimManagement&, platform::SimRegistry& reg) {
-       LoadReg(reg, "[HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Enrollments\\6D8B3C3E-0000-4A6B-9C2D-1234567890AB]\n"
+    {"UserEnrollmentWithItsCertificate",
+     [](platform::SimManagement& m, platform::SimRegistry& reg) {
+       LoadReg(reg, "[HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Enrollments\\{6D8B3C3E-0000-4A6B-9C2D-1234567890AB}]\n"
                     "\"EnrollmentState\"=dword:00000001\n"
-                    "\"DiscoveryServiceFullURL\"=\"https://enroll.example.org/discovery.svc\"\n");
+                    "\"SslClientCertReference\"=\"MY;User;" + std::string(kThumbprint) + "\"\n");
+       m.AddCertificate(platform::CertStoreLocation::CurrentUser, "MY", kThumbprint);
      }},
 };
 
@@ -209,7 +215,7 @@ TEST_F(BrowsersTest, OnAManagedMachineThePoliciesAreTheOrganizationsAndTheRepair
   }
 }
 
-TEST_F(BrowsersTest, AnEnrollmentWithoutStateOneOrWithAServerIsNoFinding) {
+TEST_F(BrowsersTest, AWorkplaceJoinOrAnEnrollmentWithoutItsCertificateManagesNothing) {
   management_.haveAadCall = true;  // a system that has the call, and no join
   EXPECT_FALSE(nq::MachineIsManaged());
   // A work account added to a home PC is a workplace join: the organization manages no device.
@@ -217,11 +223,44 @@ TEST_F(BrowsersTest, AnEnrollmentWithoutStateOneOrWithAServerIsNoFinding) {
   EXPECT_FALSE(nq::MachineIsManaged());
   EXPECT_FALSE(Ticked(nq::FindBrowserHijacks()).empty()) << "the hijacker's policies are ticked";
   management_.aadJoin = platform::DsregJoinType::Unknown;
-  LoadReg(reg_, "[HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Enrollments\\FFFFFFFF-FFFF-FFFF-FFFF-FFFFFFFFFFFF]\n"
-                "\"EnrollmentState\"=dword:00000002\n");
-  const TFindings findings = nq::FindBrowserHijacks();
-  EXPECT_TRUE(std::none_of(findings.begin(), findings.end(),
-                           [](const TFinding& f) { return f.kind == TFindingKind::Enrollment; }));
+
+  // Enrollments as a hijacker types them, each a ticked finding that manages nothing; and one that
+  // is not in effect (state 2), which is no finding at all.
+  management_.AddCertificate(platform::CertStoreLocation::LocalMachine, "MY", kThumbprint);
+  const std::string cert = std::string("\"SslClientCertReference\"=\"MY;System;") + kThumbprint + "\"\n";
+  struct Case {
+    const char* name;
+    std::string id, values;
+    bool finding;
+  };
+  const Case cases[] = {
+      {"server and user typed in", "FFFFFFFF-FFFF-FFFF-FFFF-FFFFFFFFFFFF",
+       "\"UPN\"=\"x\"\n\"DiscoveryServiceFullURL\"=\"https://enroll.example.org/discovery.svc\"\n", true},
+      {"a random id, no certificate", "6D8B3C3E-0000-4A6B-9C2D-1234567890AB", "\"UPN\"=\"someone@example.org\"\n", true},
+      {"a certificate that is not there", "6D8B3C3E-0000-4A6B-9C2D-1234567890AB",
+       "\"SslClientCertReference\"=\"MY;System;FFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFF\"\n", true},
+      {"the machine's certificate named in the user's store", "6D8B3C3E-0000-4A6B-9C2D-1234567890AB",
+       std::string("\"SslClientCertReference\"=\"MY;User;") + kThumbprint + "\"\n", true},
+      {"another store's name", "6D8B3C3E-0000-4A6B-9C2D-1234567890AB",
+       std::string("\"SslClientCertReference\"=\"Root;System;") + kThumbprint + "\"\n", true},
+      {"a reference of the wrong type", "6D8B3C3E-0000-4A6B-9C2D-1234567890AB",
+       "\"SslClientCertReference\"=dword:00000001\n", true},
+      {"a real certificate under the fake id", "{ffffffff-ffff-ffff-ffff-ffffffffffff}", cert, true},
+      {"not in effect", "FFFFFFFF-FFFF-FFFF-FFFF-FFFFFFFFFFFF", "\"EnrollmentState\"=dword:00000002\n", false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const std::string key = "HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Enrollments\\" + c.id;
+    LoadReg(reg_, "[-HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Enrollments]\n[" + key + "]\n" + (c.finding ? "\"EnrollmentState\"=dword:00000001\n" : "") + c.values);
+    EXPECT_FALSE(nq::MachineIsManaged());
+    TFindings enrollments = nq::FindBrowserHijacks();
+    std::erase_if(enrollments, [](const TFinding& f) { return f.kind != TFindingKind::Enrollment; });
+    ASSERT_EQ(enrollments.size(), c.finding ? 1u : 0u);
+    if (c.finding) {
+      EXPECT_TRUE(enrollments[0].ticked);
+      EXPECT_EQ("HKEY_LOCAL_MACHINE\\" + enrollments[0].where, key);
+    }
+  }
 }
 
 // Texts a hijacker (or a broken installer) may leave as policies.json: each is one clear

@@ -22,6 +22,9 @@
 #include "platform/win32/Win32Registry.h"
 #include "platform/win32/Win32Shell.h"
 #include "tests/support/RegistryOverride.h"
+
+#include <windows.h>
+#include <wincrypt.h>
 #endif
 
 namespace nqtest {
@@ -104,6 +107,102 @@ TEST(BrowsersOnTheRealCalls, OneClickRepairThroughTheRegistryAndARealPoliciesFil
   EXPECT_FALSE(tree.Exists(policies + ".old"));
   // Swapped by the system's ReplaceFile, the old file kept its backup name on its way to the bin.
   EXPECT_TRUE(std::filesystem::exists(WineRecycleBinFiles() / "policies.json.old"));
+#endif
+}
+
+#ifdef _WIN32
+// The machine's "MY" store of the throwaway prefix, with the management client's certificate in it
+// for as long as this lives. crypt32 hashes with the providers registered under HKLM, so this works
+// on the prefix's own registry, not a redirected one; what it adds it takes away again.
+class ClientCertificateInStore {
+ public:
+  explicit ClientCertificateInStore(const std::string& der) {
+    Remove();
+    HCERTSTORE store = ::CertOpenStore(CERT_STORE_PROV_SYSTEM_W, 0, 0, CERT_SYSTEM_STORE_LOCAL_MACHINE, L"MY");
+    if (store == nullptr) return;
+    added_ = ::CertAddEncodedCertificateToStore(store, X509_ASN_ENCODING, reinterpret_cast<const BYTE*>(der.data()),
+                                                static_cast<DWORD>(der.size()), CERT_STORE_ADD_REPLACE_EXISTING, nullptr);
+    ::CertCloseStore(store, 0);
+  }
+  ~ClientCertificateInStore() { Remove(); }
+  ClientCertificateInStore(const ClientCertificateInStore&) = delete;
+  ClientCertificateInStore& operator=(const ClientCertificateInStore&) = delete;
+  bool Added() const { return added_; }
+
+  static constexpr const char* kThumbprint = "74B59FFAC88AD8341F3B389909771124B7943857";
+  static constexpr const wchar_t* kEnrollment =
+      L"Software\\Microsoft\\Enrollments\\6D8B3C3E-0000-4A6B-9C2D-1234567890AB";
+
+  // Takes away the certificate and the enrollment, as an earlier run may have left them.
+
+  static void Remove() {
+    ::RegDeleteTreeW(HKEY_LOCAL_MACHINE, kEnrollment);
+    ::RegDeleteKeyW(HKEY_LOCAL_MACHINE, kEnrollment);
+    // Wine's CertDeleteCertificateFromStore answers TRUE and leaves a system store's certificate in
+    // place; the store keeps each certificate in a key named by its thumbprint.
+    ::RegDeleteKeyW(HKEY_LOCAL_MACHINE,
+                    L"Software\\Microsoft\\SystemCertificates\\MY\\Certificates\\74B59FFAC88AD8341F3B389909771124B7943857");
+  }
+
+ private:
+  bool added_ = false;
+};
+#endif
+
+// An enrollment counts as the organization's only with the client certificate it names in the
+// machine's store, as crypt32 finds it by thumbprint.
+TEST(BrowsersOnTheRealCalls, AnEnrollmentIsRealOnlyWithItsCertificateInTheStore) {
+  NQ_SKIP_OUTSIDE_THROWAWAY_PREFIX();
+#ifdef _WIN32
+  platform::Win32Registry registry;
+  Installed<platform::IRegistry> installedRegistry(registry);
+  platform::Win32Management management;
+  Installed<platform::IManagement> installedManagement(management);
+  FileTree tree(Backend::Win32);
+  platform::Win32Shell shell;
+  Installed<platform::IShell> installedShell(shell);
+  platform::Win32Files files;
+  Installed<platform::IFiles> installedFiles(files);
+  platform::Win32ShellLinks links;
+  Installed<platform::IShellLinks> installedLinks(links);
+  platform::SimTaskScheduler tasks;
+  Installed<platform::ITaskScheduler> installedTasks(tasks);
+  const std::string thumbprint = ClientCertificateInStore::kThumbprint;
+  const auto has = [&](platform::CertStoreLocation location, const char* store, const std::string& print) {
+    return management.HasCertificate(location, store, print);
+  };
+  const auto enrollments = [] {
+    nq::TFindings found = nq::FindBrowserHijacks();
+    std::erase_if(found, [](const nq::TFinding& f) { return f.kind != nq::TFindingKind::Enrollment; });
+    return found.size();
+  };
+
+  ClientCertificateInStore::Remove();
+  EXPECT_FALSE(has(platform::CertStoreLocation::LocalMachine, "MY", thumbprint));
+  ClientCertificateInStore certificate(ReadHostFile(FixturePath("management-client.cer")));
+  ASSERT_TRUE(certificate.Added());
+  HKEY key = nullptr;
+  ASSERT_EQ(::RegCreateKeyExW(HKEY_LOCAL_MACHINE, ClientCertificateInStore::kEnrollment, 0, nullptr, 0, KEY_ALL_ACCESS,
+                              nullptr, &key, nullptr), ERROR_SUCCESS);
+  const DWORD state = 1;
+  const std::string reference = "MY;System;" + thumbprint;
+  ::RegSetValueExW(key, L"EnrollmentState", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&state), sizeof state);
+  ::RegSetValueExA(key, "SslClientCertReference", 0, REG_SZ, reinterpret_cast<const BYTE*>(reference.c_str()),
+                   static_cast<DWORD>(reference.size() + 1));
+
+  EXPECT_TRUE(has(platform::CertStoreLocation::LocalMachine, "my", "74b59ffac88ad8341f3b389909771124b7943857"));
+  EXPECT_FALSE(has(platform::CertStoreLocation::LocalMachine, "Root", thumbprint));
+  EXPECT_FALSE(has(platform::CertStoreLocation::LocalMachine, "MY", "74B59FFAC88AD8341F3B389909771124B794385Z"));
+  EXPECT_TRUE(nq::MachineIsManaged());
+  EXPECT_EQ(enrollments(), 0u);
+
+  // The same enrollment naming a certificate that is not there is a hijacker's.
+  const std::string other = "MY;System;74B59FFAC88AD8341F3B389909771124B7943858";
+  ::RegSetValueExA(key, "SslClientCertReference", 0, REG_SZ, reinterpret_cast<const BYTE*>(other.c_str()),
+                   static_cast<DWORD>(other.size() + 1));
+  ::RegCloseKey(key);
+  EXPECT_FALSE(nq::MachineIsManaged());
+  EXPECT_EQ(enrollments(), 1u);
 #endif
 }
 
