@@ -118,7 +118,10 @@ class BrowserStart : public ::testing::TestWithParam<Backend> {
   }
 
   void Register(const std::string& path, const std::string& program, const std::string& arguments) {
-    ASSERT_EQ(links_->Tasks().Register(path, {{program, arguments}}), 0) << path;
+    Register(path, {{program, arguments}});
+  }
+  void Register(const std::string& path, const std::vector<platform::TaskAction>& actions) {
+    ASSERT_EQ(links_->Tasks().Register(path, actions), 0) << path;
     registered_.push_back(path);
   }
 
@@ -161,6 +164,8 @@ TEST_P(BrowserStart, ShortcutsEverywhereLoseExactlyTheirPlantedArguments) {
   MakeLink("AppData\\Microsoft\\Internet Explorer\\Quick Launch\\User Pinned\\TaskBar\\Brave.lnk",
            R"(C:\Program Files\BraveSoftware\Brave-Browser\Application\brave.exe)", "www.search.example --new-window");
   MakeLink("Public\\Desktop\\Firefox.lnk", R"(C:\Program Files\Mozilla Firefox\firefox.exe)", "-url http://search.example");
+  MakeLink("AppData\\Microsoft\\Internet Explorer\\Quick Launch\\User Pinned\\StartMenu\\Edge.lnk", kEdge,
+           "--profile-directory=Default https://search.example/");
   // Left alone: a browser with its own arguments only, another program with an address, and
   // files that are no shortcuts at all.
   MakeLink("Desktop\\Chrome Work.lnk", kChrome, "--profile-directory=Default");
@@ -176,6 +181,8 @@ TEST_P(BrowserStart, ShortcutsEverywhereLoseExactlyTheirPlantedArguments) {
                 "Brave | " + tree_->Path("AppData\\Microsoft\\Internet Explorer\\Quick Launch\\User Pinned\\TaskBar\\Brave.lnk") +
                     " | www.search.example --new-window",
                 "Chrome | " + tree_->Path("Desktop\\Chrome.lnk") + R"( | --profile-directory="Profile 1" https://search.example/?q=)",
+                "Edge | " + tree_->Path("AppData\\Microsoft\\Internet Explorer\\Quick Launch\\User Pinned\\StartMenu\\Edge.lnk") +
+                    " | --profile-directory=Default https://search.example/",
                 "Edge | " + edge +
                     R"( | --load-extension="C:\Users\u\AppData\Local\chrome" --disable-features=DisableLoadExtensionCommandLineSwitch)",
                 "Firefox | " + tree_->Path("Public\\Desktop\\Firefox.lnk") + " | -url http://search.example",
@@ -193,7 +200,7 @@ TEST_P(BrowserStart, ShortcutsEverywhereLoseExactlyTheirPlantedArguments) {
     for (const TChange& c : outcome.changes) real.push_back(c);
   }
   EXPECT_EQ(dry, real);
-  ASSERT_EQ(real.size(), 4u);
+  ASSERT_EQ(real.size(), 5u);
   const auto edgeChange = std::find_if(real.begin(), real.end(), [&](const TChange& c) { return c.path == edge; });
   ASSERT_NE(edgeChange, real.end());
   EXPECT_EQ(edgeChange->kind, TChange::TKind::Shortcut);
@@ -209,6 +216,8 @@ TEST_P(BrowserStart, ShortcutsEverywhereLoseExactlyTheirPlantedArguments) {
   EXPECT_EQ(Link("AppData\\Microsoft\\Internet Explorer\\Quick Launch\\User Pinned\\TaskBar\\Brave.lnk").arguments,
             "--new-window");
   EXPECT_EQ(Link("Public\\Desktop\\Firefox.lnk").arguments, "");
+  EXPECT_EQ(Link("AppData\\Microsoft\\Internet Explorer\\Quick Launch\\User Pinned\\StartMenu\\Edge.lnk").arguments,
+            "--profile-directory=Default");
   EXPECT_EQ(Link("Desktop\\Chrome Work.lnk").arguments, "--profile-directory=Default");
   EXPECT_TRUE(nq::FindShortcutHijacks().empty());
 }
@@ -223,6 +232,20 @@ TEST_P(BrowserStart, ArgumentsOf32000CharactersAreAFindingAndRepaired) {
   EXPECT_EQ(Link("Desktop\\Long.lnk").arguments, "--incognito");
 }
 
+// A shortcut taken away between the listing and the repair: nothing is written, and the repair
+// says so rather than counting it repaired.
+TEST_P(BrowserStart, AShortcutGoneSinceTheListingIsRefusedNotRepaired) {
+  MakeLink("Desktop\\Chrome.lnk", kChrome, "https://search.example/");
+  const TFindings findings = nq::FindShortcutHijacks();
+  ASSERT_EQ(findings.size(), 1u);
+  std::filesystem::remove(tree_->Host("Desktop\\Chrome.lnk"));
+  EXPECT_FALSE(nq::RepairShortcut(findings[0]).done);
+  const nq::TOutcome outcome = nq::RepairFindings(findings);
+  EXPECT_FALSE(outcome.done);
+  EXPECT_TRUE(nq::RefusedIn(findings[0], outcome.changes));
+  EXPECT_FALSE(tree_->Exists("Desktop\\Chrome.lnk"));
+}
+
 class TaskStart : public BrowserStart {
  protected:
   TaskStart() { redirectRegistry_ = GetParam() == Backend::Sim; }
@@ -234,12 +257,17 @@ TEST_P(TaskStart, TaskThatStartsABrowserGoesAndTheBackupTaskStays) {
   Register("\\ChromeLoader", "cmd.exe", loader);
   Register("\\Backup", "cmd.exe", R"(/c robocopy "C:\Users\u\Documents" D:\Backup /MIR)");
   Register("\\Vendor\\EdgeHelper", kEdge, "--no-first-run https://search.example/");
+  // The browser started by a later action; two actions that start one, and the task is one row.
+  Register("\\Updater", {{"cmd.exe", "/c echo updating"}, {kChrome, "https://search.example/"}});
+  Register("\\Twice", {{kEdge, "https://search.example/"}, {"cmd.exe", "/k start msedge https://search.example/"}});
   // Encoded commands PowerShell cannot run: nothing to find.
   Register("\\NotBase64", "powershell.exe", "-E not*base64*");
   Register("\\NotUtf16", "powershell.exe", "-Enc YWJj");
 
   const TFindings findings = nq::FindTaskHijacks();
   EXPECT_EQ(Shown(findings), (std::vector<std::string>{"Chrome | \\ChromeLoader | cmd.exe " + loader,
+                                                       "Chrome | \\Updater | " + std::string(kChrome) + " https://search.example/",
+                                                       "Edge | \\Twice | " + std::string(kEdge) + " https://search.example/",
                                                        "Edge | \\Vendor\\EdgeHelper | " + std::string(kEdge) +
                                                            " --no-first-run https://search.example/"}));
   const auto loaderFinding =
@@ -259,7 +287,7 @@ TEST_P(TaskStart, TaskThatStartsABrowserGoesAndTheBackupTaskStays) {
     for (const TChange& c : outcome.changes) real.push_back(c);
   }
   EXPECT_EQ(dry, real);
-  ASSERT_EQ(real.size(), 2u);
+  ASSERT_EQ(real.size(), 4u);
   for (const TChange& c : real) {
     EXPECT_EQ(c.kind, TChange::TKind::Task);
     EXPECT_EQ(c.before, "task");
@@ -269,6 +297,8 @@ TEST_P(TaskStart, TaskThatStartsABrowserGoesAndTheBackupTaskStays) {
   const std::set<std::string> left = TaskPaths();
   EXPECT_EQ(left.count("\\ChromeLoader"), 0u);
   EXPECT_EQ(left.count("\\Vendor\\EdgeHelper"), 0u);
+  EXPECT_EQ(left.count("\\Updater"), 0u);
+  EXPECT_EQ(left.count("\\Twice"), 0u);
   EXPECT_EQ(left.count("\\Backup"), 1u);
   EXPECT_EQ(left.count("\\NotBase64"), 1u);
   EXPECT_TRUE(nq::FindTaskHijacks().empty());

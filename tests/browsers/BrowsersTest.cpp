@@ -307,6 +307,57 @@ TEST_F(BrowsersTest, AHostilePoliciesFileIsAFindingNeverRewritten) {
   }
 }
 
+// Each hijacking policy of a policies.json is a finding of its own, and the repair takes those and
+// no more: of Extensions only its Install and Locked lists, the rest kept. The journal has one
+// line a policy, with the JSON it held.
+TEST_F(BrowsersTest, APoliciesFileLosesItsHijackingPoliciesAndKeepsTheRest) {
+  struct Case {
+    const char* text;
+    std::vector<std::pair<std::string, std::string>> found;  // name, JSON
+    const char* left;
+  };
+  const Case cases[] = {
+      {R"({"policies": {"Extensions": {"Install": ["https://x.example/a.xpi"], "Uninstall": ["b@example.org"]},
+                        "DisableTelemetry": true}})",
+       {{"Extensions", R"({"Install":["https://x.example/a.xpi"],"Uninstall":["b@example.org"]})"}},
+       "{\n  \"policies\": {\n    \"Extensions\": {\n      \"Uninstall\": [\n        \"b@example.org\"\n      ]\n    },\n"
+       "    \"DisableTelemetry\": true\n  }\n}\n"},
+      {R"({"policies": {"Extensions": {"Locked": ["a@x.example"]}}})",
+       {{"Extensions", R"({"Locked":["a@x.example"]})"}},
+       "{\n  \"policies\": {}\n}\n"},
+      {R"({"policies": {"Proxy": {"Mode": "manual", "HTTPProxy": "proxy.x.example:8080"}, "DisableTelemetry": true,
+                        "SearchEngines": {"Default": "X"}}})",
+       {{"Proxy", R"({"Mode":"manual","HTTPProxy":"proxy.x.example:8080"})"}, {"SearchEngines", R"({"Default":"X"})"}},
+       "{\n  \"policies\": {\n    \"DisableTelemetry\": true\n  }\n}\n"},
+      {R"({"policies": {"Extensions": {"Uninstall": ["b@example.org"]}}})", {}, nullptr},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.text);
+    WritePolicies(c.text);
+    TFindings file;
+    std::vector<std::pair<std::string, std::string>> found;
+    for (const TFinding& finding : nq::FindBrowserHijacks()) {
+      if (finding.where != PoliciesPath()) continue;
+      EXPECT_EQ(finding.kind, TFindingKind::PolicyFile);
+      EXPECT_TRUE(finding.ticked);
+      file.push_back(finding);
+      found.emplace_back(finding.name, finding.data);
+    }
+    EXPECT_EQ(found, c.found);
+    const nq::TOutcome outcome = nq::RepairFindings(file);
+    EXPECT_TRUE(outcome.done);
+    std::vector<std::pair<std::string, std::string>> journal;
+    for (const nq::TChange& change : outcome.changes) {
+      if (change.kind != nq::TChange::TKind::File || change.path != PoliciesPath() || change.name.empty()) continue;
+      EXPECT_EQ(change.after, nq::kNone) << change.name;
+      EXPECT_FALSE(change.refused) << change.name;
+      journal.emplace_back(change.name, change.before);
+    }
+    EXPECT_EQ(journal, c.found);
+    EXPECT_EQ(Policies(), c.left != nullptr ? std::string(c.left) : std::string(c.text));
+  }
+}
+
 TEST_F(BrowsersTest, ExtensionSettingsIsAFindingWhenItForcesOrIsNoJson) {
   struct Case {
     const char* text;
@@ -387,10 +438,94 @@ TEST_F(BrowsersTest, ForcelistValuesOfEveryKindAreFindingsAndGo) {
   EXPECT_FALSE(nq::ListValueNames(kHkeyCurrentUser, "\\Software\\Policies\\Google\\Chrome", left));
 }
 
-// Other products' policies and the browsers' policies beyond the lists: the repair changes exactly
-// the findings' values and the keys they leave empty.
+// The hijacker's patterns in every place they hide and, beside each, what looks like it but must
+// stay. What the registry and the policies file hold afterwards is worked out from this list alone,
+// not from what the repair says it did.
+enum class Fate { Stays, ValueGoes, KeyGoes };
+struct Plant {
+  platform::RegKey root;
+  const char* key;
+  const char* name;
+  const char* data;
+  Fate fate;
+};
+constexpr platform::RegKey kU = kHkeyCurrentUser;
+constexpr platform::RegKey kM = kHkeyLocalMachine;
+constexpr const char* kEdgePolicies = "Software\\Policies\\Microsoft\\Edge";
+const Plant kPlants[] = {
+    // Edge on the machine: policies that go, beside a policy of its own, names one letter off or
+    // with a letter from another script, a list's sibling key, a block list and a product whose
+    // key begins with the browser's name.
+    {kM, kEdgePolicies, "HomepageLocation", "http://searchy.example/", Fate::ValueGoes},
+    {kM, kEdgePolicies, "ProxyServer", "proxy.searchy.example:8080", Fate::ValueGoes},
+    {kM, kEdgePolicies, "PasswordManagerEnabled", "0", Fate::Stays},
+    {kM, kEdgePolicies, "HomepageLocatio", "http://ok.example/", Fate::Stays},
+    {kM, kEdgePolicies, "HomepageLocаtion", "http://ok.example/", Fate::Stays},  // a Cyrillic "а"
+    {kM, kEdgePolicies, "DefaultSearchProvidr", "ok", Fate::Stays},
+    {kM, kEdgePolicies, "ProxyModes", "direct", Fate::Stays},
+    {kM, "Software\\Policies\\Microsoft\\Edge\\Recommended", "RestoreOnStartup", "4", Fate::ValueGoes},
+    {kM, "Software\\Policies\\Microsoft\\Edge\\RestoreOnStartupURLs", "1", "http://searchy.example/", Fate::ValueGoes},
+    {kM, "Software\\Policies\\Microsoft\\Edge\\RestoreOnStartupURLs2", "1", "http://ok.example/", Fate::Stays},
+    {kM, "Software\\Policies\\Microsoft\\Edge\\URLBlocklist", "1", "http://searchy.example/", Fate::Stays},
+    {kM, "Software\\Policies\\Microsoft\\EdgeUpdate", "HomepageLocation", "http://ok.example/", Fate::Stays},
+    // Chrome for the user, the names in other cases than Chromium's; its ExtensionSettings blocks only.
+    {kU, "Software\\Policies\\Google\\Chrome", "homepagelocation", "http://searchy.example/", Fate::ValueGoes},
+    {kU, "Software\\Policies\\Google\\Chrome", "PROXYMODE", "fixed_servers", Fate::ValueGoes},
+    {kU, "Software\\Policies\\Google\\Chrome", "defaultsearchproviderenabled", "1", Fate::ValueGoes},
+    {kU, "Software\\Policies\\Google\\Chrome", "SyncDisabled", "1", Fate::Stays},
+    {kU, "Software\\Policies\\Google\\Chrome", "ExtensionSettings", R"({"*": {"installation_mode": "blocked"}})",
+     Fate::Stays},
+    {kU, "Software\\Policies\\Google\\Chrome\\extensioninstallforcelist", "1", "abcdefghijklmnopabcdefghijklmnop",
+     Fate::ValueGoes},
+    {kU, "Software\\Policies\\Google\\Chrome\\ExtensionInstallForcelis", "1", "abcdefghijklmnopabcdefghijklmnop",
+     Fate::Stays},
+    // Firefox's names under Chrome's key, and Chromium's under Google Update's: no policies of theirs.
+    {kU, "Software\\Policies\\Google\\Chrome\\Homepage", "URL", "http://ok.example/", Fate::Stays},
+    {kU, "Software\\Policies\\Google\\Update", "HomepageLocation", "http://ok.example/", Fate::Stays},
+    // Chrome on the machine: a list that goes beside a policy of its own, which keeps the key.
+    {kM, "Software\\Policies\\Google\\Chrome", "MetricsReportingEnabled", "0", Fate::Stays},
+    {kM, "Software\\Policies\\Google\\Chrome\\ExtensionInstallSources", "1", "https://ext.searchy.example/*",
+     Fate::ValueGoes},
+    // Brave's recommended search, with nothing else beside it.
+    {kM, "Software\\Policies\\BraveSoftware\\Brave\\Recommended", "DefaultSearchProviderSearchURL",
+     "http://searchy.example/?q={searchTerms}", Fate::ValueGoes},
+    // Firefox on the machine: its home page, new tab page and forced or locked extensions go; the
+    // rest of its own policies, Chromium's names, a sibling of its Homepage key and the
+    // extensions it uninstalls stay, and so does Thunderbird's home page.
+    {kM, "Software\\Policies\\Mozilla\\Firefox", "NewTabPage", "0", Fate::ValueGoes},
+    {kM, "Software\\Policies\\Mozilla\\Firefox", "DisableTelemetry", "1", Fate::Stays},
+    {kM, "Software\\Policies\\Mozilla\\Firefox", "HomepageLocation", "http://ok.example/", Fate::Stays},
+    {kM, "Software\\Policies\\Mozilla\\Firefox\\Homepage", "URL", "http://searchy.example/", Fate::ValueGoes},
+    {kM, "Software\\Policies\\Mozilla\\Firefox\\Homepage", "StartPage", "homepage-locked", Fate::ValueGoes},
+    {kM, "Software\\Policies\\Mozilla\\Firefox\\Homepage2", "URL", "http://ok.example/", Fate::Stays},
+    {kM, "Software\\Policies\\Mozilla\\Firefox\\Extensions\\Install", "1", "https://ext.searchy.example/x.xpi",
+     Fate::ValueGoes},
+    {kM, "Software\\Policies\\Mozilla\\Firefox\\Extensions\\Locked", "1", "x@searchy.example", Fate::ValueGoes},
+    {kM, "Software\\Policies\\Mozilla\\Firefox\\Extensions\\Uninstall", "1", "old@example.org", Fate::Stays},
+    {kM, "Software\\Policies\\Mozilla\\Thunderbird\\Homepage", "URL", "http://ok.example/", Fate::Stays},
+    // Firefox for the user: a proxy under a key spelt in small letters.
+    {kU, "Software\\Policies\\Mozilla\\Firefox\\proxy", "Mode", "manual", Fate::ValueGoes},
+    // External extensions: from a site outside the stores and from a file go, each key whole; one
+    // from a store (its address in capitals), an {id} key that installs nothing, the Extensions
+    // key's own value and a sibling key's stay.
+    {kM, "Software\\Wow6432Node\\Google\\Chrome\\Extensions\\hgfedcbahgfedcbahgfedcbahgfedcba", "update_url",
+     "https://ext.searchy.example/update.xml", Fate::KeyGoes},
+    {kM, "Software\\Google\\Chrome\\Extensions\\ponmlkjihgfedcbaponmlkjihgfedcba", "path",
+     "C:\\Users\\Public\\searchy.crx", Fate::KeyGoes},
+    {kM, "Software\\Google\\Chrome\\Extensions\\ponmlkjihgfedcbaponmlkjihgfedcba", "version", "1.0", Fate::KeyGoes},
+    {kU, "Software\\Microsoft\\Edge\\Extensions\\kfjdhsgelmnopqrstuvwxyzabcdefghi", "update_url",
+     "HTTPS://EDGE.MICROSOFT.COM/extensionwebstorebase/v1/crx", Fate::Stays},
+    {kU, "Software\\BraveSoftware\\Brave\\Extensions\\abcdefghijklmnopabcdefghijklmnop", "version", "1.0", Fate::Stays},
+    {kU, "Software\\BraveSoftware\\Brave\\Extensions", "Note", "kept", Fate::Stays},
+    {kM, "Software\\Google\\Chrome\\ExtensionsBackup\\abcdefghijklmnopabcdefghijklmnop", "update_url",
+     "https://ext.searchy.example/update.xml", Fate::Stays},
+};
+
 TEST_F(BrowsersTest, BlastRadiusTheRepairChangesExactlyItsFindings) {
+  reg_.Clear();  // the plants below are all the browsers hold
   ProfileGenerator profile(reg_, 7);
+  profile.Text(kHkeyLocalMachine, "Software\\Microsoft\\Windows\\CurrentVersion", "ProgramFilesDir",
+               tree_.Path("Program Files"));
   profile.Noise(300);
   for (const char* product : {"Microsoft\\Office\\16.0\\Outlook", "Microsoft\\Windows\\WindowsUpdate\\AU",
                               "Microsoft\\Windows Defender\\Real-Time Protection"}) {
@@ -398,49 +533,62 @@ TEST_F(BrowsersTest, BlastRadiusTheRepairChangesExactlyItsFindings) {
       profile.RandomValue(kHkeyLocalMachine, std::string("Software\\Policies\\") + product, "Setting" + std::to_string(i));
     }
   }
-  for (const char* browser : {"Microsoft\\Edge", "Google\\Chrome", "BraveSoftware\\Brave", "Mozilla\\Firefox"}) {
-    const std::string base = std::string("Software\\Policies\\") + browser;
-    for (const char* other : {"PasswordManagerEnabled", "HomepageLocation2", "xDefaultSearchProviderName", "SyncDisabled"}) {
-      profile.RandomValue(kHkeyLocalMachine, base, other);
-      profile.RandomValue(kHkeyCurrentUser, base + "\\Recommended", other);
-    }
-    profile.Text(kHkeyLocalMachine, base + "\\URLBlocklist", "1", "http://searchy.example");
-    profile.Text(kHkeyLocalMachine, base + "\\Homepage2", "URL", "http://ok.example");
-  }
-  const TFindings findings = Ticked(nq::FindBrowserHijacks());
+  for (const Plant& plant : kPlants) profile.Text(plant.root, plant.key, plant.name, plant.data);
+  WritePolicies(R"({"policies": {
+    "Homepage": {"URL": "http://searchy.example/home", "Locked": true},
+    "DisableTelemetry": true,
+    "Extensions": {"Install": ["https://ext.searchy.example/x.xpi"], "Locked": ["x@searchy.example"],
+                   "Uninstall": ["old@example.org"]},
+    "ExtensionSettings": {"*": {"installation_mode": "blocked"}}}})");
+
+  // What must be left: the registry without the values and keys that go, and without each key
+  // those leave empty, up to the browser's own policy key (Software\Policies\Vendor\Browser).
   const auto before = SnapRegistry(reg_);
-  const nq::TOutcome outcome = nq::RepairFindings(findings);
-  std::vector<std::string> changed, expected;
-  const auto after = SnapRegistry(reg_);
-  for (const Change& change : Diff(before, after)) {
-    EXPECT_TRUE(change.kind == Change::ValueRemoved || change.kind == Change::KeyRemoved) << change.Describe();
-  }
-  // Every value gone, with those of the keys that went.
-  for (const auto& [folded, key] : before) {
-    const auto kept = after.find(folded);
-    for (const auto& [name, value] : key.values) {
-      if (kept == after.end() || kept->second.values.count(name) == 0) changed.push_back(FoldName(key.path + "|" + value.name));
-    }
-  }
-  // A key as the snapshot spells it.
-  const auto snapPath = [](platform::RegKey root, nq::TRegView view, std::string path) {
-    if (view == nq::TRegView::Key32) path.insert(path.find('\\'), "\\Wow6432Node");
-    return FoldName(std::string(root == kHkeyCurrentUser ? "HKCU\\" : "HKLM\\") + path);
+  auto expected = before;
+  const auto full = [](const Plant& plant) {
+    return FoldName(std::string(plant.root == kHkeyCurrentUser ? "HKCU\\" : "HKLM\\") + plant.key);
   };
-  for (const nq::TChange& change : outcome.changes) {
-    if (change.kind == nq::TChange::TKind::Value) {
-      expected.push_back(snapPath(change.root, change.view, change.path) + "|" + FoldName(change.name));
+  const auto holdsAnything = [&expected](const std::string& key) {
+    const auto it = expected.find(key);
+    const auto below = expected.lower_bound(key + "\\");
+    return (it != expected.end() && !it->second.values.empty()) ||
+           (below != expected.end() && below->first.rfind(key + "\\", 0) == 0);
+  };
+  for (const Plant& plant : kPlants) {
+    if (plant.fate == Fate::ValueGoes) expected[full(plant)].values.erase(FoldName(plant.name));
+    if (plant.fate == Fate::KeyGoes) {
+      std::erase_if(expected, [&](const auto& key) { return key.first == full(plant) || key.first.rfind(full(plant) + "\\", 0) == 0; });
     }
   }
-  std::sort(changed.begin(), changed.end());
-  std::sort(expected.begin(), expected.end());
-  EXPECT_EQ(changed, expected);
-  // Every value removed was a finding or lay in a key a finding named.
-  for (const std::string& value : changed) {
-    EXPECT_TRUE(std::any_of(findings.begin(), findings.end(), [&](const TFinding& f) {
-      return value.rfind(snapPath(f.root, f.view, f.where), 0) == 0;
-    })) << value;
+  for (const Plant& plant : kPlants) {
+    if (plant.fate != Fate::ValueGoes) continue;
+    std::string key = full(plant);
+    while (std::count(key.begin(), key.end(), '\\') >= 4 && !holdsAnything(key)) {
+      expected.erase(key);
+      key.resize(key.rfind('\\'));
+    }
   }
+
+  EXPECT_TRUE(nq::RepairFindings(Ticked(nq::FindBrowserHijacks())).done);
+  std::vector<std::string> wrong;
+  for (const Change& change : Diff(expected, SnapRegistry(reg_))) wrong.push_back(change.Describe());
+  EXPECT_EQ(wrong, std::vector<std::string>{}) << "differences from what must be left";
+  EXPECT_EQ(Policies(), R"({
+  "policies": {
+    "DisableTelemetry": true,
+    "Extensions": {
+      "Uninstall": [
+        "old@example.org"
+      ]
+    },
+    "ExtensionSettings": {
+      "*": {
+        "installation_mode": "blocked"
+      }
+    }
+  }
+}
+)");
 }
 
 // Chromium still obeys the names it renamed in 2020, and scripts written since still set them.

@@ -202,6 +202,10 @@ TEST(CommandLine, TaskCommandsThatStartABrowserWithPlantedArguments) {
       {R"(C:\Program Files\Google\Chrome\Application\chrome.exe)", "--profile-directory=Default https://search.example/",
        true, "Chrome", "https://search.example/", false},
       {"cmd", "/c \"start \"\" /d C:\\ msedge --load-extension=C:\\x\"", true, "Edge", "--load-extension=C:\\x", false},
+      // start's window title, then the browser by its quoted path; cmd /k runs it as /c does.
+      {"cmd.exe", R"(/c start "" "C:\Program Files\Google\Chrome\Application\chrome.exe" https://search.example/)", true,
+       "Chrome", "https://search.example/", false},
+      {"cmd.exe", "/k start msedge https://search.example/", true, "Edge", "https://search.example/", false},
       // An address hidden behind "" inside quotes, which Chromium still opens.
       {R"(C:\Program Files\Google\Chrome\Application\chrome.exe)",
        R"("--profile-directory=Default"" https://search.example/")", true, "Chrome", R"(https://search.example/")", false},

@@ -8,9 +8,14 @@
 #include <string>
 #include <vector>
 
+#include <nlohmann/json.hpp>
+
 #include "app/MainForm.h"
+#include "browsers/BrowserKeys.h"
+#include "browsers/Browsers.h"
 #include "console/Console.h"
 #include "platform/RegFile.h"
+#include "services/MainFunc.h"
 #include "services/Registry.h"
 #include "tests/support/Installed.h"
 #include "tests/support/ChangeSet.h"
@@ -223,6 +228,49 @@ TEST_P(ConsoleTest, BrowsersAreListedAndRepairedAsTheWindowWould) {
   ASSERT_EQ(sim_.tasks.Enumerate(&tasks), 0);
   EXPECT_TRUE(tasks.empty());
   EXPECT_EQ(Run({"repair-browsers", "--dry-run"}).out, "");
+}
+
+// Each row that list browsers prints, as text and as JSON, is the finding in that place with its
+// tick, and repair-browsers repairs the ticked rows and no other: a store extension stays on any
+// machine, and on a managed one the policies stay too.
+TEST_P(ConsoleTest, RepairBrowsersTakesTheRowsTheListTicksAndNoOther) {
+  LoadFixture(reg(), "browsers-hijacked.reg");
+  // Still in place: a policy value, or a key that goes whole.
+  const auto present = [](const nq::TFinding& f) {
+    nq::TStrings names;
+    if (!nq::ListValueNames(f.root, "\\" + f.where, names, f.view)) return false;
+    if (f.kind != nq::TFindingKind::PolicyValue) return true;
+    return std::any_of(names.begin(), names.end(), [&f](const std::string& n) { return nq::EqualNoCase(n, f.name); });
+  };
+  for (const bool managed : {true, false}) {
+    SCOPED_TRACE(managed ? "managed" : "unmanaged");
+    sim_.management.joinStatus = managed ? platform::NetSetupJoinStatus::Domain : platform::NetSetupJoinStatus::Workgroup;
+    const nq::TFindings findings = nq::FindBrowserHijacks();
+    const auto unticked = [&](nq::TFindingKind kind) {
+      return std::any_of(findings.begin(), findings.end(), [&](const nq::TFinding& f) { return f.kind == kind && !f.ticked; });
+    };
+    ASSERT_TRUE(unticked(nq::TFindingKind::ExternalExtension)) << "the store extension";
+    ASSERT_EQ(unticked(nq::TFindingKind::PolicyValue), managed);
+    ASSERT_TRUE(std::any_of(findings.begin(), findings.end(), [](const nq::TFinding& f) { return f.ticked; }));
+
+    const Lines rows = SplitLines(Run({"list", "browsers"}).out);
+    const nlohmann::json json = nlohmann::json::parse(Run({"list", "browsers", "--json"}).out);
+    ASSERT_EQ(rows.size(), findings.size());
+    ASSERT_EQ(json.size(), findings.size());
+    for (std::size_t i = 0; i < findings.size(); ++i) {
+      const nq::TFinding& f = findings[i];
+      const std::string where = nq::FindingColumns(f).where;
+      EXPECT_EQ(SplitFields(rows[i]), (Lines{f.browser, where, f.name, f.data, f.why, f.ticked ? "ticked" : "-"}));
+      EXPECT_EQ(json[i], (nlohmann::json{{"browser", f.browser}, {"where", where}, {"name", f.name}, {"data", f.data},
+                                         {"why", f.why}, {"ticked", f.ticked}}));
+    }
+
+    const Result run = Run({"repair-browsers"});
+    EXPECT_EQ(run.code, nq::console::kExitDone) << run.err;
+    for (const nq::TFinding& f : findings) {
+      EXPECT_NE(present(f), f.ticked) << nq::FindingColumns(f).where << " " << f.name;
+    }
+  }
 }
 
 // A clean machine whose Task Scheduler is stopped: the scheduler is listed, unticked, and the repair
