@@ -38,3 +38,9 @@ wineserver -p 60 </dev/null >/dev/null 2>&1
 wineboot </dev/null >/dev/null 2>&1
 mkdir -p "$XDG_DATA_HOME"
 wine "$@"
+status=$?
+# A program that ends without a word (killed, or its Wine server gone) still says how it ended.
+if [ "$status" -ne 0 ]; then
+  echo "wine-run.sh: $(basename "$1") ended with status $status" >&2
+fi
+exit "$status"
