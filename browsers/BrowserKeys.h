@@ -4,6 +4,7 @@
 #include <string>
 #include <string_view>
 
+#include "platform/text.h"
 #include "services/Registry.h"
 
 namespace nq {
@@ -20,9 +21,11 @@ inline constexpr TPolicyRoot kPolicyRoots[] = {
     {"Firefox", "Software\\Policies\\Mozilla\\Firefox", false},
 };
 
-bool EqualNoCase(std::string_view a, std::string_view b);
-// True when `path` is `key` or lies below it.
-bool KeyWithin(std::string_view path, std::string_view key);
+using platform::EqualNoCase;
+using platform::Folded;
+using platform::KeyWithin;
+using platform::StartsNoCase;
+
 // The policy root a key lies within, or null.
 const TPolicyRoot* PolicyRootOf(const std::string& path);
 

@@ -5,24 +5,13 @@
 #include <cstdint>
 #include <utility>
 
+#include "platform/text.h"
+
 namespace nq {
 namespace {
 
-char Lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
-
-std::string Lowered(std::string_view text) {
-  std::string out(text);
-  for (char& c : out) c = Lower(c);
-  return out;
-}
-
-bool StartsWithNoCase(std::string_view text, std::string_view prefix) {
-  if (text.size() < prefix.size()) return false;
-  for (std::size_t i = 0; i < prefix.size(); ++i) {
-    if (Lower(text[i]) != Lower(prefix[i])) return false;
-  }
-  return true;
-}
+using platform::EqualNoCase;
+using platform::StartsNoCase;
 
 bool IsSpace(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
 bool IsAlnum(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9'); }
@@ -52,7 +41,7 @@ std::string ProgramStem(std::string_view program) {
   while (!program.empty() && program.back() == '"') program.remove_suffix(1);
   const std::size_t slash = program.find_last_of("\\/");
   if (slash != std::string_view::npos) program.remove_prefix(slash + 1);
-  std::string stem = Lowered(program);
+  std::string stem = platform::Folded(program);
   if (stem.size() > 4 && stem.compare(stem.size() - 4, 4, ".exe") == 0) stem.resize(stem.size() - 4);
   return stem;
 }
@@ -68,9 +57,9 @@ bool TakesAddress(const std::string& name) {
 
 // "https://...", "file:///...", "www....": an address the browser opens as a page.
 bool IsAddress(std::string_view text) {
-  if (StartsWithNoCase(text, "www.")) return true;
+  if (StartsNoCase(text, "www.")) return true;
   std::size_t i = 0;
-  if (text.empty() || !((Lower(text[0]) >= 'a' && Lower(text[0]) <= 'z'))) return false;
+  if (text.empty() || platform::FoldedLetter(text[0]) < 'a' || platform::FoldedLetter(text[0]) > 'z') return false;
   while (i < text.size() && (IsAlnum(text[i]) || text[i] == '+' || text[i] == '-' || text[i] == '.')) ++i;
   return i >= 2 && text.substr(i, 3) == "://";
 }
@@ -100,7 +89,7 @@ std::string Quoted(const std::string& text) {
 // --disable-features=A,DisableLoadExtensionCommandLineSwitch,B without the planted feature:
 // the argument that stays ("" when none does), or false when the feature is not in it.
 bool WithoutPlantedFeature(const std::string& argument, std::string* rest) {
-  if (!StartsWithNoCase(argument, kDisableFeatures)) return false;
+  if (!StartsNoCase(argument, kDisableFeatures)) return false;
   std::string_view list(argument);
   list.remove_prefix(kDisableFeatures.size());
   std::string kept;
@@ -108,7 +97,7 @@ bool WithoutPlantedFeature(const std::string& argument, std::string* rest) {
   while (true) {
     const std::size_t comma = list.find(',');
     const std::string_view item = list.substr(0, comma);
-    if (Lowered(Trimmed(item)) == Lowered(kLoadExtensionFeature)) {
+    if (EqualNoCase(Trimmed(item), kLoadExtensionFeature)) {
       found = true;
     } else if (!item.empty()) {
       kept.append(kept.empty() ? "" : ",").append(item);
@@ -122,7 +111,7 @@ bool WithoutPlantedFeature(const std::string& argument, std::string* rest) {
 }
 
 bool IsLoadExtension(const std::string& text) {
-  return Lowered(text) == kLoadExtension || StartsWithNoCase(text, std::string(kLoadExtension) + "=");
+  return EqualNoCase(text, kLoadExtension) || StartsNoCase(text, std::string(kLoadExtension) + "=");
 }
 
 bool IsSwitch(const std::string& text) { return !text.empty() && (text[0] == '-' || text[0] == '/'); }
@@ -132,7 +121,7 @@ bool IsSwitch(const std::string& text) { return !text.empty() && (text[0] == '-'
 std::string ParameterName(const std::string& text) {
   std::size_t i = 0;
   while (i < text.size() && i < 2 && (text[i] == '-' || text[i] == '/')) ++i;
-  return i == 0 ? std::string() : Lowered(std::string_view(text).substr(i));
+  return i == 0 ? std::string() : platform::Folded(std::string_view(text).substr(i));
 }
 
 bool IsEncodedCommandName(const std::string& name) {
@@ -153,7 +142,7 @@ std::string_view RestAfter(std::string_view line, const TArgument& argument) {
 bool UnwrapCmd(std::string_view arguments, std::string* program, std::string* rest) {
   const std::vector<TArgument> args = SplitCommandLine(arguments);
   std::size_t at = 0;
-  while (at < args.size() && Lowered(args[at].text) != "/c" && Lowered(args[at].text) != "/k") ++at;
+  while (at < args.size() && !EqualNoCase(args[at].text, "/c") && !EqualNoCase(args[at].text, "/k")) ++at;
   if (at >= args.size()) return false;
   std::string_view command = RestAfter(arguments, args[at]);
   // cmd drops one pair of quotes around the whole command.
@@ -162,12 +151,12 @@ bool UnwrapCmd(std::string_view arguments, std::string* program, std::string* re
   }
   const std::vector<TArgument> parts = SplitCommandLine(command);
   std::size_t i = 0;
-  if (!parts.empty() && Lowered(parts[0].text) == "start") {
+  if (!parts.empty() && EqualNoCase(parts[0].text, "start")) {
     bool titleTaken = false;
     for (i = 1; i < parts.size(); ++i) {
       if (!titleTaken && command[parts[i].begin] == '"') {
         titleTaken = true;  // start takes its first quoted argument for the window's title
-      } else if (Lowered(parts[i].text) == "/d") {
+      } else if (EqualNoCase(parts[i].text, "/d")) {
         ++i;
       } else if (!(parts[i].text.size() > 1 && parts[i].text[0] == '/')) {
         break;
@@ -231,7 +220,7 @@ const char* BrowserWordAt(std::string_view text, std::size_t at) {
   if (at > 0 && IsAlnum(text[at - 1])) return nullptr;
   for (const TBrowserName& browser : kBrowsers) {
     const std::string_view stem = browser.stem;
-    if (!StartsWithNoCase(text.substr(at), stem)) continue;
+    if (!StartsNoCase(text.substr(at), stem)) continue;
     const std::size_t after = at + stem.size();
     if (after == text.size() || !IsAlnum(text[after])) return browser.name;
   }
@@ -240,9 +229,9 @@ const char* BrowserWordAt(std::string_view text, std::size_t at) {
 
 // Whether a script's text after a browser's name plants something: an address or the switches.
 bool PlantsSomething(std::string_view text) {
-  const std::string lowered = Lowered(text);
+  const std::string lowered = platform::Folded(text);
   if (lowered.find(kLoadExtension) != std::string::npos ||
-      lowered.find(Lowered(kLoadExtensionFeature)) != std::string::npos) {
+      lowered.find(platform::Folded(kLoadExtensionFeature)) != std::string::npos) {
     return true;
   }
   for (std::size_t i = 0; i < text.size(); ++i) {
@@ -308,7 +297,7 @@ std::string BrowserOfProgram(std::string_view program) {
   const std::string stem = ProgramStem(program);
   // Opera's shortcuts start it through its "launcher.exe"; a launcher in any other folder is not it.
   if (stem == "launcher") {
-    std::string folder = Lowered(program);
+    std::string folder = platform::Folded(program);
     while (!folder.empty() && folder.back() == '"') folder.pop_back();
     const std::size_t slash = folder.find_last_of("\\/");
     folder.resize(slash == std::string::npos ? 0 : slash);
@@ -329,7 +318,7 @@ TPlantedArguments FindPlantedArguments(std::string_view arguments) {
     const std::string& text = args[i].text;
     const std::string_view raw = arguments.substr(args[i].begin, args[i].end - args[i].begin);
     std::string rest;
-    const std::string name = Lowered(text);
+    const std::string name = platform::Folded(text);
     if (TakesAddress(name) && i + 1 < args.size() && IsAddress(args[i + 1].text)) {
       // Firefox's "-url address", "-new-tab address", ...: the switch goes with the address it took.
       result.planted.emplace_back(raw);
@@ -356,7 +345,7 @@ bool OpensAsKiosk(std::string_view arguments) {
   const std::vector<TArgument> args = SplitCommandLine(arguments);
   return std::any_of(args.begin(), args.end(), [](const TArgument& a) {
     // Chromium reads switch names without regard to case on Windows.
-    const std::string name = Lowered(a.text);
+    const std::string name = platform::Folded(a.text);
     return name == "--kiosk" || name == "-kiosk";
   });
 }

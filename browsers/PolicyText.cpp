@@ -4,21 +4,15 @@
 #include <cctype>
 #include <nlohmann/json.hpp>
 
+#include "platform/text.h"
+
 namespace nq {
 namespace {
 
 // Kept in the order the file has them, so a rewrite changes only what it removes.
 using json = nlohmann::ordered_json;
 
-bool EqualNoCase(const std::string& a, const std::string& b) {
-  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-           return std::tolower(static_cast<unsigned char>(x)) == std::tolower(static_cast<unsigned char>(y));
-         });
-}
-
-bool StartsWithNoCase(const std::string& text, const std::string& prefix) {
-  return text.size() >= prefix.size() && EqualNoCase(text.substr(0, prefix.size()), prefix);
-}
+using platform::StartsNoCase;
 
 // The deepest nesting of objects and arrays, counted without parsing: the parser and every walk
 // over its result would otherwise go as deep as a hostile text likes.
@@ -69,7 +63,7 @@ std::string Text(const json& object, const char* name) {
 bool Forces(const json& settings) {
   for (const auto& [id, entry] : settings.items()) {
     // A key may be an update address itself: settings for every extension served from there.
-    if (StartsWithNoCase(id, "http") && !IsStoreAddress(id)) return true;
+    if (StartsNoCase(id, "http") && !IsStoreAddress(id)) return true;
     if (!entry.is_object()) continue;
     const std::string mode = Text(entry, "installation_mode");
     if (mode == "force_installed" || mode == "normal_installed") return true;
@@ -102,7 +96,7 @@ bool IsStoreAddress(const std::string& url) {
       "https://addons.mozilla.org/",
   };
   return std::any_of(std::begin(kStores), std::end(kStores),
-                     [&url](const char* store) { return StartsWithNoCase(url, store); });
+                     [&url](const char* store) { return StartsNoCase(url, store); });
 }
 
 TExtensionSettings ScanExtensionSettings(const std::string& text) {

@@ -15,12 +15,6 @@
 namespace nq {
 namespace {
 
-std::string Folded(std::string text) {
-  std::transform(text.begin(), text.end(), text.begin(),
-                 [](char c) { return static_cast<char>(std::tolower(static_cast<unsigned char>(c))); });
-  return text;
-}
-
 // A key as the repair keeps track of it: root, view and folded path.
 using TKeyId = std::tuple<RegKey, TRegView, std::string>;
 

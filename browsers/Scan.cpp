@@ -16,30 +16,6 @@
 
 namespace nq {
 
-namespace {
-
-// ASCII letters only: policy names and the keys compared here are ASCII, and a name beyond it
-// matches only itself.
-bool SameLetter(char x, char y) {
-  const auto fold = [](char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; };
-  return fold(x) == fold(y);
-}
-
-// True when `text` begins with `prefix`, without regard to case.
-bool StartsNoCase(std::string_view text, std::string_view prefix) {
-  return text.size() >= prefix.size() && std::equal(prefix.begin(), prefix.end(), text.begin(), SameLetter);
-}
-
-}  // namespace
-
-bool EqualNoCase(std::string_view a, std::string_view b) {
-  return a.size() == b.size() && StartsNoCase(a, b);
-}
-
-bool KeyWithin(std::string_view path, std::string_view key) {
-  return StartsNoCase(path, key) && (path.size() == key.size() || path[key.size()] == '\\');
-}
-
 const TPolicyRoot* PolicyRootOf(const std::string& path) {
   for (const TPolicyRoot& root : kPolicyRoots) {
     if (KeyWithin(path, root.key)) return &root;
@@ -61,8 +37,6 @@ constexpr const char* kInvalidSettingsWhy =
 constexpr const char* kLockedWhy = "Keeps an extension from being removed.";
 constexpr const char* kManagedWhy = "Set by your organization.";
 
-bool HasPrefixNoCase(const std::string& text, const char* prefix) { return StartsNoCase(text, prefix); }
-
 // Why a value of a Chromium policy key is a finding; null when it is not one. `list` names the
 // list subkey the value is in, empty for a value of the policy key itself.
 const char* ChromiumWhy(const std::string& list, const std::string& name) {
@@ -72,14 +46,14 @@ const char* ChromiumWhy(const std::string& list, const std::string& name) {
     // Chromium still obeys the name this list had before 2020, and scripts still set it.
     if (EqualNoCase(list, "ExtensionInstallAllowlist") || EqualNoCase(list, "ExtensionInstallWhitelist")) return kAllowWhy;
     if (EqualNoCase(list, "ExtensionInstallSources")) return kSourcesWhy;
-    if (HasPrefixNoCase(list, "DefaultSearchProvider")) return kSearchWhy;
+    if (StartsNoCase(list, "DefaultSearchProvider")) return kSearchWhy;
     return nullptr;
   }
   for (const char* home : {"HomepageLocation", "HomepageIsNewTabPage", "NewTabPageLocation", "RestoreOnStartup",
                            "ShowHomeButton"}) {
     if (EqualNoCase(name, home)) return kHomeWhy;
   }
-  if (HasPrefixNoCase(name, "DefaultSearchProvider")) return kSearchWhy;
+  if (StartsNoCase(name, "DefaultSearchProvider")) return kSearchWhy;
   for (const char* proxy : {"ProxyMode", "ProxyServer", "ProxyPacUrl", "ProxySettings"}) {
     if (EqualNoCase(name, proxy)) return kProxyWhy;
   }

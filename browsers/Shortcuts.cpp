@@ -4,6 +4,7 @@
 
 #include "browsers/CommandLine.h"
 #include "platform/links.h"
+#include "platform/text.h"
 #include "services/FileSearch.h"
 #include "services/Links.h"
 #include "services/MainFunc.h"
@@ -15,12 +16,6 @@ constexpr const char* kShellFoldersKey = "Software\\Microsoft\\Windows\\CurrentV
 constexpr const char* kQuickLaunch = "\\Microsoft\\Internet Explorer\\Quick Launch";
 // Start menus nest a few folders deep; the bound keeps a folder that contains itself from looping.
 constexpr int kMaxDepth = 16;
-
-std::string Folded(std::string text) {
-  std::transform(text.begin(), text.end(), text.begin(),
-                 [](unsigned char c) { return static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c); });
-  return text;
-}
 
 // A "Shell Folders" value, read only (a standard user may not change the machine's); a value that
 // is not text names no folder.
@@ -85,7 +80,7 @@ std::vector<TShortcutFolder> ShortcutFolders() {
   auto add = [&](const std::string& path, bool withSubfolders) {
     if (path.empty()) return;
     const bool known = std::any_of(folders.begin(), folders.end(),
-                                   [&](const TShortcutFolder& f) { return Folded(f.path) == Folded(path); });
+                                   [&](const TShortcutFolder& f) { return platform::EqualNoCase(f.path, path); });
     if (!known) folders.push_back({path, withSubfolders});
   };
   add(ShellFolder(kHkeyCurrentUser, "Desktop"), false);

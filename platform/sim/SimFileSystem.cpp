@@ -1,6 +1,7 @@
 #include "platform/sim/SimFileSystem.h"
 
 #include <algorithm>
+#include "platform/text.h"
 #include <cctype>
 #include <fstream>
 #include <system_error>
@@ -10,18 +11,8 @@ namespace {
 
 namespace fs = std::filesystem;
 
-char Fold(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
-
-bool EqualNoCase(const std::string& a, const std::string& b) {
-  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-           return Fold(x) == Fold(y);
-         });
-}
-
-bool LessNoCase(const std::string& a, const std::string& b) {
-  return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(),
-                                      [](char x, char y) { return Fold(x) < Fold(y); });
-}
+using platform::EqualNoCase;
+using platform::LessNoCase;
 
 // Splits a program path into its names, without drive letter and without empty names.
 std::vector<std::string> SplitProgramPath(const std::string& path) {
@@ -61,7 +52,7 @@ bool MatchFrom(const char* p, const char* n) {
     } else if (*p == '?') {
       ++p;
       n = NextLetter(n);
-    } else if (*p != '\0' && Fold(*p) == Fold(*n)) {
+    } else if (*p != '\0' && platform::FoldedLetter(*p) == platform::FoldedLetter(*n)) {
       ++p;
       ++n;
     } else if (starP != nullptr) {
@@ -236,7 +227,7 @@ std::string SimFileSystem::Key(const fs::path& hostPath) {
   const std::u8string generic = hostPath.lexically_normal().generic_u8string();
   std::string key(generic.begin(), generic.end());
   while (key.size() > 1 && key.back() == '/') key.pop_back();
-  for (char& c : key) c = Fold(c);
+  for (char& c : key) c = platform::FoldedLetter(c);
   return key;
 }
 

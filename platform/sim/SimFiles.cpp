@@ -1,6 +1,7 @@
 #include "platform/sim/SimFiles.h"
 
 #include <cctype>
+#include "platform/text.h"
 #include <fstream>
 #include <system_error>
 #include <utility>
@@ -99,8 +100,7 @@ std::int32_t SimManagement::NetGetAadJoinInformation(DsregJoinType* type) {
 namespace {
 std::string CertificateKey(CertStoreLocation location, const std::string& store, const std::string& thumbprint) {
   std::string key = (location == CertStoreLocation::LocalMachine ? "machine;" : "user;") + store + ";" + thumbprint;
-  for (char& c : key) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-  return key;
+  return Folded(key);
 }
 }  // namespace
 

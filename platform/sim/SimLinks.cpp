@@ -1,6 +1,7 @@
 #include "platform/sim/SimLinks.h"
 
 #include <algorithm>
+#include "platform/text.h"
 #include <cctype>
 #include <fstream>
 #include <sstream>
@@ -66,9 +67,7 @@ HResult SimShellLinks::Create(const std::string& path, const ShellLink& link) {
 }
 
 std::string SimTaskScheduler::Fold(const std::string& path) {
-  std::string folded = path;
-  std::transform(folded.begin(), folded.end(), folded.begin(),
-                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+  std::string folded = platform::Folded(path);
   if (folded.empty() || folded.front() != '\\') folded.insert(0, "\\");
   return folded;
 }

@@ -1,6 +1,7 @@
 #include "platform/sim/SimShell.h"
 
 #include <algorithm>
+#include "platform/text.h"
 #include <cctype>
 #include <string>
 #include <system_error>
@@ -19,11 +20,7 @@ constexpr int kShellBadOperation = 0x78;  // DE_ACCESSDENIEDSRC, for operations 
 // The shell the entry point handed out by GetProcAddress reports to.
 SimShell* recycleBinOwner = nullptr;
 
-bool EqualNoCase(const std::string& a, const std::string& b) {
-  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-           return std::tolower(static_cast<unsigned char>(x)) == std::tolower(static_cast<unsigned char>(y));
-         });
-}
+using platform::EqualNoCase;
 
 std::vector<std::string> SplitList(const char* list) {
   std::vector<std::string> paths;
