@@ -4,6 +4,7 @@
 #include <cctype>
 #include <nlohmann/json.hpp>
 
+#include "browsers/BrowserKeys.h"
 #include "platform/text.h"
 
 namespace nq {
@@ -78,12 +79,11 @@ bool Forces(const json& settings) {
 // The policies of a policies file that a hijacker sets; for "Extensions" only its Install and
 // Locked lists.
 bool IsHijackPolicy(const std::string& name, const json& value) {
-  for (const char* always : {"Homepage", "SearchEngines", "Proxy", "NewTabPage"}) {
-    if (name == always) return true;
-  }
+  bool judged = false;
+  if (PolicyWhy(TPolicyAt::FirefoxFile, name, &judged) == nullptr) return false;
+  if (!judged) return true;
   if (name == "ExtensionSettings") return !value.is_object() || Forces(value);
-  if (name == "Extensions" && value.is_object()) return value.contains("Install") || value.contains("Locked");
-  return false;
+  return value.is_object() && (value.contains("Install") || value.contains("Locked"));
 }
 
 }  // namespace

@@ -25,61 +25,20 @@ const TPolicyRoot* PolicyRootOf(const std::string& path) {
 
 namespace {
 
-constexpr const char* kHomeWhy = "Forces the home page, the new tab page or the pages opened at start-up.";
-constexpr const char* kSearchWhy = "Forces the search engine.";
-constexpr const char* kProxyWhy = "Sends the browser's traffic through a proxy.";
-constexpr const char* kForcedWhy = "Installs an extension the user cannot remove.";
-constexpr const char* kAllowWhy = "Lets an extension past the browser's block list.";
-constexpr const char* kSourcesWhy = "Lets extensions install from a site outside the browser's store.";
-constexpr const char* kSettingsWhy = "Installs extensions the user cannot remove, or from a site outside the store.";
 constexpr const char* kInvalidSettingsWhy =
     "Not valid JSON: the browser ignores it, yet still says it is managed by an organization.";
-constexpr const char* kLockedWhy = "Keeps an extension from being removed.";
-constexpr const char* kManagedWhy = "Set by your organization.";
 
-// Why a value of a Chromium policy key is a finding; null when it is not one. `list` names the
-// list subkey the value is in, empty for a value of the policy key itself.
-const char* ChromiumWhy(const std::string& list, const std::string& name) {
-  if (!list.empty()) {
-    if (EqualNoCase(list, "RestoreOnStartupURLs")) return kHomeWhy;
-    if (EqualNoCase(list, "ExtensionInstallForcelist")) return kForcedWhy;
-    // Chromium still obeys the name this list had before 2020, and scripts still set it.
-    if (EqualNoCase(list, "ExtensionInstallAllowlist") || EqualNoCase(list, "ExtensionInstallWhitelist")) return kAllowWhy;
-    if (EqualNoCase(list, "ExtensionInstallSources")) return kSourcesWhy;
-    if (StartsNoCase(list, "DefaultSearchProvider")) return kSearchWhy;
-    return nullptr;
-  }
-  for (const char* home : {"HomepageLocation", "HomepageIsNewTabPage", "NewTabPageLocation", "RestoreOnStartup",
-                           "ShowHomeButton"}) {
-    if (EqualNoCase(name, home)) return kHomeWhy;
-  }
-  if (StartsNoCase(name, "DefaultSearchProvider")) return kSearchWhy;
-  for (const char* proxy : {"ProxyMode", "ProxyServer", "ProxyPacUrl", "ProxySettings"}) {
-    if (EqualNoCase(name, proxy)) return kProxyWhy;
-  }
-  return nullptr;
-}
-
-// The same for Firefox: `list` is the path below the policy key ("Homepage", "Extensions\Install").
-const char* FirefoxWhy(const std::string& list, const std::string& name) {
-  if (list.empty()) return EqualNoCase(name, "NewTabPage") ? kHomeWhy : nullptr;
-  if (KeyWithin(list, "Homepage")) return kHomeWhy;
-  if (KeyWithin(list, "SearchEngines")) return kSearchWhy;
-  if (KeyWithin(list, "Proxy")) return kProxyWhy;
-  if (KeyWithin(list, "Extensions\\Install")) return kForcedWhy;
-  if (KeyWithin(list, "Extensions\\Locked")) return kLockedWhy;
-  return nullptr;
+// Why a value of a policy key is a finding; null when it is not one. `below` is the path of the
+// key it is in under the policy key, empty for a value of the policy key itself.
+const char* PolicyValueWhy(const TPolicyRoot& root, const std::string& below, const std::string& name, bool* judged) {
+  *judged = false;
+  if (root.chromium) return below.empty() ? PolicyWhy(TPolicyAt::ChromiumValue, name, judged) : PolicyWhy(TPolicyAt::ChromiumList, below);
+  return below.empty() ? PolicyWhy(TPolicyAt::FirefoxValue, name, judged) : PolicyWhy(TPolicyAt::FirefoxKey, below);
 }
 
 // The subkeys of a policy key whose values are findings; Firefox's are read to any depth.
 bool IsListKey(const TPolicyRoot& root, const std::string& below) {
-  if (root.chromium) {
-    return ChromiumWhy(below, "") != nullptr;
-  }
-  for (const char* top : {"Homepage", "SearchEngines", "Proxy", "Extensions"}) {
-    if (KeyWithin(below, top)) return true;
-  }
-  return false;
+  return root.chromium ? PolicyWhy(TPolicyAt::ChromiumList, below) != nullptr : FirefoxKeyLeadsToFindings(below);
 }
 
 // Reads the policy values of one key and, below it, of the keys that hold policies.
@@ -114,13 +73,14 @@ class TPolicyWalk {
 
  private:
   void Value(TRegistry& reg, const std::string& path, const std::string& below, const std::string& name) {
-    const char* why = policy_.chromium ? ChromiumWhy(below, name) : FirefoxWhy(below, name);
-    if (below.empty() && EqualNoCase(name, "ExtensionSettings")) {
+    bool judged = false;
+    const char* why = PolicyValueWhy(policy_, below, name, &judged);
+    if (why != nullptr && judged) {
       // Judged by what it says, whichever of the two text types holds it.
       const std::optional<std::string> text = reg.ReadText(name);
       const TExtensionSettings scan = text ? ScanExtensionSettings(*text) : TExtensionSettings::Invalid;
       if (scan == TExtensionSettings::Harmless) return;
-      why = scan == TExtensionSettings::Forces ? kSettingsWhy : kInvalidSettingsWhy;
+      if (scan == TExtensionSettings::Invalid) why = kInvalidSettingsWhy;
     }
     if (why == nullptr) return;
     TFinding finding;
@@ -201,11 +161,7 @@ void FindPolicyFiles(TFindings& findings) {
       finding.kind = TFindingKind::PolicyFile;
       finding.browser = "Firefox";
       finding.where = path;
-      finding.why = policy.name == "Homepage"        ? kHomeWhy
-                    : policy.name == "NewTabPage"    ? kHomeWhy
-                    : policy.name == "SearchEngines" ? kSearchWhy
-                    : policy.name == "Proxy"         ? kProxyWhy
-                                                     : kSettingsWhy;
+      finding.why = PolicyWhy(TPolicyAt::FirefoxFile, policy.name);
       finding.name = std::move(policy.name);
       finding.data = std::move(policy.json);
       findings.push_back(std::move(finding));
