@@ -27,14 +27,4 @@ TOutcome RepairFindings(const TFindings& ticked, bool dryRun = false);
 // refused, or a file that could no longer be read.
 bool RefusedIn(const TFinding& finding, const TChanges& changes);
 
-// A finding as its list row shows it.
-struct TFindingColumns {
-  std::string browser;  // "Chrome"
-  std::string where;    // "HKEY_CURRENT_USER\Software\Policies\Google\Chrome", a file's path
-  std::string finding;  // "HomepageLocation = "http://..."", "Management enrollment with no server"
-};
-TFindingColumns FindingColumns(const TFinding& finding);
-// The detail lines for the selected row: the full key or file; the name and the data; why.
-std::string FindingDetail(const TFinding& finding);
-
 }  // namespace nq

@@ -41,4 +41,14 @@ struct TFinding {
 
 using TFindings = std::vector<TFinding>;
 
+// A finding as its list row shows it.
+struct TFindingColumns {
+  std::string browser;  // "Chrome"
+  std::string where;    // "HKEY_CURRENT_USER\Software\Policies\Google\Chrome", a file's path
+  std::string finding;  // "HomepageLocation = "http://..."", "Management enrollment with no server"
+};
+TFindingColumns FindingColumns(const TFinding& finding);
+// The detail lines for the selected row: the full key or file; the name and the data; why.
+std::string FindingDetail(const TFinding& finding);
+
 }  // namespace nq

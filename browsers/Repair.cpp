@@ -1,14 +1,14 @@
 #include <algorithm>
 #include <cctype>
 #include <map>
+#include <memory>
 #include <set>
 #include <tuple>
 
 #include "browsers/BrowserKeys.h"
 #include "browsers/Browsers.h"
+#include "browsers/Kinds.h"
 #include "browsers/PolicyText.h"
-#include "browsers/Shortcuts.h"
-#include "browsers/Tasks.h"
 #include "services/MainFunc.h"
 #include "services/TextFiles.h"
 
@@ -106,67 +106,65 @@ void RepairPolicyFile(const std::string& path, const std::vector<const TFinding*
   const bool replaced = ReplaceTextFile(path, rewritten);
   for (const TPolicyFileScan::TPolicy& policy : scan.policies) {
     if (std::find(names.begin(), names.end(), policy.name) == names.end()) continue;
-    RecordChange({TChange::TKind::File, 0, TRegView::Default, path, policy.name, policy.json, kNone, !replaced});
+    RecordChange({.kind = TChange::TKind::File, .path = path, .name = policy.name, .before = policy.json, .after = kNone,
+                  .refused = !replaced});
   }
 }
 
 }  // namespace
 
-TOutcome RepairFindings(const TFindings& ticked, bool dryRun) {
-  TChangeRecorder recorder(dryRun);
+struct TRepairRun::TState {
+  explicit TState(bool dryRun) : recorder(dryRun) {}
+  TChangeRecorder recorder;
   TRemoved removed;
   std::vector<TKeyId> touched;
   std::vector<std::string> touchedPaths;
   std::map<std::string, std::vector<const TFinding*>> files;  // by folded path, in order met
   std::vector<std::string> fileOrder;
-  for (const TFinding& finding : ticked) {
-    switch (finding.kind) {
-      case TFindingKind::PolicyValue: {
-        if (!DeleteNamedValue(finding.root, "\\" + finding.where, finding.name, finding.view)) break;
-        const TKeyId key{finding.root, finding.view, Folded(finding.where)};
-        removed.Value(key, finding.name);
-        if (std::find(touched.begin(), touched.end(), key) == touched.end()) {
-          touched.push_back(key);
-          touchedPaths.push_back(finding.where);
-        }
-        break;
-      }
-      case TFindingKind::PolicyFile: {
-        auto& list = files[Folded(finding.where)];
-        if (list.empty()) fileOrder.push_back(finding.where);
-        list.push_back(&finding);
-        break;
-      }
-      case TFindingKind::UnreadableFile:
-        // Never rewritten: what it holds cannot be told apart from what it should keep.
-        RecordChange({TChange::TKind::File, 0, TRegView::Default, finding.where, "", "file", "file", true});
-        break;
-      case TFindingKind::ExternalExtension:
-      case TFindingKind::Enrollment:
-        // The flagged key alone, with what it holds; nothing beside it (no OMADM account) goes.
-        DeleteRegistryKey(finding.root, "\\" + finding.where, finding.view);
-        break;
-      case TFindingKind::Shortcut:
-        // Their recorders pass what they record up to this one.
-        RepairShortcut(finding, dryRun);
-        break;
-      case TFindingKind::Task:
-      case TFindingKind::UnreadableTask:
-        RepairTask(finding, dryRun);
-        break;
-    }
+};
+
+TRepairRun::TRepairRun(bool dryRun) : dryRun_(dryRun), state_(std::make_unique<TState>(dryRun)) {}
+TRepairRun::~TRepairRun() = default;
+
+void TRepairRun::RemovePolicyValue(const TFinding& finding) {
+  if (!DeleteNamedValue(finding.root, "\\" + finding.where, finding.name, finding.view)) return;
+  const TKeyId key{finding.root, finding.view, Folded(finding.where)};
+  state_->removed.Value(key, finding.name);
+  if (std::find(state_->touched.begin(), state_->touched.end(), key) == state_->touched.end()) {
+    state_->touched.push_back(key);
+    state_->touchedPaths.push_back(finding.where);
   }
+}
+
+void TRepairRun::RemoveFilePolicy(const TFinding& finding) {
+  auto& list = state_->files[Folded(finding.where)];
+  if (list.empty()) state_->fileOrder.push_back(finding.where);
+  list.push_back(&finding);
+}
+
+TChanges TRepairRun::Take() { return state_->recorder.Take(); }
+
+void TRepairRun::Finish() {
+  TState& s = *state_;
   // Deepest keys first, so that a parent is judged once its emptied subkeys went.
-  std::vector<std::size_t> order(touched.size());
+  std::vector<std::size_t> order(s.touched.size());
   for (std::size_t i = 0; i < order.size(); ++i) order[i] = i;
   std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
-    return std::count(touchedPaths[a].begin(), touchedPaths[a].end(), '\\') >
-           std::count(touchedPaths[b].begin(), touchedPaths[b].end(), '\\');
+    return std::count(s.touchedPaths[a].begin(), s.touchedPaths[a].end(), '\\') >
+           std::count(s.touchedPaths[b].begin(), s.touchedPaths[b].end(), '\\');
   });
-  for (const std::size_t i : order) PruneEmptyKeys(std::get<0>(touched[i]), std::get<1>(touched[i]), touchedPaths[i], removed);
-  for (const std::string& path : fileOrder) RepairPolicyFile(path, files[Folded(path)]);
+  for (const std::size_t i : order) PruneEmptyKeys(std::get<0>(s.touched[i]), std::get<1>(s.touched[i]), s.touchedPaths[i], s.removed);
+  for (const std::string& path : s.fileOrder) RepairPolicyFile(path, s.files[Folded(path)]);
+}
+
+TOutcome RepairFindings(const TFindings& ticked, bool dryRun) {
   TOutcome outcome;
-  outcome.changes = recorder.Take();
+  {
+    TRepairRun run(dryRun);
+    for (const TFinding& finding : ticked) KindRow(finding.kind).repair(finding, run);
+    run.Finish();
+    outcome.changes = run.Take();
+  }
   outcome.done = std::none_of(outcome.changes.begin(), outcome.changes.end(), [](const TChange& c) { return c.refused; });
   return outcome;
 }
@@ -175,68 +173,13 @@ bool RefusedIn(const TFinding& finding, const TChanges& changes) {
   return std::any_of(changes.begin(), changes.end(), [&finding](const TChange& change) {
     if (!change.refused || change.root != finding.root) return false;
     if (finding.root != 0 && change.view != finding.view) return false;
-    switch (finding.kind) {
-      case TFindingKind::PolicyValue:
-      case TFindingKind::PolicyFile:
-        return EqualNoCase(change.path, finding.where) && EqualNoCase(change.name, finding.name);
-      case TFindingKind::ExternalExtension:
-      case TFindingKind::Enrollment:
-        // The key goes with its subtree: anything refused within it keeps it.
-        return KeyWithin(change.path, finding.where);
-      default:
-        return EqualNoCase(change.path, finding.where);
+    switch (KindRow(finding.kind).refusal) {
+      case TRefusalScope::Name: return EqualNoCase(change.path, finding.where) && EqualNoCase(change.name, finding.name);
+      case TRefusalScope::WithinKey: return KeyWithin(change.path, finding.where);
+      case TRefusalScope::Path: return EqualNoCase(change.path, finding.where);
     }
+    return false;
   });
-}
-
-namespace {
-
-// Long data is cut for the list; the detail line shows it whole.
-std::string Shortened(const std::string& text, std::size_t most) {
-  if (text.size() <= most) return text;
-  std::size_t cut = most;
-  // Not inside a UTF-8 sequence.
-  while (cut > 0 && (static_cast<unsigned char>(text[cut]) & 0xC0) == 0x80) --cut;
-  return text.substr(0, cut) + "...";
-}
-
-std::string FindingWhere(const TFinding& finding) {
-  if (finding.root == 0) return finding.where;
-  TChange at;
-  at.kind = TChange::TKind::Key;
-  at.root = finding.root;
-  at.view = finding.view;
-  at.path = finding.where;
-  return ChangeWhere(at);
-}
-
-std::string FindingText(const TFinding& finding, std::size_t most) {
-  switch (finding.kind) {
-    case TFindingKind::UnreadableFile: return "Unreadable policies file";
-    case TFindingKind::UnreadableTask: return finding.where == "\\" ? "Unreadable Task Scheduler" : "Unreadable task";
-    case TFindingKind::Enrollment: return "Management enrollment with no server";
-    case TFindingKind::ExternalExtension: {
-      const std::size_t slash = finding.where.rfind('\\');
-      return "Extension " + finding.where.substr(slash + 1) + ": " + Shortened(finding.data, most);
-    }
-    default: return finding.name + " = " + Shortened(finding.data, most);
-  }
-}
-
-}  // namespace
-
-TFindingColumns FindingColumns(const TFinding& finding) {
-  return {finding.browser, FindingWhere(finding), FindingText(finding, 120)};
-}
-
-std::string FindingDetail(const TFinding& finding) {
-  // One line each: where, what, why.
-  std::string detail = FindingWhere(finding);
-  if (!finding.name.empty() || !finding.data.empty()) detail += "\n";
-  detail += finding.name;
-  if (!finding.data.empty()) detail += (finding.name.empty() ? "" : " = ") + Shortened(finding.data, 2000);
-  if (!finding.why.empty()) detail += "\n" + finding.why;
-  return detail;
 }
 
 }  // namespace nq

@@ -6,9 +6,8 @@
 
 #include "browsers/BrowserKeys.h"
 #include "browsers/Browsers.h"
+#include "browsers/Kinds.h"
 #include "browsers/PolicyText.h"
-#include "browsers/Shortcuts.h"
-#include "browsers/Tasks.h"
 #include "platform/management.h"
 #include "platform/shell.h"
 #include "services/MainFunc.h"
@@ -99,7 +98,7 @@ class TPolicyWalk {
   TFindings& findings_;
 };
 
-void FindPolicyValues(TFindings& findings) {
+void ReadPolicyValues(TFindings& findings) {
   // The machine's policies key is one for both views: read once.
   for (const RegKey root : {kHkeyCurrentUser, kHkeyLocalMachine}) {
     for (const TPolicyRoot& policy : kPolicyRoots) {
@@ -135,7 +134,7 @@ TStrings FirefoxFolders() {
   return folders;
 }
 
-void FindPolicyFiles(TFindings& findings) {
+void ReadPolicyFiles(TFindings& findings) {
   for (const std::string& folder : FirefoxFolders()) {
     if (platform::HasWildcard(folder) || !platform::FileSystem().FileExists(folder + "\\firefox.exe")) continue;
     const std::string path = folder + "\\distribution\\policies.json";
@@ -179,15 +178,7 @@ constexpr TExtensionsKey kExtensionsKeys[] = {
     {"Brave", "Software\\BraveSoftware\\Brave\\Extensions"},
 };
 
-std::string ReadText(TRegistry& reg, const char* name) {
-  try {
-    return reg.ValueExists(name) ? reg.ReadString(name) : std::string();
-  } catch (const ERegistryException&) {
-    return std::string();
-  }
-}
-
-void FindExternalExtensions(RegKey root, TRegView view, TFindings& findings) {
+void ReadExternalExtensions(RegKey root, TRegView view, TFindings& findings) {
   for (const TExtensionsKey& extensions : kExtensionsKeys) {
     TStrings ids;
     ListSubkeys(root, std::string("\\") + extensions.key, ids, view);
@@ -197,8 +188,8 @@ void FindExternalExtensions(RegKey root, TRegView view, TFindings& findings) {
       reg.SetRootKey(root);
       reg.SetReadOnly(true);
       if (!reg.OpenKey("\\" + path, false)) continue;
-      const std::string crx = ReadText(reg, "path");
-      const std::string update = ReadText(reg, "update_url");
+      const std::string crx = reg.ReadText("path").value_or("");
+      const std::string update = reg.ReadText("update_url").value_or("");
       if (crx.empty() && update.empty()) continue;
       TFinding finding;
       finding.kind = TFindingKind::ExternalExtension;
@@ -209,7 +200,7 @@ void FindExternalExtensions(RegKey root, TRegView view, TFindings& findings) {
       if (!crx.empty()) {
         finding.name = "path";
         finding.data = crx;
-        const std::string version = ReadText(reg, "version");
+        const std::string version = reg.ReadText("version").value_or("");
         if (!version.empty()) finding.data += " (version " + version + ")";
         finding.why = "Installs an extension from a file on this computer, outside any store.";
         finding.ticked = true;
@@ -306,6 +297,19 @@ bool JoinedToOrganization() {
 
 }  // namespace
 
+void FindPolicyValues(TFindings& findings) { ReadPolicyValues(findings); }
+void FindPolicyFiles(TFindings& findings) { ReadPolicyFiles(findings); }
+
+void FindExternalExtensions(TFindings& findings) {
+  for (const TRegView view : kMachineViews) ReadExternalExtensions(kHkeyLocalMachine, view, findings);
+  ReadExternalExtensions(kHkeyCurrentUser, TRegView::Default, findings);
+}
+
+void FindFakeEnrollments(TFindings& findings) {
+  bool served = false;
+  for (const TRegView view : kMachineViews) ReadEnrollments(view, &served, &findings);
+}
+
 bool MachineIsManaged() {
   if (JoinedToOrganization()) return true;
   bool served = false;
@@ -315,30 +319,21 @@ bool MachineIsManaged() {
 
 TFindings FindBrowserHijacks() {
   TFindings findings;
-  FindPolicyValues(findings);
-  FindPolicyFiles(findings);
-  bool served = false;
-  TFindings enrollments;
-  for (const TRegView view : kMachineViews) ReadEnrollments(view, &served, &enrollments);
-  const bool managed = served || JoinedToOrganization();
+  for (const TKindRow& row : kKindRows) {
+    if (row.find != nullptr) row.find(findings);
+  }
   // Policies, and an enrollment that makes them count, belong to an organization only where there is one.
-  for (const TRegView view : kMachineViews) FindExternalExtensions(kHkeyLocalMachine, view, findings);
-  FindExternalExtensions(kHkeyCurrentUser, TRegView::Default, findings);
-  for (TFinding& finding : enrollments) findings.push_back(std::move(finding));
+  const bool managed = MachineIsManaged();
   for (TFinding& finding : findings) {
-    switch (finding.kind) {
-      case TFindingKind::PolicyValue:
-      case TFindingKind::PolicyFile:
-      case TFindingKind::Enrollment:
+    switch (KindRow(finding.kind).verdict) {
+      case TVerdict::Organization:
         finding.ticked = !managed;
         if (managed) finding.why = std::string(kManagedWhy) + " " + finding.why;
         break;
-      default: break;  // an unreadable file is never ticked; an extension key has its own verdict
+      case TVerdict::Never: finding.ticked = false; break;
+      case TVerdict::Own: break;
     }
   }
-  // What starts the browser: shortcuts with planted arguments, scheduled tasks.
-  for (TFinding& finding : FindShortcutHijacks()) findings.push_back(std::move(finding));
-  for (TFinding& finding : FindTaskHijacks()) findings.push_back(std::move(finding));
   return findings;
 }
 

@@ -688,5 +688,52 @@ TEST_F(BrowsersTest, APoliciesFileGoneUnreadableOrMissingAtRepairTimeIsRefusedPo
   EXPECT_TRUE(nq::RepairFindings(file).changes.empty());
 }
 
+// A refused change keeps the finding it was part of, and no other: the same value, anything within
+// a key that goes whole, the same file, shortcut or task.
+TEST(BrowserRefusals, ARefusalKeepsOnlyTheFindingItWasPartOf) {
+  const auto finding = [](TFindingKind kind, platform::RegKey root, std::string where, std::string name) {
+    TFinding f;
+    f.kind = kind;
+    f.root = root;
+    f.view = root == 0 ? nq::TRegView::Default : nq::TRegView::Key64;
+    f.where = std::move(where);
+    f.name = std::move(name);
+    return f;
+  };
+  const auto refused = [](nq::TChange::TKind kind, platform::RegKey root, nq::TRegView view, std::string path,
+                          std::string name) {
+    return nq::TChange{.kind = kind, .root = root, .view = view, .path = std::move(path), .name = std::move(name),
+                       .refused = true};
+  };
+  using K = nq::TChange::TKind;
+  const TFinding value = finding(TFindingKind::PolicyValue, kHkeyLocalMachine, "Software\\Policies\\Google\\Chrome", "HomepageLocation");
+  const TFinding extension =
+      finding(TFindingKind::ExternalExtension, kHkeyLocalMachine, "Software\\Google\\Chrome\\Extensions\\abc", "path");
+  const TFinding link = finding(TFindingKind::Shortcut, 0, "C:\\Users\\u\\Desktop\\Chrome.lnk", "chrome.exe");
+  struct Case {
+    const char* name;
+    const TFinding& finding;
+    nq::TChange change;
+    bool keeps;
+  };
+  const Case cases[] = {
+      {"the value", value, refused(K::Value, kHkeyLocalMachine, nq::TRegView::Key64, "software\\policies\\google\\chrome", "homepagelocation"), true},
+      {"another value of its key", value, refused(K::Value, kHkeyLocalMachine, nq::TRegView::Key64, value.where, "NewTabPageLocation"), false},
+      {"the value in the other view", value, refused(K::Value, kHkeyLocalMachine, nq::TRegView::Key32, value.where, value.name), false},
+      {"the value under the user", value, refused(K::Value, kHkeyCurrentUser, nq::TRegView::Key64, value.where, value.name), false},
+      {"a subkey of the key", extension, refused(K::Key, kHkeyLocalMachine, nq::TRegView::Key64, extension.where + "\\x", ""), true},
+      {"a value of the key", extension, refused(K::Value, kHkeyLocalMachine, nq::TRegView::Key64, extension.where, "version"), true},
+      {"a key beside it", extension, refused(K::Key, kHkeyLocalMachine, nq::TRegView::Key64, extension.where + "d", ""), false},
+      {"the shortcut", link, refused(K::Shortcut, 0, nq::TRegView::Default, "c:\\users\\U\\desktop\\chrome.LNK", ""), true},
+      {"another shortcut", link, refused(K::Shortcut, 0, nq::TRegView::Default, "C:\\Users\\u\\Desktop\\Edge.lnk", ""), false},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(nq::RefusedIn(c.finding, {c.change}), c.keeps) << c.name;
+    nq::TChange done = c.change;
+    done.refused = false;
+    EXPECT_FALSE(nq::RefusedIn(c.finding, {done})) << c.name << ", carried out";
+  }
+}
+
 }  // namespace
 }  // namespace nqtest

@@ -1,0 +1,72 @@
+// The kinds of findings in one table: how each is found, judged, repaired and shown. The search
+// (Scan.cpp) and the repair (Repair.cpp) both follow it, so a new kind is one row.
+#pragma once
+
+#include <cstddef>
+#include <memory>
+#include <string>
+
+#include "browsers/Findings.h"
+#include "services/Changes.h"
+
+namespace nq {
+
+// How a kind's findings are ticked.
+enum class TVerdict : unsigned char {
+  Organization,  // ticked on an unmanaged machine; on a managed one they are the organization's
+  Own,           // its finder decides (where an extension comes from, a kiosk)
+  Never,         // shown, never ticked: what it holds cannot be told from what should stay
+};
+
+// Which refused change keeps a finding where it was.
+enum class TRefusalScope : unsigned char {
+  Name,       // a change of the same value or policy
+  WithinKey,  // any change within its key: the key goes with its subtree
+  Path,       // a change of the same file, shortcut or task
+};
+
+// One repair over the ticked findings: each finding's step, then what is finished once for all of
+// them (the policy keys their removal left empty, each policies file rewritten once).
+class TRepairRun {
+ public:
+  explicit TRepairRun(bool dryRun);
+  ~TRepairRun();
+  TRepairRun(const TRepairRun&) = delete;
+  TRepairRun& operator=(const TRepairRun&) = delete;
+
+  bool DryRun() const { return dryRun_; }
+  void RemovePolicyValue(const TFinding& finding);
+  void RemoveFilePolicy(const TFinding& finding);
+  void Finish();
+  // Everything the run changed, and what the system refused.
+  TChanges Take();
+
+ private:
+  struct TState;
+  bool dryRun_;
+  std::unique_ptr<TState> state_;
+};
+
+struct TKindRow {
+  TFindingKind kind;
+  // Appends this kind's findings in their order (and those of the kind that stands for what it
+  // could not read); null for such a kind, which its reader's row finds.
+  void (*find)(TFindings& findings);
+  TVerdict verdict;
+  void (*repair)(const TFinding& finding, TRepairRun& run);
+  TRefusalScope refusal;
+  // The Finding column: `most` bounds the data shown.
+  std::string (*text)(const TFinding& finding, std::size_t most);
+};
+
+// Every kind, in the order the list shows them.
+extern const TKindRow kKindRows[8];
+const TKindRow& KindRow(TFindingKind kind);
+
+// The finders, in Scan.cpp.
+void FindPolicyValues(TFindings& findings);
+void FindPolicyFiles(TFindings& findings);
+void FindExternalExtensions(TFindings& findings);
+void FindFakeEnrollments(TFindings& findings);
+
+}  // namespace nq
