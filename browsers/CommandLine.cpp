@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <utility>
 
+#include "platform/commandline.h"
 #include "platform/text.h"
 
 namespace nq {
@@ -133,14 +134,14 @@ bool IsCommandName(const std::string& name) {
   return !name.empty() && std::string_view("command").substr(0, name.size()) == name;
 }
 
-std::string_view RestAfter(std::string_view line, const TArgument& argument) {
+std::string_view RestAfter(std::string_view line, const platform::Argument& argument) {
   return Trimmed(line.substr(std::min(argument.end, line.size())));
 }
 
 // cmd's part after /c or /k, and after start's own switches and window title: the program it
 // starts and that program's arguments. False when there is none.
 bool UnwrapCmd(std::string_view arguments, std::string* program, std::string* rest) {
-  const std::vector<TArgument> args = SplitCommandLine(arguments);
+  const std::vector<platform::Argument> args = platform::SplitCommandLine(arguments);
   std::size_t at = 0;
   while (at < args.size() && !EqualNoCase(args[at].text, "/c") && !EqualNoCase(args[at].text, "/k")) ++at;
   if (at >= args.size()) return false;
@@ -149,7 +150,7 @@ bool UnwrapCmd(std::string_view arguments, std::string* program, std::string* re
   if (command.size() >= 2 && command.front() == '"' && command.back() == '"') {
     command = Trimmed(command.substr(1, command.size() - 2));
   }
-  const std::vector<TArgument> parts = SplitCommandLine(command);
+  const std::vector<platform::Argument> parts = platform::SplitCommandLine(command);
   std::size_t i = 0;
   if (!parts.empty() && EqualNoCase(parts[0].text, "start")) {
     bool titleTaken = false;
@@ -170,7 +171,7 @@ bool UnwrapCmd(std::string_view arguments, std::string* program, std::string* re
 }
 
 bool JudgePowerShell(std::string_view arguments, TCommandVerdict* verdict) {
-  const std::vector<TArgument> args = SplitCommandLine(arguments);
+  const std::vector<platform::Argument> args = platform::SplitCommandLine(arguments);
   for (std::size_t i = 0; i < args.size(); ++i) {
     const std::string name = ParameterName(args[i].text);
     if (IsEncodedCommandName(name) && i + 1 < args.size()) {
@@ -245,54 +246,6 @@ bool PlantsSomething(std::string_view text) {
 
 }  // namespace
 
-std::vector<TArgument> SplitCommandLine(std::string_view line) {
-  // CommandLineToArgvW's rule, which Chromium splits its command line with (not the C runtime's):
-  // inside quotes, "" is a quote that also ends the quoted part, so `"a"" b"` is two arguments.
-  std::vector<TArgument> args;
-  std::size_t i = 0;
-  while (true) {
-    while (i < line.size() && (line[i] == ' ' || line[i] == '\t')) ++i;
-    if (i >= line.size()) break;
-    TArgument arg;
-    arg.begin = i;
-    int quotes = 0;           // 1 inside quotes; a run of them counts on to 2 (closed) or 3 (a quote)
-    std::size_t slashes = 0;  // backslashes just before
-    while (i < line.size() && (quotes != 0 || (line[i] != ' ' && line[i] != '\t'))) {
-      const char c = line[i++];
-      if (c == '\\') {
-        arg.text += c;
-        ++slashes;
-        continue;
-      }
-      if (c != '"') {
-        arg.text += c;
-        slashes = 0;
-        continue;
-      }
-      if (slashes % 2 == 0) {
-        // 2n backslashes and a quote: n backslashes, and the quote opens or closes.
-        arg.text.resize(arg.text.size() - slashes / 2);
-        ++quotes;
-      } else {
-        // 2n+1: n backslashes and a quote.
-        arg.text.resize(arg.text.size() - slashes / 2 - 1);
-        arg.text += '"';
-      }
-      slashes = 0;
-      for (; i < line.size() && line[i] == '"'; ++i) {
-        if (++quotes == 3) {
-          arg.text += '"';
-          quotes = 0;
-        }
-      }
-      if (quotes == 2) quotes = 0;
-    }
-    arg.end = i;
-    args.push_back(std::move(arg));
-  }
-  return args;
-}
-
 std::string BrowserOfProgram(std::string_view program) {
   const std::string stem = ProgramStem(program);
   // Opera's shortcuts start it through its "launcher.exe"; a launcher in any other folder is not it.
@@ -312,7 +265,7 @@ std::string BrowserOfProgram(std::string_view program) {
 
 TPlantedArguments FindPlantedArguments(std::string_view arguments) {
   TPlantedArguments result;
-  const std::vector<TArgument> args = SplitCommandLine(arguments);
+  const std::vector<platform::Argument> args = platform::SplitCommandLine(arguments);
   auto keep = [&](std::string_view raw) { result.kept.append(result.kept.empty() ? "" : " ").append(raw); };
   for (std::size_t i = 0; i < args.size(); ++i) {
     const std::string& text = args[i].text;
@@ -342,8 +295,8 @@ TPlantedArguments FindPlantedArguments(std::string_view arguments) {
 }
 
 bool OpensAsKiosk(std::string_view arguments) {
-  const std::vector<TArgument> args = SplitCommandLine(arguments);
-  return std::any_of(args.begin(), args.end(), [](const TArgument& a) {
+  const std::vector<platform::Argument> args = platform::SplitCommandLine(arguments);
+  return std::any_of(args.begin(), args.end(), [](const platform::Argument& a) {
     // Chromium reads switch names without regard to case on Windows.
     const std::string name = platform::Folded(a.text);
     return name == "--kiosk" || name == "-kiosk";

@@ -10,14 +10,6 @@
 
 namespace nq {
 
-// One argument of a command line as CommandLineToArgvW splits it (quotes and backslashes resolved),
-// and where its raw text stands in the line.
-struct TArgument {
-  std::string text;
-  std::size_t begin = 0, end = 0;
-};
-std::vector<TArgument> SplitCommandLine(std::string_view line);
-
 // The browser a program starts, by the file name of its path ("C:\...\chrome.exe" or "chrome"):
 // "Edge", "Chrome", "Brave", "Firefox", "Internet Explorer", "Opera", "Vivaldi"; empty for others.
 std::string BrowserOfProgram(std::string_view program);
