@@ -39,13 +39,13 @@ class IShellLinks {
 // ---- Scheduled tasks (ITaskService)
 
 struct TaskAction {
-  std::string path;       // IExecAction::get_Path
-  std::string arguments;  // IExecAction::get_Arguments
+  std::string path;       // <Exec><Command>
+  std::string arguments;  // <Exec><Arguments>
 };
 
 struct ScheduledTask {
   std::string path;  // "\Folder\Name"; for a folder that could not be walked, the folder's path
-  // S_OK, or why the task's definition (or the folder) could not be read: then `actions` is empty.
+  // S_OK, or why the task's XML (or the folder) could not be read: then `actions` is empty.
   HResult result = 0;
   std::vector<TaskAction> actions;  // the exec actions only: the others start no program
 };
@@ -54,7 +54,7 @@ class ITaskScheduler {
  public:
   virtual ~ITaskScheduler() = default;
   // Connect, then from the root folder down through every subfolder, GetTasks(TASK_ENUM_HIDDEN)
-  // and each task's definition. The connection's failure is the result; a folder or task that
+  // and each task's XML (get_Xml). The connection's failure is the result; a folder or task that
   // cannot be read is listed with its own failure, never left out.
   virtual HResult Enumerate(std::vector<ScheduledTask>* tasks) = 0;
   // GetFolder(the task's folder)->DeleteTask(its name).

@@ -35,7 +35,7 @@ class SimTaskScheduler final : public ITaskScheduler {
   HResult Register(const std::string& path, const std::vector<TaskAction>& actions) override;
 
   // ---- scripting
-  // Reading the task's definition (or walking the folder) fails with E_ACCESSDENIED.
+  // Reading the task's XML (or walking the folder) fails with E_ACCESSDENIED.
   void DenyRead(const std::string& path) { unreadable_.insert(Fold(path)); }
   // Deleting the task fails with E_ACCESSDENIED.
   void DenyDelete(const std::string& path) { undeletable_.insert(Fold(path)); }

@@ -8,10 +8,12 @@
 
 #include <algorithm>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
 #include "platform/win32/ComPtr.h"
+#include "platform/win32/TaskXml.h"
 
 namespace platform {
 namespace {
@@ -27,8 +29,6 @@ constexpr IID kIidPersistFile = {0x0000010B, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 
 constexpr CLSID kClsidTaskScheduler = {0x0F87369F, 0xA4E5, 0x4CFC, {0xBD, 0x3E, 0x73, 0xE6, 0x15, 0x45, 0x72, 0xDD}};
 // {2FABA4C7-4DA9-4013-9697-20CC3FD40F85}
 constexpr IID kIidTaskService = {0x2FABA4C7, 0x4DA9, 0x4013, {0x96, 0x97, 0x20, 0xCC, 0x3F, 0xD4, 0x0F, 0x85}};
-// {4C3D624D-FD6B-49A3-B9B7-09CB3CD3F047}
-constexpr IID kIidExecAction = {0x4C3D624D, 0xFD6B, 0x49A3, {0xB9, 0xB7, 0x09, 0xCB, 0x3C, 0xD3, 0xF0, 0x47}};
 
 constexpr DWORD kRawPath = 4;  // SLGP_RAWPATH: the target as stored, environment strings unexpanded
 // A link counts its strings in 16 bits.
@@ -109,45 +109,32 @@ VARIANT Index(LONG i) {
   return v;
 }
 
-// The exec actions of one registered task.
-HRESULT ReadActions([[maybe_unused]] ITaskService* service, IRegisteredTask* task, std::vector<TaskAction>* actions) {
-  ComPtr<ITaskDefinition> definition;
-  HRESULT hr = task->get_Definition(definition.Put());
+// The exec actions of one registered task, from its XML rather than from get_Definition's action
+// objects: the XML is what the task was registered with on Windows, and reading it is one walk of
+// XmlLite that the Wine tier runs too, where the action objects answer E_NOTIMPL. Wine 8's
+// Task Scheduler drops a task's actions when it is registered and rebuilds its XML with one empty
+// <Exec/>, which reads as an exec action without a command: the task cannot be read.
+HRESULT ReadActions(IRegisteredTask* task, std::vector<TaskAction>* actions) {
+  Bstr xml;
+  const HRESULT hr = task->get_Xml(xml.Put());
   if (FAILED(hr)) return hr;
-  ComPtr<IActionCollection> all;
-  hr = definition->get_Actions(all.Put());
-  if (FAILED(hr)) return hr;
-  LONG count = 0;
-  hr = all->get_Count(&count);
-  if (FAILED(hr)) return hr;
-  for (LONG i = 1; i <= count; ++i) {
-    ComPtr<IAction> action;
-    TASK_ACTION_TYPE type = TASK_ACTION_EXEC;
-    if (FAILED(hr = all->get_Item(i, action.Put())) || FAILED(hr = action->get_Type(&type))) return hr;
-    if (type != TASK_ACTION_EXEC) continue;
-    ComPtr<IExecAction> exec;
-    if (FAILED(hr = action->QueryInterface(kIidExecAction, exec.Out()))) return hr;
-    Bstr program, arguments;
-    if (FAILED(hr = exec->get_Path(program.Put())) || FAILED(hr = exec->get_Arguments(arguments.Put()))) return hr;
-    actions->push_back({Utf8(program), Utf8(arguments)});
-  }
-  return S_OK;
+  return ReadTaskExecActions(std::wstring_view(xml.Get(), ::SysStringLen(xml.Get())), actions);
 }
 
 // One registered task as listed: its path and exec actions, or why they could not be read.
-ScheduledTask ListTask(ITaskService* service, HRESULT got, IRegisteredTask* task, std::string fallbackPath) {
+ScheduledTask ListTask(HRESULT got, IRegisteredTask* task, std::string fallbackPath) {
   ScheduledTask listed{std::move(fallbackPath), got, {}};
   if (FAILED(got)) return listed;
   Bstr path;
   if (SUCCEEDED(task->get_Path(path.Put()))) listed.path = Utf8(path);
-  listed.result = ReadActions(service, task, &listed.actions);
+  listed.result = ReadActions(task, &listed.actions);
   if (FAILED(listed.result)) listed.actions.clear();
   return listed;
 }
 
 // Wine's GetTasks is a stub (E_NOTIMPL); its tasks are files under System32\Tasks, one per task,
 // that GetTask opens by name. Windows never gets here.
-bool ListTaskFiles(ITaskService* service, ITaskFolder* folder, const std::string& folderPath, std::vector<ScheduledTask>* out) {
+bool ListTaskFiles(ITaskFolder* folder, const std::string& folderPath, std::vector<ScheduledTask>* out) {
   wchar_t system[MAX_PATH];
   const UINT length = ::GetSystemDirectoryW(system, MAX_PATH);
   if (length == 0 || length >= MAX_PATH) return false;
@@ -160,23 +147,23 @@ bool ListTaskFiles(ITaskService* service, ITaskFolder* folder, const std::string
     Bstr name{std::wstring(data.cFileName)};
     ComPtr<IRegisteredTask> task;
     const HRESULT got = folder->GetTask(name.Get(), task.Put());
-    out->push_back(ListTask(service, got, task.Get(), folderPath + (folderPath == "\\" ? "" : "\\") + Utf8(data.cFileName)));
+    out->push_back(ListTask(got, task.Get(), folderPath + (folderPath == "\\" ? "" : "\\") + Utf8(data.cFileName)));
   } while (::FindNextFileW(search, &data));
   ::FindClose(search);
   return true;
 }
 
-void WalkFolder(ITaskService* service, ITaskFolder* folder, const std::string& folderPath, std::vector<ScheduledTask>* out, int depth) {
+void WalkFolder(ITaskFolder* folder, const std::string& folderPath, std::vector<ScheduledTask>* out, int depth) {
   ComPtr<IRegisteredTaskCollection> tasks;
   HRESULT hr = folder->GetTasks(TASK_ENUM_HIDDEN, tasks.Put());
   LONG count = 0;
   if (SUCCEEDED(hr)) hr = tasks->get_Count(&count);
-  if (hr == E_NOTIMPL && ListTaskFiles(service, folder, folderPath, out)) hr = S_OK;
+  if (hr == E_NOTIMPL && ListTaskFiles(folder, folderPath, out)) hr = S_OK;
   if (FAILED(hr)) out->push_back({folderPath, hr, {}});
   for (LONG i = 1; i <= count; ++i) {
     ComPtr<IRegisteredTask> task;
     const HRESULT got = tasks->get_Item(Index(i), task.Put());
-    out->push_back(ListTask(service, got, task.Get(), folderPath + (folderPath == "\\" ? "" : "\\") + "#" + std::to_string(i)));
+    out->push_back(ListTask(got, task.Get(), folderPath + (folderPath == "\\" ? "" : "\\") + "#" + std::to_string(i)));
   }
   // Folders nest only a few deep; the bound keeps a looping folder list from recursing forever.
   if (depth > 32) return;
@@ -197,22 +184,8 @@ void WalkFolder(ITaskService* service, ITaskFolder* folder, const std::string& f
       out->push_back({folderPath, hr, {}});
       continue;
     }
-    WalkFolder(service, sub.Get(), Utf8(path), out, depth + 1);
+    WalkFolder(sub.Get(), Utf8(path), out, depth + 1);
   }
-}
-
-std::wstring XmlEscaped(const std::string& text) {
-  std::wstring out;
-  for (wchar_t c : Wide(text)) {
-    switch (c) {
-      case L'&': out += L"&amp;"; break;
-      case L'<': out += L"&lt;"; break;
-      case L'>': out += L"&gt;"; break;
-      case L'"': out += L"&quot;"; break;
-      default: out += c;
-    }
-  }
-  return out;
 }
 
 }  // namespace
@@ -263,7 +236,7 @@ HResult Win32TaskScheduler::Enumerate(std::vector<ScheduledTask>* tasks) {
   Bstr rootPath(L"\\");
   if (FAILED(hr = service->GetFolder(rootPath.Get(), root.Put()))) return hr;
   tasks->clear();
-  WalkFolder(service.Get(), root.Get(), "\\", tasks, 0);
+  WalkFolder(root.Get(), "\\", tasks, 0);
   return S_OK;
 }
 
@@ -305,20 +278,7 @@ HResult Win32TaskScheduler::Register(const std::string& path, const std::vector<
       at = next + 1;
     }
   }
-  std::wstring xml =
-      L"<?xml version=\"1.0\"?>\n"
-      L"<Task version=\"1.2\" xmlns=\"http://schemas.microsoft.com/windows/2004/02/mit/task\">\n"
-      L"  <Triggers><TimeTrigger><Repetition><Interval>PT10M</Interval></Repetition>"
-      L"<StartBoundary>2020-01-01T00:00:00</StartBoundary><Enabled>true</Enabled></TimeTrigger></Triggers>\n"
-      L"  <Settings><Enabled>true</Enabled><Hidden>false</Hidden></Settings>\n"
-      L"  <Actions Context=\"Author\">\n";
-  for (const TaskAction& action : actions) {
-    xml += L"    <Exec><Command>" + XmlEscaped(action.path) + L"</Command>";
-    if (!action.arguments.empty()) xml += L"<Arguments>" + XmlEscaped(action.arguments) + L"</Arguments>";
-    xml += L"</Exec>\n";
-  }
-  xml += L"  </Actions>\n</Task>\n";
-  Bstr xmlText(xml);
+  Bstr xmlText(TaskXml(actions));
   VARIANT none;
   ::VariantInit(&none);
   ComPtr<IRegisteredTask> registered;

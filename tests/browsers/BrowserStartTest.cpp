@@ -331,8 +331,9 @@ TEST_P(TaskStart, AKioskIsShownUntickedAndLeftToTheUser) {
 INSTANTIATE_TEST_SUITE_P(Backends, BrowserStart, ::testing::ValuesIn(BackendsToTest()), BackendName);
 INSTANTIATE_TEST_SUITE_P(Sim, TaskStart, ::testing::Values(Backend::Sim), BackendName);
 
-// Wine 8's Task Scheduler keeps no actions, so what its tasks start cannot be read: each is shown
-// unticked, and the repair, ticked by hand, deletes none of them, the harmless one included.
+// Wine 8's Task Scheduler drops a task's actions when it registers it, so what its tasks start cannot
+// be read: each is shown unticked, and the repair, ticked by hand, deletes none of them, the harmless
+// one included.
 class RealTasks : public TaskStart {};
 
 TEST_P(RealTasks, TasksAreShownUntickedAndKept_WineKeepsNoActions) {
@@ -344,7 +345,7 @@ TEST_P(RealTasks, TasksAreShownUntickedAndKept_WineKeepsNoActions) {
   for (const TFinding& f : findings) {
     EXPECT_EQ(f.kind, nq::TFindingKind::UnreadableTask) << f.where;
     EXPECT_FALSE(f.ticked) << f.where;
-    EXPECT_EQ(f.why, "The task could not be read (error 0x80004001).") << f.where;
+    EXPECT_EQ(f.why, "The task could not be read (error 0x80041319).") << f.where;
     unreadable.insert(f.where);
     EXPECT_FALSE(nq::RepairTask(f).done);
   }

@@ -19,6 +19,7 @@
 #include <fstream>
 #include <memory>
 #include <optional>
+#include <set>
 #include <string>
 #include <thread>
 #include <vector>
@@ -38,6 +39,7 @@
 #include "services/Registry.h"
 #include "tests/support/BuildPaths.h"
 #include "tests/support/Installed.h"
+#include "tests/support/Links.h"
 #include "tests/support/Registry.h"
 #include "tests/support/RegistryOverride.h"
 #include "tests/support/ShellFixture.h"
@@ -199,8 +201,9 @@ class MainWindowTest : public ::testing::Test {
   std::optional<nqtest::Installed<platform::IRegistry>> installedRegistry_;
   std::optional<nqtest::Installed<platform::IFileSystem>> installedFileSystem_;
   std::optional<nqtest::Installed<platform::IShell>> installedShell_;
-  // Today's browsers: the real file and join calls and shortcuts; Wine's Task Scheduler cannot work
-  // under the redirected registry, so the tasks are the substitute's (none unless a test adds some).
+  // Today's browsers: the real file and join calls and shortcuts; the tasks are the substitute's (none
+  // unless a test adds some), since Wine's Task Scheduler drops the actions of the tasks it registers.
+  // A test that wants the real one installs it (RealTaskScheduler).
   platform::Win32Files browserFiles_;
   nqtest::Installed<platform::IFiles> installedFiles_{browserFiles_};
   platform::Win32Management management_;
@@ -1229,8 +1232,8 @@ TEST_F(MainWindowTest, MovingToAnotherDpiLaysTheWindowOutAgain) {
 // hidden; one click on "Repair" fixes what is ticked and one report says how many. Afterwards no
 // policy key that held only findings is left, the unrelated policy stays, the old policies.json
 // is in the Recycle Bin, the shortcuts keep only their own arguments, the hijack task is gone and
-// the backup task is still there. (Wine's Task Scheduler keeps no actions and cannot run under the
-// redirected registry, so the task service here is the substitute; its own tests run the real one.)
+// the backup task is still there. (Wine's Task Scheduler drops the actions of the tasks it registers,
+// so a task that is found and repaired needs the substitute; the next test has the real one.)
 TEST_F(MainWindowTest, BrowsersPageRepairsWhatIsTickedWithOneClick) {
   NQ_SKIP_OUTSIDE_THROWAWAY_PREFIX();
   std::ifstream fixture(nqtest::FixturePath("browsers-hijacked.reg"), std::ios::binary);
@@ -1360,6 +1363,127 @@ TEST_F(MainWindowTest, BrowsersPageRepairsWhatIsTickedWithOneClick) {
   ASSERT_EQ(tasks.Enumerate(&left), 0);
   ASSERT_EQ(left.size(), 1u);
   EXPECT_EQ(left[0].path, "\\Backup");
+}
+
+// Wine's Task Scheduler, real, in the window's process: it asks for the computer name, which Wine
+// reads under HKEY_LOCAL_MACHINE, so the scratch key carries it; then its service is started. Its
+// tasks are the prefix's own, so the test deletes those it makes.
+class RealTaskScheduler {
+ public:
+  RealTaskScheduler() {
+    char name[MAX_COMPUTERNAME_LENGTH + 1] = "";
+    DWORD length = sizeof name;
+    GetComputerNameA(name, &length);
+    nq::TRegistry machine;
+    machine.SetRootKey(nq::kHkeyLocalMachine);
+    if (machine.OpenKey("\\System\\CurrentControlSet\\Control\\ComputerName\\ActiveComputerName", true)) {
+      machine.WriteString("ComputerName", name);
+    }
+    started_ = backEnds_.StartTaskService();
+  }
+  ~RealTaskScheduler() {
+    for (const std::string& path : made_) Tasks().Delete(path);
+  }
+  RealTaskScheduler(const RealTaskScheduler&) = delete;
+  RealTaskScheduler& operator=(const RealTaskScheduler&) = delete;
+
+  // Empty once the scheduler answers, else why not.
+  const std::string& Started() const { return started_; }
+  platform::ITaskScheduler& Tasks() { return backEnds_.Tasks(); }
+  platform::HResult Register(const std::string& path, const std::vector<platform::TaskAction>& actions) {
+    made_.push_back(path);
+    return Tasks().Register(path, actions);
+  }
+  std::set<std::string> Paths() {
+    std::vector<platform::ScheduledTask> tasks;
+    EXPECT_EQ(Tasks().Enumerate(&tasks), 0);
+    std::set<std::string> paths;
+    for (const platform::ScheduledTask& task : tasks) paths.insert(task.path);
+    return paths;
+  }
+
+ private:
+  nqtest::FileTree tree_{nqtest::Backend::Win32};
+  nqtest::LinkBackEnds backEnds_{tree_};  // installs the real shortcuts and tasks while it lives
+  std::string started_;
+  std::vector<std::string> made_;
+};
+
+std::string RowText(HWND list, int row, int column) {
+  char text[256] = "";
+  LVITEMA item{};
+  item.iSubItem = column;
+  item.pszText = text;
+  item.cchTextMax = sizeof text;
+  SendMessageA(list, LVM_GETITEMTEXTA, row, reinterpret_cast<LPARAM>(&item));
+  return text;
+}
+
+bool RowTicked(HWND list, int row) {
+  return (SendMessageA(list, LVM_GETITEMSTATE, row, LVIS_STATEIMAGEMASK) & LVIS_STATEIMAGEMASK) == INDEXTOSTATEIMAGEMASK(2);
+}
+
+// A loader task in the real Task Scheduler, beside an unrelated one. Wine's scheduler drops their
+// actions, so what they start cannot be read: both are rows of their own, unticked, and the loader
+// ticked by hand is refused, never deleted blind; both are still in the scheduler afterwards.
+TEST_F(MainWindowTest, BrowsersPageShowsTheRealSchedulersUnreadableTasksUntickedAndKeepsThem) {
+  NQ_SKIP_OUTSIDE_THROWAWAY_PREFIX();
+  RealTaskScheduler scheduler;
+  ASSERT_EQ(scheduler.Started(), "");
+  const std::string loader = "-ExecutionPolicy Bypass -WindowStyle Hidden -E " +
+                             nqtest::EncodeCommand("start chrome --load-extension=\"$env:LOCALAPPDATA\\chrome\"");
+  ASSERT_EQ(scheduler.Register("\\ChromeLoader", {{"powershell.exe", loader}}), 0);
+  ASSERT_EQ(scheduler.Register("\\NQ Backup", {{"cmd.exe", R"(/c robocopy "C:\Users\u\Documents" D:\Backup /MIR)"}}), 0);
+
+  Drive([&](nq::TMainForm& form, HWND main, Findings& f, const std::atomic<bool>& closed) {
+    const RECT r = nqgui::WindowRect(main);
+    Click(r.left + 56, r.top + ItemY(0, 4));
+    HWND list = reinterpret_cast<HWND>(ui::win32::WindowOf(form.FindingListView));
+    int loaderRow = -1, backupRow = -1;
+    f.Expect(WaitFor([&] {
+      const int rows = Shown(form.BrowsersPage) ? static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0)) : 0;
+      for (int row = 0; row < rows; ++row) {
+        if (RowText(list, row, 1) == "\\ChromeLoader") loaderRow = row;
+        if (RowText(list, row, 1) == "\\NQ Backup") backupRow = row;
+      }
+      return loaderRow >= 0 && backupRow >= 0;
+    }), "Browsers lists both tasks");
+    if (loaderRow < 0 || backupRow < 0) {
+      PostMessageA(main, WM_CLOSE, 0, 0);
+      return;
+    }
+    for (const int row : {loaderRow, backupRow}) {
+      f.Expect(RowText(list, row, 0) == "Windows" && RowText(list, row, 2) == "Unreadable task",
+               "an unreadable task's row: " + RowText(list, row, 0) + ", " + RowText(list, row, 2));
+      f.Expect(!RowTicked(list, row), "what could not be read is unticked: " + RowText(list, row, 1));
+    }
+    RECT row{};
+    row.left = LVIR_BOUNDS;
+    SendMessageA(list, LVM_GETITEMRECT, loaderRow, reinterpret_cast<LPARAM>(&row));
+    POINT check{row.left + 9, (row.top + row.bottom) / 2};
+    ClientToScreen(list, &check);
+    Click(check.x, check.y);
+    f.Expect(WaitFor([&] { return RowTicked(list, loaderRow); }), "the loader ticked by hand");
+
+    const ui::TRect repair = form.RepairBrowsersButton.Bounds();
+    Click(r.left + kPageLeft + repair.left + repair.width / 2, r.top + kPageTop + repair.top + repair.height / 2);
+    HWND box = nullptr;
+    f.Expect(WaitFor([&] { return (box = nqgui::FindOwned(main, "#32770")) != nullptr; }, 30000), "Repair reports");
+    if (box != nullptr) {
+      const nqgui::MessageBoxView view = nqgui::ReadMessageBox(box);
+      f.Expect(view.text == "0 findings repaired.\n\n1 finding was refused:\nWindows: \\ChromeLoader, Unreadable task",
+               "the report: " + view.text);
+      const RECT ok = nqgui::WindowRect(GetDlgItem(box, IDOK));
+      Click((ok.left + ok.right) / 2, (ok.top + ok.bottom) / 2);
+      f.Expect(WaitFor([&] { return !IsWindow(box); }), "OK closes the report");
+    }
+    PostMessageA(main, WM_CLOSE, 0, 0);
+    f.Expect(WaitFor([&] { return closed.load(); }), "the window closes");
+  });
+
+  const std::set<std::string> left = scheduler.Paths();
+  EXPECT_EQ(left.count("\\ChromeLoader"), 1u) << "never deleted blind";
+  EXPECT_EQ(left.count("\\NQ Backup"), 1u);
 }
 
 }  // namespace

@@ -34,7 +34,8 @@ class LinkBackEnds {
   // and waits until the scheduler answers. Empty on success, else why not.
   std::string StartTaskService();
 
-  // True under Wine, whose Task Scheduler (Wine 8) keeps no actions: reading them answers E_NOTIMPL.
+  // True under Wine, whose Task Scheduler (Wine 8) drops a task's actions when it registers it: the
+  // task's XML comes back with one <Exec/> without a command, and the task reads as SCHED_E_MISSINGNODE.
   static bool WineKeepsNoTaskActions();
 
  private:
