@@ -179,7 +179,7 @@ class TReadOnlyTaskScheduler final : public platform::ITaskScheduler {
     return kEAccessDenied;
   }
   platform::HResult Register(const std::string&, const std::vector<platform::TaskAction>&) override {
-    Refuse("ITaskFolder::RegisterTaskDefinition");
+    Refuse("ITaskFolder::RegisterTask");
     return kEAccessDenied;
   }
 
