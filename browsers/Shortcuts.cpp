@@ -24,11 +24,7 @@ std::string ShellFolder(RegKey root, const std::string& name) {
   reg.SetRootKey(root);
   reg.SetReadOnly(true);
   if (!reg.OpenKey(kShellFoldersKey, false)) return std::string();
-  try {
-    return reg.ValueExists(name) ? reg.ReadString(name) : std::string();
-  } catch (const ERegistryException&) {
-    return std::string();
-  }
+  return reg.ReadText(name).value_or(std::string());
 }
 
 std::string Joined(const std::vector<std::string>& parts) {
@@ -105,7 +101,7 @@ TFindings FindShortcutHijacks() {
 
 TOutcome RepairShortcut(const TFinding& finding, bool dryRun) {
   TChangeRecorder recorder(dryRun);
-  TChange change{TChange::TKind::Shortcut, 0, TRegView::Default, finding.where, "", finding.data, finding.data};
+  TChange change{.kind = TChange::TKind::Shortcut, .path = finding.where, .before = finding.data, .after = finding.data};
   platform::ShellLink link;
   if (platform::ShellLinks().Load(finding.where, &link) != 0) {
     // Gone or unreadable since it was listed: nothing is written.
