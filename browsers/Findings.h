@@ -22,12 +22,18 @@ enum class TFindingKind {
   Shortcut,           // a browser shortcut with planted arguments: the arguments go
   Task,               // a scheduled task that starts a browser or a hidden script: the task goes
   UnreadableTask,     // a task, or the whole Task Scheduler, that could not be read: shown, never deleted
+  // What every browser obeys:
+  Proxy,              // the system's proxy or its configuration script: switched off
+  HostsLine,          // a line of the hosts file that sends a name elsewhere: commented out
+  DnsServer,          // a name server set by hand: cleared, so that the network's own is used
+  BrowserDebugger,    // a Debugger for a browser's program under Image File Execution Options: the value goes
 };
 
 // One thing the program would change.
 struct TFinding {
   TFindingKind kind = TFindingKind::PolicyValue;
-  std::string browser;  // "Edge", "Chrome", "Brave", "Firefox", "Internet Explorer", ...; "Windows"
+  std::string browser;  // "Edge", "Chrome", "Brave", "Firefox", "Internet Explorer", ...; "Windows";
+                        // "All browsers" for what redirects every one of them
   RegKey root = 0;      // for registry findings; 0 for files, shortcuts and tasks
   TRegView view = TRegView::Default;
   std::string where;    // key path from its root, a file's or shortcut's full path, a task's path

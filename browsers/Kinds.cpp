@@ -36,7 +36,7 @@ void DeleteFlaggedKey(const TFinding& finding, TRepairRun& /*run*/) {
 
 }  // namespace
 
-const TKindRow kKindRows[8] = {
+const TKindRow kKindRows[12] = {
     {.kind = TFindingKind::PolicyValue,
      .find = FindPolicyValues,
      .verdict = TVerdict::Organization,
@@ -93,6 +93,32 @@ const TKindRow kKindRows[8] = {
      .text = [](const TFinding& f, std::size_t) -> std::string {
        return f.where == "\\" ? "Unreadable Task Scheduler" : "Unreadable task";
      }},
+    {.kind = TFindingKind::Proxy,
+     .find = FindProxies,
+     .verdict = TVerdict::OwnUnmanaged,
+     .repair = [](const TFinding& f, TRepairRun&) { RepairProxy(f); },
+     .refusal = TRefusalScope::Name,
+     .text = NameAndData},
+    {.kind = TFindingKind::HostsLine,
+     .find = FindHostsLines,
+     .verdict = TVerdict::Own,
+     .repair = [](const TFinding& f, TRepairRun& run) { run.CommentOutHostsLine(f); },
+     .refusal = TRefusalScope::Name,
+     .text = [](const TFinding& f, std::size_t most) { return "Line " + f.name + ": " + Shortened(f.data, most); }},
+    {.kind = TFindingKind::DnsServer,
+     .find = FindDnsServers,
+     .verdict = TVerdict::Never,  // VPNs and home routers set these too: only the user knows
+     .repair = [](const TFinding& f, TRepairRun&) { RepairDnsServer(f); },
+     .refusal = TRefusalScope::Name,
+     .text = NameAndData},
+    {.kind = TFindingKind::BrowserDebugger,
+     .find = FindBrowserDebuggers,
+     .verdict = TVerdict::Own,
+     .repair = [](const TFinding& f, TRepairRun&) {
+       DeleteNamedValue(f.root, "\\" + f.where, f.name, f.view);
+     },
+     .refusal = TRefusalScope::Name,
+     .text = NameAndData},
 };
 
 const TKindRow& KindRow(TFindingKind kind) {

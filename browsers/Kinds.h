@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "browsers/Findings.h"
 #include "services/Changes.h"
@@ -15,6 +16,7 @@ namespace nq {
 enum class TVerdict : unsigned char {
   Organization,  // ticked on an unmanaged machine; on a managed one they are the organization's
   Own,           // its finder decides (where an extension comes from, a kiosk)
+  OwnUnmanaged,  // its finder decides, and on a managed machine it is the organization's
   Never,         // shown, never ticked: what it holds cannot be told from what should stay
 };
 
@@ -37,6 +39,7 @@ class TRepairRun {
   bool DryRun() const { return dryRun_; }
   void RemovePolicyValue(const TFinding& finding);
   void RemoveFilePolicy(const TFinding& finding);
+  void CommentOutHostsLine(const TFinding& finding);
   void Finish();
   // Everything the run changed, and what the system refused.
   TChanges Take();
@@ -60,7 +63,7 @@ struct TKindRow {
 };
 
 // Every kind, in the order the list shows them.
-extern const TKindRow kKindRows[8];
+extern const TKindRow kKindRows[12];
 const TKindRow& KindRow(TFindingKind kind);
 
 // The finders, in Scan.cpp.
@@ -68,5 +71,16 @@ void FindPolicyValues(TFindings& findings);
 void FindPolicyFiles(TFindings& findings);
 void FindExternalExtensions(TFindings& findings);
 void FindFakeEnrollments(TFindings& findings);
+
+// What redirects every browser at once (Redirects.cpp, Hosts.cpp).
+void FindProxies(TFindings& findings);
+void FindHostsLines(TFindings& findings);
+void FindDnsServers(TFindings& findings);
+void FindBrowserDebuggers(TFindings& findings);
+void RepairProxy(const TFinding& finding);
+void RepairDnsServer(const TFinding& finding);
+// Comments out the given lines of one hosts file (each finding's `name` is its line number, its
+// `data` the line), in one replacement of the file; each line recorded, refused when it changed.
+void RepairHostsFile(const std::string& path, const std::vector<const TFinding*>& lines);
 
 }  // namespace nq

@@ -121,6 +121,8 @@ struct TRepairRun::TState {
   std::vector<std::string> touchedPaths;
   std::map<std::string, std::vector<const TFinding*>> files;  // by folded path, in order met
   std::vector<std::string> fileOrder;
+  std::map<std::string, std::vector<const TFinding*>> hosts;  // by folded path, in order met
+  std::vector<std::string> hostsOrder;
 };
 
 TRepairRun::TRepairRun(bool dryRun) : dryRun_(dryRun), state_(std::make_unique<TState>(dryRun)) {}
@@ -144,6 +146,12 @@ void TRepairRun::RemoveFilePolicy(const TFinding& finding) {
 
 TChanges TRepairRun::Take() { return state_->recorder.Take(); }
 
+void TRepairRun::CommentOutHostsLine(const TFinding& finding) {
+  auto& list = state_->hosts[Folded(finding.where)];
+  if (list.empty()) state_->hostsOrder.push_back(finding.where);
+  list.push_back(&finding);
+}
+
 void TRepairRun::Finish() {
   TState& s = *state_;
   // Deepest keys first, so that a parent is judged once its emptied subkeys went.
@@ -155,6 +163,7 @@ void TRepairRun::Finish() {
   });
   for (const std::size_t i : order) PruneEmptyKeys(std::get<0>(s.touched[i]), std::get<1>(s.touched[i]), s.touchedPaths[i], s.removed);
   for (const std::string& path : s.fileOrder) RepairPolicyFile(path, s.files[Folded(path)]);
+  for (const std::string& path : s.hostsOrder) RepairHostsFile(path, s.hosts[Folded(path)]);
 }
 
 TOutcome RepairFindings(const TFindings& ticked, bool dryRun) {

@@ -330,6 +330,12 @@ TFindings FindBrowserHijacks() {
         finding.ticked = !managed;
         if (managed) finding.why = std::string(kManagedWhy) + " " + finding.why;
         break;
+      case TVerdict::OwnUnmanaged:
+        if (managed) {
+          finding.ticked = false;
+          finding.why = std::string(kManagedWhy) + " " + finding.why;
+        }
+        break;
       case TVerdict::Never: finding.ticked = false; break;
       case TVerdict::Own: break;
     }
