@@ -4,6 +4,8 @@
 
 #include "app/MainForm.h"
 #include "browsers/Browsers.h"
+#include "browsers/Undo.h"
+#include "ui/Dialogs.h"
 #include "ui/BusyCursor.h"
 
 namespace nq {
@@ -71,7 +73,13 @@ void TMainForm::RepairBrowsersActExecute() {
   TFindings refused;
   {
     const ui::TBusyCursor busy(BrowsersPage);
-    const TOutcome outcome = RepairFindings(ticked);
+    // What the repair changes is saved first; when that cannot be, nothing is changed.
+    const TRepairWithUndo run = RepairWithUndo(ticked);
+    if (!run.started) {
+      ui::Dialogs().MessageBox(run.why, kProductName, ui::kMbOk | ui::kMbIconError);
+      return;
+    }
+    const TOutcome& outcome = run.outcome;
     // Repaired is what the repair did not refuse and what is gone now; what comes back at once
     // (a task that puts it back) counts as refused too.
     Run(TCommandId::GetBrowsersAct);

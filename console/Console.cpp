@@ -4,6 +4,7 @@
 #include <stdexcept>
 
 #include "browsers/Browsers.h"
+#include "browsers/Undo.h"
 #include "entries/Entries.h"
 #include "privacy/Cookies.h"
 #include "privacy/TraceCleaner.h"
@@ -129,10 +130,13 @@ const char* KindWord(TChange::TKind kind) {
   return "?";
 }
 
-// One change a line: what, where, the value's name, before, after ("-" for none).
+// One change a line: what, where, the value's name, before, after ("-" for none), and why it was
+// refused when the system was not the reason.
 void PrintChange(std::ostream& out, const TChange& change) {
   out << KindWord(change.kind) << '\t' << Field(ChangeWhere(change)) << '\t' << Field(change.name) << '\t'
-      << Field(change.before) << '\t' << Field(change.after) << '\n';
+      << Field(change.before) << '\t' << Field(change.after);
+  if (!change.why.empty()) out << '\t' << Field(change.why);
+  out << '\n';
 }
 
 // The changes that took effect (or would) on `out`, those refused on `err`.
@@ -155,6 +159,7 @@ struct TOptions {
   bool dryRun = false;
   bool keepStartup = false;
   bool json = false;
+  bool list = false;  // undo --list
 };
 
 TOptions Parse(const std::vector<std::string>& args) {
@@ -166,6 +171,8 @@ TOptions Parse(const std::vector<std::string>& args) {
       options.keepStartup = true;
     } else if (arg == "--json") {
       options.json = true;
+    } else if (arg == "--list") {
+      options.list = true;
     } else if (arg.size() > 1 && arg[0] == '-' && arg != "--help" && arg != "--version") {
       throw EUsage("unknown option " + arg);
     } else {
@@ -176,6 +183,8 @@ TOptions Parse(const std::vector<std::string>& args) {
   const std::string& command = options.words.front();
   if (options.json && command != "list") throw EUsage("--json goes with list only");
   if (options.keepStartup && command != "repair") throw EUsage("--keep-startup goes with repair only");
+  if (options.list && command != "undo") throw EUsage("--list goes with undo only");
+  if (options.list && options.dryRun) throw EUsage("--list changes nothing: --dry-run does not go with it");
   if (options.dryRun && (command == "list" || command == "--help" || command == "--version")) {
     throw EUsage("--dry-run goes with a command that changes something");
   }
@@ -210,13 +219,45 @@ int ListBrowsers(const TOptions& options, std::ostream& out) {
   return kExitDone;
 }
 
-// What the one-click repair of the browsers does: the ticked findings.
-TChanges RepairBrowsers(bool dryRun) {
+// What the one-click repair of the browsers does: the ticked findings, after the undo record of
+// what it changes (a dry run needs none).
+int RepairBrowsers(bool dryRun, std::ostream& out, std::ostream& err) {
   TFindings ticked;
   for (TFinding& finding : FindBrowserHijacks()) {
     if (finding.ticked) ticked.push_back(std::move(finding));
   }
-  return RepairFindings(ticked, dryRun).changes;
+  if (dryRun) return Report(RepairFindings(ticked, true).changes, out, err);
+  const TRepairWithUndo run = RepairWithUndo(ticked);
+  if (!run.started) {
+    err << "norvanec: " << run.why << '\n';
+    return kExitRefused;
+  }
+  return Report(run.outcome.changes, out, err);
+}
+
+// The undo records (--list), or the undo of one: the newest not restored when none is named.
+int Undo(const TOptions& options, std::ostream& out, std::ostream& err) {
+  if (options.words.size() > 2) throw EUsage("undo: takes at most one operand");
+  if (options.list) {
+    if (options.words.size() > 1) throw EUsage("undo: --list takes no operand");
+    for (const TUndoRecord& record : ListUndoRecords()) {
+      out << Field(record.id) << '\t' << record.created << '\t' << record.entries << '\t' << UndoStateText(record.state)
+          << '\n';
+    }
+    return kExitDone;
+  }
+  const std::string id = options.words.size() > 1 ? options.words[1] : LatestUndoRecord();
+  if (id.empty()) {
+    err << "norvanec: there is no repair to undo\n";
+    return kExitRefused;
+  }
+  std::string why;
+  const TOutcome outcome = UndoRepair(id, options.dryRun, &why);
+  if (!why.empty()) {
+    err << "norvanec: " << why << '\n';
+    return kExitRefused;
+  }
+  return Report(outcome.changes, out, err);
 }
 
 int List(const TOptions& options, std::ostream& out) {
@@ -311,8 +352,9 @@ int Dispatch(const TOptions& options, std::ostream& out, std::ostream& err) {
   }
   if (command == "repair-browsers") {
     ExpectOperands(options, 0);
-    return Report(RepairBrowsers(options.dryRun), out, err);
+    return RepairBrowsers(options.dryRun, out, err);
   }
+  if (command == "undo") return Undo(options, out, err);
   if (command == "clean-typed-urls") {
     ExpectOperands(options, 0);
     return Report(ClearTypedAddresses(options.dryRun).changes, out, err);
@@ -327,6 +369,7 @@ std::string Usage() {
          "       norvanec list browsers [--json]\n"
          "       norvanec repair [--keep-startup] [--dry-run]\n"
          "       norvanec repair-browsers [--dry-run]\n"
+         "       norvanec undo [--list] [ID] [--dry-run]\n"
          "       norvanec erase-tracks [--dry-run]\n"
          "       norvanec clean-typed-urls [--dry-run]\n"
          "       norvanec delete startup|context-menu|toolbar|typed-url|cookie NAME... [--dry-run]\n"
@@ -336,8 +379,12 @@ std::string Usage() {
          "what repair-browsers repairs; --json prints them as one JSON array. The other commands\n"
          "print one change a line: what (key, value, file, ...), where, the value's name, the data\n"
          "before and after, '-' for none; with --dry-run nothing changes and they print what would.\n"
-         "Changes the system refused go to stderr. Exit codes: 0 done, 1 some changes refused,\n"
-         "2 bad usage, 3 an unexpected error.\n";
+         "repair-browsers first saves what it changes in an undo record; it repairs nothing when the\n"
+         "record cannot be written. undo puts back the newest record not restored yet, or the record\n"
+         "ID; undo --list prints each record's id, date, entries and state (complete, incomplete or\n"
+         "restored). Changes the system refused, and what undo refuses because it changed since the\n"
+         "repair (with why), go to stderr. Exit codes: 0 done, 1 some changes refused, 2 bad usage,\n"
+         "3 an unexpected error.\n";
 }
 
 int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {

@@ -44,6 +44,97 @@ int HexValue(char c) {
   return Upper(c) - 'A' + 10;
 }
 
+// ---- UTF-8 and UTF-16LE (a REGEDIT5 file's text, and its string kinds' hex data) ------------
+
+// Appends one code point as UTF-8.
+void PutUtf8(std::uint32_t cp, std::string* out) {
+  if (cp < 0x80) {
+    out->push_back(static_cast<char>(cp));
+  } else if (cp < 0x800) {
+    out->push_back(static_cast<char>(0xC0 | (cp >> 6)));
+    out->push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+  } else if (cp < 0x10000) {
+    out->push_back(static_cast<char>(0xE0 | (cp >> 12)));
+    out->push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
+    out->push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+  } else {
+    out->push_back(static_cast<char>(0xF0 | (cp >> 18)));
+    out->push_back(static_cast<char>(0x80 | ((cp >> 12) & 0x3F)));
+    out->push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
+    out->push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+  }
+}
+
+// UTF-8 to UTF-16LE bytes; false for bytes that are not UTF-8 (then `out` is incomplete).
+bool Utf16FromUtf8(const std::string& text, std::string* out) {
+  out->clear();
+  for (std::size_t i = 0; i < text.size();) {
+    const auto lead = static_cast<unsigned char>(text[i]);
+    std::uint32_t cp = 0;
+    std::size_t length = 0;
+    if (lead < 0x80) {
+      cp = lead, length = 1;
+    } else if ((lead & 0xE0) == 0xC0) {
+      cp = lead & 0x1F, length = 2;
+    } else if ((lead & 0xF0) == 0xE0) {
+      cp = lead & 0x0F, length = 3;
+    } else if ((lead & 0xF8) == 0xF0) {
+      cp = lead & 0x07, length = 4;
+    } else {
+      return false;
+    }
+    if (i + length > text.size()) return false;
+    for (std::size_t k = 1; k < length; ++k) {
+      const auto next = static_cast<unsigned char>(text[i + k]);
+      if ((next & 0xC0) != 0x80) return false;
+      cp = (cp << 6) | (next & 0x3F);
+    }
+    // Overlong forms, surrogates and what lies beyond Unicode do not come back the same.
+    static constexpr std::uint32_t kLeast[] = {0, 0, 0x80, 0x800, 0x10000};
+    if (cp < kLeast[length] || cp > 0x10FFFF || (cp >= 0xD800 && cp < 0xE000)) return false;
+    i += length;
+    auto put = [out](std::uint32_t unit) {
+      out->push_back(static_cast<char>(unit & 0xFF));
+      out->push_back(static_cast<char>(unit >> 8));
+    };
+    if (cp >= 0x10000) {
+      put(0xD800 + ((cp - 0x10000) >> 10));
+      put(0xDC00 + ((cp - 0x10000) & 0x3FF));
+    } else {
+      put(cp);
+    }
+  }
+  return true;
+}
+
+// UTF-16LE bytes to UTF-8; false for an odd length or a lone surrogate.
+bool Utf8FromUtf16(const std::string& bytes, std::string* out) {
+  out->clear();
+  if (bytes.size() % 2 != 0) return false;
+  auto unit = [&bytes](std::size_t i) {
+    return static_cast<std::uint32_t>(static_cast<unsigned char>(bytes[i])) |
+           (static_cast<std::uint32_t>(static_cast<unsigned char>(bytes[i + 1])) << 8);
+  };
+  for (std::size_t i = 0; i < bytes.size(); i += 2) {
+    std::uint32_t cp = unit(i);
+    if (cp >= 0xD800 && cp < 0xDC00) {
+      if (i + 2 >= bytes.size()) return false;
+      const std::uint32_t low = unit(i + 2);
+      if (low < 0xDC00 || low >= 0xE000) return false;
+      cp = 0x10000 + ((cp - 0xD800) << 10) + (low - 0xDC00);
+      i += 2;
+    } else if (cp >= 0xDC00 && cp < 0xE000) {
+      return false;
+    }
+    PutUtf8(cp, out);
+  }
+  return true;
+}
+
+bool IsStringKind(std::uint32_t type) { return type == kRegSz || type == kRegExpandSz || type == kRegMultiSz; }
+
+constexpr const char* kRegedit5Header = "Windows Registry Editor Version 5.00";
+
 struct RootName {
   const char* longName;
   const char* shortName;
@@ -136,10 +227,11 @@ class Parser {
     std::size_t i = 0;
     // The header comes first; blank lines before it are tolerated.
     while (i < lines_.size() && Trim(lines_[i]).empty()) ++i;
-    if (i == lines_.size() ||
-        (Trim(lines_[i]) != "REGEDIT4" && Trim(lines_[i]) != "Windows Registry Editor Version 5.00")) {
+    if (i == lines_.size() || (Trim(lines_[i]) != "REGEDIT4" && Trim(lines_[i]) != kRegedit5Header)) {
       throw RegFileError(static_cast<int>(i < lines_.size() ? i + 1 : lines_.size()), "missing REGEDIT4 header");
     }
+    // Version 5 keeps the string kinds' hex data as UTF-16LE; the registry calls here take UTF-8.
+    unicode_ = Trim(lines_[i]) == kRegedit5Header;
     ++i;
     bool inKey = false;
     for (; i < lines_.size(); ++i) {
@@ -268,6 +360,13 @@ class Parser {
         bytes = trimmed + Trim(lines_[next]);
       }
       op.data = ParseHexBytes(bytes, line);
+      if (unicode_ && IsStringKind(op.type)) {
+        std::string utf8;
+        if (!Utf8FromUtf16(std::string(op.data.begin(), op.data.end()), &utf8)) {
+          throw RegFileError(line, "string data that is not UTF-16");
+        }
+        op.data.assign(utf8.begin(), utf8.end());
+      }
     } else {
       throw RegFileError(line, "unknown value data '" + rest + "'");
     }
@@ -276,6 +375,7 @@ class Parser {
 
   std::vector<std::string> lines_;
   std::vector<Op> ops_;
+  bool unicode_ = false;
 };
 
 // ---- Applying ------------------------------------------------------------------------------
@@ -337,7 +437,7 @@ std::string HexBytes(const std::vector<std::uint8_t>& data) {
   return r;
 }
 
-std::string DataText(std::uint32_t type, const std::vector<std::uint8_t>& data) {
+std::string DataText(std::uint32_t type, const std::vector<std::uint8_t>& data, RegFormat format = RegFormat::kRegedit4) {
   // Text is written as a quoted string only when reading it back gives the same bytes.
   if (type == kRegSz && !data.empty() && data.back() == 0 &&
       std::find(data.begin(), data.end() - 1, 0) == data.end() - 1) {
@@ -350,6 +450,16 @@ std::string DataText(std::uint32_t type, const std::vector<std::uint8_t>& data) 
     return text;
   }
   if (type == kRegBinary) return "hex:" + HexBytes(data);
+  std::string utf16;
+  if (format == RegFormat::kRegedit5 && IsStringKind(type)) {
+    // Text that is not UTF-8 has no UTF-16 form: its bytes stay as they are, which an import
+    // reads as other text. The registry calls of the program never give such text.
+    if (Utf16FromUtf8(std::string(data.begin(), data.end()), &utf16)) {
+      char prefix[24];
+      std::snprintf(prefix, sizeof prefix, "hex(%x):", type);
+      return prefix + HexBytes(std::vector<std::uint8_t>(utf16.begin(), utf16.end()));
+    }
+  }
   char prefix[24];
   std::snprintf(prefix, sizeof prefix, "hex(%x):", type);
   return prefix + HexBytes(data);
@@ -365,7 +475,8 @@ bool FoldedLess(const std::string& a, const std::string& b) {
   return fa != fb ? fa < fb : a < b;
 }
 
-void DumpKey(IRegistry& registry, RegKey key, const std::string& fullName, RegValueOrder order, std::string* out) {
+void DumpKey(IRegistry& registry, RegKey key, const std::string& fullName, RegValueOrder order, RegFormat format,
+             std::string* out) {
   out->append("[").append(fullName).append("]\n");
   std::uint32_t subKeys = 0, longestKey = 0, values = 0, longestValue = 0;
   if (registry.QueryInfoKey(key, &subKeys, &longestKey, &values, &longestValue) != kErrorSuccess) {
@@ -383,7 +494,7 @@ void DumpKey(IRegistry& registry, RegKey key, const std::string& fullName, RegVa
     std::vector<std::uint8_t> data(size);
     if (registry.QueryValueEx(key, valueName.c_str(), &type, data.data(), &size) != kErrorSuccess) continue;
     data.resize(size);
-    entries.push_back({valueName, DataText(type, data)});
+    entries.push_back({valueName, DataText(type, data, format)});
   }
   if (order == RegValueOrder::kByName) {
     std::stable_sort(entries.begin(), entries.end(),
@@ -409,7 +520,7 @@ void DumpKey(IRegistry& registry, RegKey key, const std::string& fullName, RegVa
     }
     TScopedRegKey sub(registry);
     sub.Reset(opened);
-    DumpKey(registry, sub.Get(), fullName + "\\" + child, order, out);
+    DumpKey(registry, sub.Get(), fullName + "\\" + child, order, format, out);
   }
 }
 
@@ -419,7 +530,12 @@ RegFileError::RegFileError(int line, const std::string& message)
     : std::runtime_error("line " + std::to_string(line) + ": " + message), line_(line) {}
 
 void LoadRegText(IRegistry& registry, const std::string& text) {
-  const std::vector<Op> ops = Parser(text).Parse();
+  std::string utf8;
+  if (text.compare(0, 2, "\xFF\xFE") == 0) {
+    // A file as regedit writes it: UTF-16LE after its byte-order mark.
+    if (!Utf8FromUtf16(text.substr(2), &utf8)) throw RegFileError(1, "text that is not UTF-16");
+  }
+  const std::vector<Op> ops = Parser(utf8.empty() ? text : utf8).Parse();
   TScopedRegKey current(registry);
   for (const Op& op : ops) {
     switch (op.kind) {
@@ -461,8 +577,9 @@ void LoadRegFile(IRegistry& registry, const std::string& path) {
 
 std::string RegDataText(std::uint32_t type, const std::vector<std::uint8_t>& data) { return DataText(type, data); }
 
-std::string DumpRegText(IRegistry& registry, RegKey root, const std::string& path, RegValueOrder order) {
-  std::string out = "REGEDIT4\n\n";
+std::string DumpRegText(IRegistry& registry, RegKey root, const std::string& path, RegValueOrder order,
+                        RegFormat format) {
+  std::string out = format == RegFormat::kRegedit5 ? std::string(kRegedit5Header) + "\n\n" : "REGEDIT4\n\n";
   std::string rest = path;
   if (!rest.empty() && rest.front() == '\\') rest.erase(0, 1);
   RegKey opened = root;
@@ -470,8 +587,21 @@ std::string DumpRegText(IRegistry& registry, RegKey root, const std::string& pat
   TScopedRegKey key(registry);
   key.Reset(opened);
   // The key's name as the registry spells it is not known here; the caller's spelling is used.
-  DumpKey(registry, key.Get(), rest.empty() ? RootText(root) : std::string(RootText(root)) + "\\" + rest, order, &out);
+  DumpKey(registry, key.Get(), rest.empty() ? RootText(root) : std::string(RootText(root)) + "\\" + rest, order, format,
+          &out);
   return out;
+}
+
+std::string RegFileUtf16(const std::string& text) {
+  std::string lines;
+  lines.reserve(text.size() + text.size() / 16);
+  for (const char c : text) {
+    if (c == '\n' && (lines.empty() || lines.back() != '\r')) lines.push_back('\r');
+    lines.push_back(c);
+  }
+  std::string utf16;
+  if (!Utf16FromUtf8(lines, &utf16)) return std::string();
+  return "\xFF\xFE" + utf16;
 }
 
 }  // namespace platform

@@ -1,5 +1,6 @@
-// The few texts a feature edits in place (a browser's policies file): read whole, written beside
-// and moved over, each call shaped after the kernel32 one it stands for. The Win32 back end
+// The few texts a feature edits in place (a browser's policies file) and the files it keeps of its
+// own (the browser repair's undo records): read whole, written beside and moved over, folders made
+// and removed, each call shaped after the kernel32 one it stands for. The Win32 back end
 // forwards to kernel32; the substitute (platform/sim) works on the folder tree of a SimFileSystem.
 #pragma once
 
@@ -33,6 +34,10 @@ class IFiles {
   // replaced file is left under the backup's name and must be moved back.
   virtual std::uint32_t ReplaceFile(const std::string& replaced, const std::string& replacement,
                                     const std::string& backup) = 0;
+  // CreateDirectoryA: a new folder in an existing one. False when it exists already or cannot be made.
+  virtual bool CreateDirectory(const std::string& path) = 0;
+  // RemoveDirectoryA: an empty folder goes.
+  virtual bool RemoveDirectory(const std::string& path) = 0;
 };
 
 IFiles& Files();

@@ -62,6 +62,12 @@ class ITaskScheduler {
   // RegisterTask of a task with these exec actions, every ten minutes, as the calling user: what
   // set-ups and tests make tasks with. Missing folders on the way are made.
   virtual HResult Register(const std::string& path, const std::vector<TaskAction>& actions) = 0;
+  // GetFolder(the task's folder)->GetTask(its name)->get_Xml: the task's whole definition, as the
+  // Task Scheduler gives it (UTF-8 here).
+  virtual HResult ReadXml(const std::string& path, std::string* xml) = 0;
+  // RegisterTask(name, xml, TASK_CREATE_OR_UPDATE) as the calling user: a task put back from its
+  // definition. Missing folders on the way are made.
+  virtual HResult RegisterXml(const std::string& path, const std::string& xml) = 0;
 };
 
 IShellLinks& ShellLinks();

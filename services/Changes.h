@@ -32,6 +32,8 @@ struct TChange {
   std::string after{};
   // Refused by the system (a machine-wide key for a user who may not change it): nothing changed.
   bool refused = false;
+  // Why it was refused, when the system is not the reason (an undo finds a file changed since).
+  std::string why{};
 
   bool operator==(const TChange&) const = default;
 };

@@ -11,6 +11,13 @@ TChange SaveShortcutArguments(const std::string& path, const std::string& before
   return change;
 }
 
+TChange RegisterScheduledTask(const std::string& path, const std::string& xml) {
+  TChange change{.kind = TChange::TKind::Task, .path = path, .before = kNone, .after = "task"};
+  if (!DryRun()) change.refused = platform::TaskScheduler().RegisterXml(path, xml) != 0;
+  RecordChange(change);
+  return change;
+}
+
 TChange DeleteScheduledTask(const std::string& path) {
   TChange change{.kind = TChange::TKind::Task, .path = path, .before = "task", .after = kNone};
   if (!DryRun()) change.refused = platform::TaskScheduler().Delete(path) != 0;

@@ -12,6 +12,10 @@ namespace nq {
 // (refused when the system refused it) and returns it.
 TChange SaveShortcutArguments(const std::string& path, const std::string& before, const std::string& arguments);
 
+// Registers the task at `path` from its definition `xml`; records it (refused when the system
+// refused it) and returns it.
+TChange RegisterScheduledTask(const std::string& path, const std::string& xml);
+
 // Deletes the scheduled task at `path`; records the deletion (refused when the system refused it)
 // and returns it.
 TChange DeleteScheduledTask(const std::string& path);

@@ -148,6 +148,14 @@ class TReadOnlyFiles final : public platform::IFiles {
     Refuse("ReplaceFile");
     return platform::kErrorUnableToMoveReplacement;
   }
+  bool CreateDirectory(const std::string&) override {
+    Refuse("CreateDirectory");
+    return false;
+  }
+  bool RemoveDirectory(const std::string&) override {
+    Refuse("RemoveDirectory");
+    return false;
+  }
 
  private:
   platform::IFiles& inner_;
@@ -179,6 +187,11 @@ class TReadOnlyTaskScheduler final : public platform::ITaskScheduler {
     return kEAccessDenied;
   }
   platform::HResult Register(const std::string&, const std::vector<platform::TaskAction>&) override {
+    Refuse("ITaskFolder::RegisterTask");
+    return kEAccessDenied;
+  }
+  platform::HResult ReadXml(const std::string& path, std::string* xml) override { return inner_.ReadXml(path, xml); }
+  platform::HResult RegisterXml(const std::string&, const std::string&) override {
     Refuse("ITaskFolder::RegisterTask");
     return kEAccessDenied;
   }

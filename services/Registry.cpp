@@ -63,6 +63,10 @@ bool SharedBetweenViews(RegKey root, const std::string& path) {
          (folded.size() == kPolicies.size() || folded[kPolicies.size()] == '\\');
 }
 
+std::string ExportRegistryKey(RegKey root, const std::string& path) {
+  return platform::DumpRegText(Registry(), root, path, platform::RegValueOrder::kByName, platform::RegFormat::kRegedit5);
+}
+
 TRegistry::~TRegistry() { CloseKey(); }
 
 void TRegistry::SetRootKey(RegKey root) {
@@ -169,22 +173,40 @@ std::optional<std::string> TRegistry::ReadText(const std::string& name) {
 }
 
 void TRegistry::WriteString(const std::string& name, const std::string& value) {
+  std::vector<std::uint8_t> written(value.begin(), value.end());
+  written.push_back(0);
+  WriteData(name, platform::kRegSz, written);
+}
+
+bool TRegistry::ReadData(const std::string& name, std::uint32_t* type, std::vector<std::uint8_t>* data) {
+  std::uint32_t size = 0;
+  if (current_ == 0 || Registry().QueryValueEx(current_, name.c_str(), type, nullptr, &size) != platform::kErrorSuccess) {
+    return false;
+  }
+  data->assign(size, 0);
+  if (Registry().QueryValueEx(current_, name.c_str(), type, data->data(), &size) != platform::kErrorSuccess) return false;
+  data->resize(std::min<std::size_t>(size, data->size()));
+  return true;
+}
+
+void TRegistry::WriteData(const std::string& name, std::uint32_t type, const std::vector<std::uint8_t>& data) {
   TChange change{
       .kind = TChange::TKind::Value, .root = root_, .view = view_, .path = path_, .name = name, .before = kNone, .after = kNone};
   if (current_ != 0) {
     change.before = ValueText(current_, name);
-    std::vector<std::uint8_t> written(value.begin(), value.end());
-    written.push_back(0);
-    change.after = platform::RegDataText(platform::kRegSz, written);
+    change.after = platform::RegDataText(type, data);
     if (DryRun()) {
       if (change.before != change.after) RecordChange(std::move(change));
       return;
     }
   }
+  // RegSetValueExA takes in the byte after a string that does not end in NUL when that byte is
+  // NUL: a byte that is not keeps the data exactly as given.
+  std::vector<std::uint8_t> buffer(data);
+  buffer.push_back(0xFF);
   const long error = current_ == 0 ? platform::kErrorInvalidHandle
-                                   : Registry().SetValueEx(current_, name.c_str(), platform::kRegSz,
-                                                           reinterpret_cast<const std::uint8_t*>(value.c_str()),
-                                                           static_cast<std::uint32_t>(value.size() + 1));
+                                   : Registry().SetValueEx(current_, name.c_str(), type, buffer.data(),
+                                                           static_cast<std::uint32_t>(data.size()));
   // Writing what is there already changes nothing, unless the registry refuses even that.
   if (current_ != 0 && (change.before != change.after || error != platform::kErrorSuccess)) {
     change.refused = error != platform::kErrorSuccess;

@@ -48,6 +48,11 @@ class ERegistryException : public std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
+// The subtree of `path` (from `root`, no view: a 32-bit key by its Wow6432Node path) as REGEDIT5
+// text, values by name: platform::RegFileUtf16 makes the file regedit imports of it. The header
+// alone when the key cannot be read.
+std::string ExportRegistryKey(RegKey root, const std::string& path);
+
 class TRegistry {
  public:
   explicit TRegistry(TRegView view = TRegView::Default) : view_(view) {}
@@ -88,6 +93,12 @@ class TRegistry {
   [[nodiscard]] std::optional<std::string> ReadText(const std::string& name);
   // Writes `value` as REG_SZ; raises when the registry refuses.
   void WriteString(const std::string& name, const std::string& value);
+  // The value's kind and bytes exactly as the registry gives them; false when there is no such
+  // value or it cannot be read.
+  [[nodiscard]] bool ReadData(const std::string& name, std::uint32_t* type, std::vector<std::uint8_t>* data);
+  // Writes the value with this kind and these bytes, recorded as WriteString records; raises when
+  // the registry refuses.
+  void WriteData(const std::string& name, std::uint32_t type, const std::vector<std::uint8_t>& data);
   bool DeleteValue(const std::string& name);
   // Deletes `key` with its whole subtree, deepest keys first. True when the key itself went.
   bool DeleteKey(const std::string& key);

@@ -86,6 +86,24 @@ std::uint32_t SimFiles::ReplaceFile(const std::string& replaced, const std::stri
   return 0;
 }
 
+bool SimFiles::CreateDirectory(const std::string& path) {
+  if (HasWildcard(path)) return false;
+  const fs::path host = tree_.HostPath(path);
+  std::error_code error;
+  if (failNextWrite_) {
+    failNextWrite_ = false;
+    return false;
+  }
+  return fs::is_directory(host.parent_path(), error) && fs::create_directory(host, error);
+}
+
+bool SimFiles::RemoveDirectory(const std::string& path) {
+  if (HasWildcard(path)) return false;
+  const fs::path host = tree_.HostPath(path);
+  std::error_code error;
+  return fs::is_directory(host, error) && fs::is_empty(host, error) && fs::remove(host, error);
+}
+
 long SimManagement::NetGetJoinInformation(std::string* name, NetSetupJoinStatus* status) {
   if (name != nullptr) *name = joinName;
   if (status != nullptr) *status = joinStatus;

@@ -20,8 +20,10 @@ class SimFiles final : public IFiles {
   bool MoveFileEx(const std::string& from, const std::string& to, std::uint32_t flags) override;
   bool DeleteFile(const std::string& path) override;
   std::uint32_t ReplaceFile(const std::string& replaced, const std::string& replacement, const std::string& backup) override;
+  bool CreateDirectory(const std::string& path) override;
+  bool RemoveDirectory(const std::string& path) override;
 
-  // Makes the next WriteNewFile fail, as a full disk would.
+  // Makes the next WriteNewFile or CreateDirectory fail, as a full disk would.
   void FailNextWrite() { failNextWrite_ = true; }
   // Makes the next ReplaceFile fail with `error`: before it moved anything
   // (kErrorUnableToMoveReplacement), or once the replaced file took the backup's name

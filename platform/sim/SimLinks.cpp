@@ -28,7 +28,76 @@ bool GetField(const std::string& data, std::size_t& at, std::string* text) {
   return true;
 }
 
+std::string XmlEscaped(const std::string& text) {
+  std::string out;
+  for (const char c : text) {
+    switch (c) {
+      case '&': out += "&amp;"; break;
+      case '<': out += "&lt;"; break;
+      case '>': out += "&gt;"; break;
+      case '"': out += "&quot;"; break;
+      default: out += c;
+    }
+  }
+  return out;
+}
+
+std::string XmlUnescaped(const std::string& text) {
+  static const std::pair<const char*, char> kEntities[] = {{"&amp;", '&'}, {"&lt;", '<'}, {"&gt;", '>'}, {"&quot;", '"'}, {"&apos;", '\''}};
+  std::string out;
+  for (std::size_t i = 0; i < text.size();) {
+    bool replaced = false;
+    for (const auto& [entity, c] : kEntities) {
+      if (text.compare(i, std::char_traits<char>::length(entity), entity) == 0) {
+        out += c;
+        i += std::char_traits<char>::length(entity);
+        replaced = true;
+        break;
+      }
+    }
+    if (!replaced) out += text[i++];
+  }
+  return out;
+}
+
+// The text of the first <tag> within [from, to), or false.
+bool ElementText(const std::string& xml, const std::string& tag, std::size_t from, std::size_t to, std::string* text) {
+  const std::string open = "<" + tag + ">", close = "</" + tag + ">";
+  const std::size_t start = xml.find(open, from);
+  if (start == std::string::npos || start >= to) return false;
+  const std::size_t end = xml.find(close, start);
+  if (end == std::string::npos || end > to) return false;
+  *text = XmlUnescaped(xml.substr(start + open.size(), end - start - open.size()));
+  return true;
+}
+
 }  // namespace
+
+// A small task definition of the schema's shape, enough for the substitute to read its actions back.
+std::string SimTaskXml(const std::vector<TaskAction>& actions) {
+  std::string xml = "<?xml version=\"1.0\" encoding=\"UTF-16\"?>\n"
+                    "<Task version=\"1.2\" xmlns=\"http://schemas.microsoft.com/windows/2004/02/mit/task\">\n  <Actions>\n";
+  for (const TaskAction& action : actions) {
+    xml += "    <Exec>\n      <Command>" + XmlEscaped(action.path) + "</Command>\n";
+    if (!action.arguments.empty()) xml += "      <Arguments>" + XmlEscaped(action.arguments) + "</Arguments>\n";
+    xml += "    </Exec>\n";
+  }
+  return xml + "  </Actions>\n</Task>\n";
+}
+
+bool SimTaskActions(const std::string& xml, std::vector<TaskAction>* actions) {
+  if (xml.find("<Task") == std::string::npos || xml.find("<Actions>") == std::string::npos) return false;
+  actions->clear();
+  for (std::size_t at = xml.find("<Exec>"); at != std::string::npos; at = xml.find("<Exec>", at + 1)) {
+    const std::size_t end = xml.find("</Exec>", at);
+    if (end == std::string::npos) return false;
+    TaskAction action;
+    if (!ElementText(xml, "Command", at, end, &action.path)) return false;
+    ElementText(xml, "Arguments", at, end, &action.arguments);
+    actions->push_back(std::move(action));
+  }
+  return true;
+}
 
 HResult SimShellLinks::Load(const std::string& path, ShellLink* link) {
   if (!files_.FileExists(path)) return kFileNotFound;
@@ -111,6 +180,7 @@ HResult SimTaskScheduler::Delete(const std::string& path) {
   if (task == tasks_.end()) return kFileNotFound;
   if (undeletable_.count(folded) != 0) return kEAccessDenied;
   tasks_.erase(task);
+  xml_.erase(folded);
   ++deletions;
   return 0;
 }
@@ -122,6 +192,24 @@ HResult SimTaskScheduler::Register(const std::string& path, const std::vector<Ta
   const std::string asMade = path.front() == '\\' ? path : "\\" + path;
   for (std::string folder = Parent(asMade); folder != "\\"; folder = Parent(folder)) folders_.emplace(Fold(folder), folder);
   tasks_[folded] = {asMade, actions};
+  xml_[folded] = SimTaskXml(actions);
+  return 0;
+}
+
+HResult SimTaskScheduler::ReadXml(const std::string& path, std::string* xml) {
+  if (stopped_) return kSchedServiceNotRunning;
+  const std::string folded = Fold(path);
+  if (tasks_.count(folded) == 0) return kFileNotFound;
+  if (unreadable_.count(folded) != 0) return kEAccessDenied;
+  *xml = xml_[folded];
+  return 0;
+}
+
+HResult SimTaskScheduler::RegisterXml(const std::string& path, const std::string& xml) {
+  std::vector<TaskAction> actions;
+  if (!SimTaskActions(xml, &actions)) return kSchedMalformedXmlSim;
+  if (const HResult made = Register(path, actions); made != 0) return made;
+  xml_[Fold(path)] = xml;
   return 0;
 }
 

@@ -15,6 +15,14 @@
 
 namespace platform {
 
+// SCHED_E_MALFORMEDXML, for a definition that is no task.
+inline constexpr HResult kSchedMalformedXmlSim = static_cast<HResult>(0x8004131A);
+
+// The definition the substitute gives a task registered with these actions, and the actions read
+// back from a definition (false when it is no task or an <Exec> lacks its <Command>).
+std::string SimTaskXml(const std::vector<TaskAction>& actions);
+bool SimTaskActions(const std::string& xml, std::vector<TaskAction>* actions);
+
 class SimShellLinks final : public IShellLinks {
  public:
   explicit SimShellLinks(SimFileSystem& files) : files_(files) {}
@@ -33,6 +41,10 @@ class SimTaskScheduler final : public ITaskScheduler {
   HResult Enumerate(std::vector<ScheduledTask>* tasks) override;
   HResult Delete(const std::string& path) override;
   HResult Register(const std::string& path, const std::vector<TaskAction>& actions) override;
+  // A task's XML is kept as registered; one made by Register gets a small definition of its actions.
+  // RegisterXml reads the actions back from <Exec><Command> and <Arguments>.
+  HResult ReadXml(const std::string& path, std::string* xml) override;
+  HResult RegisterXml(const std::string& path, const std::string& xml) override;
 
   // ---- scripting
   // Reading the task's XML (or walking the folder) fails with E_ACCESSDENIED.
@@ -51,6 +63,7 @@ class SimTaskScheduler final : public ITaskScheduler {
 
   // By folded path: the path as registered, and its actions.
   std::map<std::string, std::pair<std::string, std::vector<TaskAction>>> tasks_;
+  std::map<std::string, std::string> xml_;  // by folded path
   std::map<std::string, std::string> folders_{{"\\", "\\"}};  // folded -> as made
   std::set<std::string> unreadable_, undeletable_;
   bool stopped_ = false;

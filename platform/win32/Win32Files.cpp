@@ -7,6 +7,8 @@
 #undef MoveFileEx
 #undef DeleteFile
 #undef ReplaceFile
+#undef CreateDirectory
+#undef RemoveDirectory
 
 #include <algorithm>
 #include <memory>
@@ -84,6 +86,10 @@ bool Win32Files::MoveFileEx(const std::string& from, const std::string& to, std:
 }
 
 bool Win32Files::DeleteFile(const std::string& path) { return ::DeleteFileA(path.c_str()) != FALSE; }
+
+bool Win32Files::CreateDirectory(const std::string& path) { return ::CreateDirectoryA(path.c_str(), nullptr) != FALSE; }
+
+bool Win32Files::RemoveDirectory(const std::string& path) { return ::RemoveDirectoryA(path.c_str()) != FALSE; }
 
 std::uint32_t Win32Files::ReplaceFile(const std::string& replaced, const std::string& replacement,
                                       const std::string& backup) {

@@ -17,6 +17,8 @@ class Win32Files final : public IFiles {
   bool MoveFileEx(const std::string& from, const std::string& to, std::uint32_t flags) override;
   bool DeleteFile(const std::string& path) override;
   std::uint32_t ReplaceFile(const std::string& replaced, const std::string& replacement, const std::string& backup) override;
+  bool CreateDirectory(const std::string& path) override;
+  bool RemoveDirectory(const std::string& path) override;
 };
 
 class Win32Management final : public IManagement {

@@ -253,6 +253,28 @@ HResult Win32TaskScheduler::Delete(const std::string& path) {
 }
 
 HResult Win32TaskScheduler::Register(const std::string& path, const std::vector<TaskAction>& actions) {
+  const std::wstring xml = TaskXml(actions);
+  return RegisterXml(path, Utf8(xml.c_str(), static_cast<int>(xml.size())));
+}
+
+HResult Win32TaskScheduler::ReadXml(const std::string& path, std::string* xml) {
+  ComPtr<ITaskService> service;
+  HRESULT hr = Connect(service);
+  if (FAILED(hr)) return hr;
+  std::wstring folderPath, name;
+  SplitTaskPath(path, &folderPath, &name);
+  ComPtr<ITaskFolder> folder;
+  Bstr folderText(folderPath), nameText(name);
+  if (FAILED(hr = service->GetFolder(folderText.Get(), folder.Put()))) return hr;
+  ComPtr<IRegisteredTask> task;
+  if (FAILED(hr = folder->GetTask(nameText.Get(), task.Put()))) return hr;
+  Bstr text;
+  if (FAILED(hr = task->get_Xml(text.Put()))) return hr;
+  *xml = Utf8(text);
+  return S_OK;
+}
+
+HResult Win32TaskScheduler::RegisterXml(const std::string& path, const std::string& xml) {
   ComPtr<ITaskService> service;
   HRESULT hr = Connect(service);
   if (FAILED(hr)) return hr;
@@ -278,7 +300,7 @@ HResult Win32TaskScheduler::Register(const std::string& path, const std::vector<
       at = next + 1;
     }
   }
-  Bstr xmlText(TaskXml(actions));
+  Bstr xmlText(Wide(xml));
   VARIANT none;
   ::VariantInit(&none);
   ComPtr<IRegisteredTask> registered;

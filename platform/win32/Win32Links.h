@@ -19,6 +19,8 @@ class Win32TaskScheduler final : public ITaskScheduler {
   HResult Enumerate(std::vector<ScheduledTask>* tasks) override;
   HResult Delete(const std::string& path) override;
   HResult Register(const std::string& path, const std::vector<TaskAction>& actions) override;
+  HResult ReadXml(const std::string& path, std::string* xml) override;
+  HResult RegisterXml(const std::string& path, const std::string& xml) override;
 };
 
 }  // namespace platform

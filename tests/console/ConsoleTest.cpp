@@ -190,10 +190,12 @@ TEST_P(ConsoleTest, EveryChangingCommandForetellsItsRun) {
 TEST_P(ConsoleTest, BrowsersAreListedAndRepairedAsTheWindowWould) {
   LoadFixture(reg(), "browsers-hijacked.reg");
   tree_.MakeFolder("Desktop");
+  tree_.MakeFolder("Local");
   {
     nq::TRegistry folders;
     ASSERT_TRUE(folders.OpenKey(kShellFolders, true));
     folders.WriteString("Desktop", tree_.Path("Desktop"));
+    folders.WriteString("Local AppData", tree_.Path("Local"));
   }
   const std::string shortcut = tree_.Path("Desktop\\Chrome.lnk");
   ASSERT_EQ(sim_.links.Create(shortcut, {"C:\\Chrome\\chrome.exe", "--profile-directory=Default https://search.example/?q="}), 0);
@@ -235,6 +237,12 @@ TEST_P(ConsoleTest, BrowsersAreListedAndRepairedAsTheWindowWould) {
 // machine, and on a managed one the policies stay too.
 TEST_P(ConsoleTest, RepairBrowsersTakesTheRowsTheListTicksAndNoOther) {
   LoadFixture(reg(), "browsers-hijacked.reg");
+  tree_.MakeFolder("Local");  // for the undo records
+  {
+    nq::TRegistry folders;
+    ASSERT_TRUE(folders.OpenKey(kShellFolders, true));
+    folders.WriteString("Local AppData", tree_.Path("Local"));
+  }
   // Still in place: a policy value, or a key that goes whole.
   const auto present = [](const nq::TFinding& f) {
     nq::TStrings names;

@@ -1,5 +1,6 @@
 // The hijacked browsers' profile on the substitutes: the registry fixture, and Firefox where the
-// Program Files folder says, with the hijacker's policies file beside it.
+// Program Files folder says, with the hijacker's policies file beside it; the local application
+// data folder a folder of the tree.
 #pragma once
 
 #include <filesystem>
@@ -32,6 +33,11 @@ class HijackedBrowsersTest : public FileTreeTest {
     tree_.WriteFile("Program Files\\Mozilla Firefox\\firefox.exe", "MZ");
     tree_.MakeFolder("Program Files\\Mozilla Firefox\\distribution");
     WritePolicies(ReadHost(FixturePath("firefox-policies.json")));
+    // Where the repair keeps its undo records.
+    tree_.MakeFolder("Local");
+    nq::TRegistry user;
+    ASSERT_TRUE(user.OpenKey("\\Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders", true));
+    user.WriteString("Local AppData", tree_.Path("Local"));
   }
 
   void WritePolicies(const std::string& text) { tree_.WriteFile(kPolicies, text); }
