@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
@@ -40,6 +41,7 @@ class TRepairRun {
   void RemovePolicyValue(const TFinding& finding);
   void RemoveFilePolicy(const TFinding& finding);
   void CommentOutHostsLine(const TFinding& finding);
+  void SwitchOffProxy(const TFinding& finding);
   void Finish();
   // Everything the run changed, and what the system refused.
   TChanges Take();
@@ -77,7 +79,12 @@ void FindProxies(TFindings& findings);
 void FindHostsLines(TFindings& findings);
 void FindDnsServers(TFindings& findings);
 void FindBrowserDebuggers(TFindings& findings);
+// Switches off one proxy setting's value (WinInet's, WinHTTP's); the connection's settings blob,
+// which holds WinInet's several settings at once, is changed once per run by
+// SwitchOffConnectionProxies with the flags of every setting switched off (ProxyConnectionFlag).
 void RepairProxy(const TFinding& finding);
+std::uint32_t ProxyConnectionFlag(const TFinding& finding);
+void SwitchOffConnectionProxies(RegKey root, std::uint32_t flags);
 void RepairDnsServer(const TFinding& finding);
 // Comments out the given lines of one hosts file (each finding's `name` is its line number, its
 // `data` the line), in one replacement of the file; each line recorded, refused when it changed.

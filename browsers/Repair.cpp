@@ -123,6 +123,7 @@ struct TRepairRun::TState {
   std::vector<std::string> fileOrder;
   std::map<std::string, std::vector<const TFinding*>> hosts;  // by folded path, in order met
   std::vector<std::string> hostsOrder;
+  std::map<RegKey, std::uint32_t> proxyFlags;  // WinInet's connection flags to clear, by root
 };
 
 TRepairRun::TRepairRun(bool dryRun) : dryRun_(dryRun), state_(std::make_unique<TState>(dryRun)) {}
@@ -152,6 +153,11 @@ void TRepairRun::CommentOutHostsLine(const TFinding& finding) {
   list.push_back(&finding);
 }
 
+void TRepairRun::SwitchOffProxy(const TFinding& finding) {
+  RepairProxy(finding);
+  if (const std::uint32_t flag = ProxyConnectionFlag(finding); flag != 0) state_->proxyFlags[finding.root] |= flag;
+}
+
 void TRepairRun::Finish() {
   TState& s = *state_;
   // Deepest keys first, so that a parent is judged once its emptied subkeys went.
@@ -164,6 +170,7 @@ void TRepairRun::Finish() {
   for (const std::size_t i : order) PruneEmptyKeys(std::get<0>(s.touched[i]), std::get<1>(s.touched[i]), s.touchedPaths[i], s.removed);
   for (const std::string& path : s.fileOrder) RepairPolicyFile(path, s.files[Folded(path)]);
   for (const std::string& path : s.hostsOrder) RepairHostsFile(path, s.hosts[Folded(path)]);
+  for (const auto& [root, flags] : s.proxyFlags) SwitchOffConnectionProxies(root, flags);
 }
 
 TOutcome RepairFindings(const TFindings& ticked, bool dryRun) {

@@ -39,6 +39,9 @@ class IUrlCache {
   virtual void Close(SearchHandle walk) = 0;
   // GetLastError after the last call of this interface.
   virtual std::uint32_t LastError() = 0;
+  // InternetSetOption with INTERNET_OPTION_SETTINGS_CHANGED, then INTERNET_OPTION_REFRESH: WinInet
+  // reads its proxy settings from the registry again, as after the Internet Options dialog.
+  virtual void SettingsChanged() = 0;
 };
 
 // ---- URL history (ole32, IUrlHistoryStg2)

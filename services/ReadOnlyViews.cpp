@@ -77,6 +77,8 @@ class TReadOnlyUrlCache final : public platform::IUrlCache {
   }
   void Close(platform::SearchHandle walk) override { inner_.Close(walk); }
   std::uint32_t LastError() override { return inner_.LastError(); }
+  // Nothing changed, so nothing to tell.
+  void SettingsChanged() override {}
 
  private:
   platform::IUrlCache& inner_;

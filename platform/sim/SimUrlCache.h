@@ -37,6 +37,7 @@ class SimUrlCache final : public IUrlCache {
     int findNext = 0;
     int deleteEntry = 0;
     int close = 0;
+    int settingsChanged = 0;
     std::vector<std::uint32_t> fetchBufferSizes;  // the buffer size of every successful fetch
     std::vector<std::string> deleted;             // names asked for, in order
   };
@@ -50,6 +51,7 @@ class SimUrlCache final : public IUrlCache {
   bool DeleteEntry(const char* sourceUrlName) override;
   void Close(SearchHandle walk) override;
   std::uint32_t LastError() override { return lastError_; }
+  void SettingsChanged() override { ++calls_.settingsChanged; }
 
  private:
   struct Entry {

@@ -49,4 +49,9 @@ bool Win32UrlCache::Store(const std::string& url, const std::string& content) {
                                 nullptr) != FALSE;
 }
 
+void Win32UrlCache::SettingsChanged() {
+  ::InternetSetOptionA(nullptr, INTERNET_OPTION_SETTINGS_CHANGED, nullptr, 0);
+  ::InternetSetOptionA(nullptr, INTERNET_OPTION_REFRESH, nullptr, 0);
+}
+
 }  // namespace platform

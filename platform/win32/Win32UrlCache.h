@@ -15,6 +15,7 @@ class Win32UrlCache final : public IUrlCache {
   bool DeleteEntry(const char* sourceUrlName) override;
   void Close(SearchHandle walk) override;
   std::uint32_t LastError() override { return lastError_; }
+  void SettingsChanged() override;
 
   // Stores `content` in the cache under `url` (CreateUrlCacheEntryA, CommitUrlCacheEntryA). The
   // program never adds entries; tests use it to fill a throwaway cache.
