@@ -8,6 +8,7 @@
 
 #include "browsers/Browsers.h"
 #include "services/MainFunc.h"
+#include "tests/browsers/RedirectsFixture.h"
 #include "tests/support/HijackedBrowsers.h"
 #include "tests/support/Registry.h"
 #include "tests/support/Snapshot.h"
@@ -19,55 +20,6 @@ using nq::TFinding;
 using nq::TFindingKind;
 using nq::TFindings;
 
-constexpr const char* kRedirects =
-    "[HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings]\n"
-    "\"ProxyEnable\"=dword:00000001\n"
-    "\"ProxyServer\"=\"evil-proxy.example:8080\"\n"
-    "\"AutoConfigURL\"=\"http://pac.example/proxy.pac\"\n"
-    "[HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings\\Connections]\n"
-    // version 0x46, counter 5, flags direct|proxy|script|detect, no strings
-    "\"DefaultConnectionSettings\"=hex:46,00,00,00,05,00,00,00,0f,00,00,00,00,00,00,00\n"
-    // A local tool's proxy on this computer, and an intranet's script: shown, not ticked.
-    "[HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings]\n"
-    "\"ProxyEnable\"=dword:00000001\n"
-    "\"ProxyServer\"=\"http=127.0.0.1:8888;https=[::1]:8888\"\n"
-    "\"AutoConfigURL\"=\"http://wpad/wpad.dat\"\n"
-    "[HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings\\Connections]\n"
-    // WinHTTP through proxy.example:3128, with no bypass list
-    "\"WinHttpSettings\"=hex:18,00,00,00,00,00,00,00,03,00,00,00,12,00,00,00,70,72,6f,78,79,2e,65,78,\\\n"
-    "  61,6d,70,6c,65,3a,33,31,32,38,00,00,00,00\n"
-    "[HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Services\\Tcpip\\Parameters\\Interfaces\\{11111111-2222-3333-4444-555555555555}]\n"
-    "\"NameServer\"=\"203.0.113.53,203.0.113.54\"\n"
-    "[HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Services\\Tcpip\\Parameters\\Interfaces\\{66666666-2222-3333-4444-555555555555}]\n"
-    "\"NameServer\"=\"\"\n"
-    "\"DhcpNameServer\"=\"192.168.1.1\"\n"
-    "[HKEY_LOCAL_MACHINE\\Software\\Wow6432Node\\Microsoft\\Windows NT\\CurrentVersion\\Image File Execution Options\\CHROME.exe]\n"
-    "\"Debugger\"=\"C:\\\\Users\\\\Public\\\\updater.exe\"\n"
-    "\"UseFilter\"=dword:00000000\n"
-    "[HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows NT\\CurrentVersion\\Image File Execution Options\\msedge.exe]\n"
-    "\"Debugger\"=\"\\\"C:\\\\Program Files\\\\MSEdgeRedirect\\\\MSEdgeRedirect.exe\\\" --ifeo\"\n"
-    "[HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows NT\\CurrentVersion\\Image File Execution Options\\notepad.exe]\n"
-    "\"Debugger\"=\"C:\\\\Tools\\\\notepad2.exe\"\n"
-    "[HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows NT\\CurrentVersion\\Image File Execution Options\\firefox.exe]\n"
-    "\"GlobalFlag\"=dword:00000200\n";
-
-TFindings Redirects(const TFindings& findings) {
-  TFindings found;
-  std::copy_if(findings.begin(), findings.end(), std::back_inserter(found), [](const TFinding& f) {
-    return f.kind == TFindingKind::Proxy || f.kind == TFindingKind::DnsServer || f.kind == TFindingKind::BrowserDebugger;
-  });
-  return found;
-}
-
-std::vector<std::string> Rows(const TFindings& findings) {
-  std::vector<std::string> rows;
-  for (const TFinding& f : findings) {
-    const nq::TFindingColumns columns = nq::FindingColumns(f);
-    rows.push_back(columns.browser + " | " + columns.where + " | " + columns.finding + (f.ticked ? " [x]" : " [ ]"));
-  }
-  return rows;
-}
-
 class RedirectsTest : public HijackedBrowsersTest {
  protected:
   void SetUp() override {
@@ -77,21 +29,7 @@ class RedirectsTest : public HijackedBrowsersTest {
 };
 
 TEST_F(RedirectsTest, EveryRedirectIsListedWithItsVerdict) {
-  const std::string is = "HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings";
-  const std::string ms = "HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings";
-  const std::string ifeo = "HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows NT\\CurrentVersion\\Image File Execution Options";
-  EXPECT_EQ(Rows(Redirects(nq::FindBrowserHijacks())),
-            (std::vector<std::string>{
-                "All browsers | " + is + " | ProxyServer = evil-proxy.example:8080 [x]",
-                "All browsers | " + is + " | AutoConfigURL = http://pac.example/proxy.pac [x]",
-                "All browsers | " + ms + " | ProxyServer = http=127.0.0.1:8888;https=[::1]:8888 [ ]",
-                "All browsers | " + ms + " | AutoConfigURL = http://wpad/wpad.dat [ ]",
-                "All browsers | " + ms + "\\Connections | WinHttpSettings = proxy.example:3128 [x]",
-                "All browsers | HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Services\\Tcpip\\Parameters\\Interfaces\\"
-                "{11111111-2222-3333-4444-555555555555} | NameServer = 203.0.113.53,203.0.113.54 [ ]",
-                "Edge | " + ifeo + "\\msedge.exe | Debugger = \"C:\\Program Files\\MSEdgeRedirect\\MSEdgeRedirect.exe\" --ifeo [ ]",
-                "Chrome | " + ifeo + "\\CHROME.exe [32-bit] | Debugger = C:\\Users\\Public\\updater.exe [x]",
-            }));
+  EXPECT_EQ(RedirectRows(Redirects(nq::FindBrowserHijacks())), ExpectedRedirectRows());
 
   // On a managed machine the proxies are the organization's; a debugger is no policy.
   management_.joinStatus = platform::NetSetupJoinStatus::Domain;
