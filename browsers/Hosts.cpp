@@ -1,6 +1,5 @@
 // The hosts file: lines that send a name to another address. What every browser asks the system
 // for a name is answered from this file first, so one line here redirects them all.
-#include <algorithm>
 #include <charconv>
 #include <string>
 #include <string_view>
@@ -131,13 +130,10 @@ void RepairHostsFile(const std::string& path, const std::vector<const TFinding*>
     const char* const last = line->name.data() + line->name.size();
     const auto [end, error] = std::from_chars(line->name.data(), last, number);
     if (error != std::errc() || end != last) number = 0;
-    THostsMapping mapping;
-    const std::string_view now = number >= 1 && number <= starts.size() ? HostsLineAt(text, starts[number - 1]) : std::string_view();
-    if (now.empty() || Displayable(now) != line->data || !ParseHostsLine(now, &mapping)) {
+    if (number < 1 || number > starts.size() || Displayable(HostsLineAt(text, starts[number - 1])) != line->data) {
       refuse(*line);
       continue;
     }
-    if (std::find(commented.begin(), commented.end(), starts[number - 1]) != commented.end()) continue;
     commented.push_back(starts[number - 1]);
     done.push_back(line);
   }

@@ -261,10 +261,7 @@ std::string Displayable(std::string_view text) {
   return shown;
 }
 
-bool IsWideOrBinary(std::string_view text) {
-  if (text.substr(0, 2) == "\xFF\xFE" || text.substr(0, 2) == "\xFE\xFF") return true;
-  return text.find('\0') != std::string_view::npos;
-}
+bool IsWideOrBinary(std::string_view text) { return text.find('\0') != std::string_view::npos; }
 
 std::string CommentOut(std::string_view text, std::vector<std::size_t> starts) {
   std::sort(starts.begin(), starts.end());

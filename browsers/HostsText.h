@@ -44,8 +44,8 @@ bool ParseAddress(std::string_view text, std::uint8_t (&bytes)[16]);
 // but the tab, becomes U+FFFD.
 std::string Displayable(std::string_view text);
 
-// True for text in UTF-16 (its byte-order mark) or holding NUL bytes: no hosts text of ours to
-// read or rewrite.
+// True for text holding NUL bytes: binary, or UTF-16, where every address and line end has them.
+// No hosts text of ours to read or rewrite.
 bool IsWideOrBinary(std::string_view text);
 
 // The text with "# " put at the start of each line that begins at one of `starts` (after the

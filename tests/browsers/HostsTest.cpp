@@ -106,6 +106,7 @@ TEST_F(HostsTest, EachLineThatSendsANameElsewhereIsAFindingBlockListsUnticked) {
       {"::1 localhost", NoFinding},
       {"::1 ip6-localhost ip6-loopback", NoFinding},
       {"127.0.0.1 LocalHost.localdomain", NoFinding},
+      {"127.1.2.3 ip6-loopback", NoFinding},
       {"10.0.0.1 localhost", NoFinding},  // Windows answers for localhost itself
       {"10.0.0.1", NoFinding},
       {"10.0.0.1#x.example", NoFinding},
@@ -121,6 +122,8 @@ TEST_F(HostsTest, EachLineThatSendsANameElsewhereIsAFindingBlockListsUnticked) {
       {"2001:db8::1 update.example", TickedRow},
       {"::ffff:10.0.0.1 a.example", TickedRow},
       {"fe80::1%4 a.example", TickedRow},
+      {"10.0.0.1 пример.испытание", TickedRow},
+      {"10.0.0.1 a.example b.example c.example", TickedRow},
       {"0.0.0.0 ads.example", UntickedRow},
       {"127.0.0.1 ads.example", UntickedRow},
       {"127.0.0.1 localhost ads.example", UntickedRow},
@@ -150,7 +153,8 @@ TEST_F(HostsTest, EachLineThatSendsANameElsewhereIsAFindingBlockListsUnticked) {
   ASSERT_EQ(found.size(), expected.size());
   EXPECT_EQ(found[0].why, "Sends www.bing.com to 93.184.216.34 for every browser.");
   EXPECT_EQ(found[1].why, "Sends www.google.com and one more name to 93.184.216.34 for every browser.");
-  EXPECT_EQ(found[7].why,
+  EXPECT_EQ(found[8].why, "Sends a.example and 2 more names to 10.0.0.1 for every browser.");
+  EXPECT_EQ(found[9].why,
             "Sends ads.example to 0.0.0.0 for every browser (a block list: it keeps the browser away from that site).");
 }
 
@@ -213,14 +217,20 @@ TEST_F(HostsTest, TheFileIsWhereTheResolversParametersSay) {
       {"windir, a trailing backslash", "%windir%\\System32\\drivers\\etc\\", kHosts},
       {"elsewhere", tree_.Path("Other\\etc"), "Other\\etc\\hosts"},
       {"not set", "", kHosts},
+      {"nor where Windows is", "", "Windows\\System32\\drivers\\etc\\hosts"},
   };
   tree_.WriteFile(kHosts, "10.0.0.1 windows.example\n");
   tree_.WriteFile("Other\\etc\\hosts", "10.0.0.1 other.example\n");
+  tree_.WriteFile("Windows\\System32\\drivers\\etc\\hosts", "10.0.0.1 windows.example\n");
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     if (c.dataBasePath.empty()) {
-      ASSERT_TRUE(nq::DeleteNamedValue(platform::kHkeyLocalMachine, "\\SYSTEM\\CurrentControlSet\\Services\\Tcpip\\Parameters",
-                                       "DataBasePath"));
+      // Each case takes away one more: the folder, then where Windows is.
+      const bool nowhere = c.hosts != kHosts;
+      ASSERT_TRUE(nowhere ? nq::DeleteNamedValue(platform::kHkeyLocalMachine, "\\SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion",
+                                                 "SystemRoot", nq::TRegView::Key64)
+                          : nq::DeleteNamedValue(platform::kHkeyLocalMachine,
+                                                 "\\SYSTEM\\CurrentControlSet\\Services\\Tcpip\\Parameters", "DataBasePath"));
     } else {
       LoadReg(reg_, ResolverRegistry(tree_.Path("WINNT"), c.dataBasePath));
     }
@@ -309,7 +319,8 @@ TEST_F(HostsTest, ALineThatChangedSinceTheListingIsRefusedTheRestGo) {
       {"c gone", [this] { WriteHosts("10.0.0.1 a.example\n10.0.0.2 b.example\n"); }, {"3"},
        "# 10.0.0.1 a.example\n# 10.0.0.2 b.example\n"},
       {"file gone", [this] { std::filesystem::remove(tree_.Host(kHosts)); }, {"1", "2", "3"}, ""},
-      {"now UTF-16", [this] { WriteHosts("\xFF\xFE" "1\0" "0\0"); }, {"1", "2", "3"}, ""},
+      {"now binary", [this, listed] { WriteHosts(listed + std::string(1, '\0')); }, {"1", "2", "3"}, ""},
+      {"now too large", [this, listed] { WriteHosts(listed + std::string(nq::kMaxHostsTextBytes, '#')); }, {"1", "2", "3"}, ""},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -325,6 +336,10 @@ TEST_F(HostsTest, ALineThatChangedSinceTheListingIsRefusedTheRestGo) {
       if (nq::RefusedIn(f, outcome.changes)) refused.push_back(f.name);
     }
     EXPECT_EQ(refused, c.refused);
+    // With nothing left to comment out, the file is not replaced.
+    if (c.refused.size() == ticked.size()) {
+      EXPECT_EQ(outcome.changes.size(), ticked.size());
+    }
     if (std::filesystem::exists(tree_.Host(kHosts))) {
       EXPECT_EQ(Hosts(), c.left.empty() ? changed : c.left);
     }
