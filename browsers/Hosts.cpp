@@ -64,12 +64,16 @@ std::string HostsPath() {
 }
 
 std::string Why(const THostsMapping& mapping) {
-  std::string why = "Sends " + Displayable(mapping.name);
-  if (mapping.otherNames == 1) why += " and one more name";
-  if (mapping.otherNames > 1) why += " and " + std::to_string(mapping.otherNames) + " more names";
-  why += " to " + std::string(mapping.address) + " for every browser";
-  if (mapping.blocked) why += " (a block list: it keeps the browser away from that site)";
-  return why + ".";
+  static constexpr std::string_view kBlockList = " (a block list: it keeps the browser away from that site)";
+  const std::string name = Displayable(mapping.name);
+  std::string why;
+  why.reserve(name.size() + mapping.address.size() + kBlockList.size() + 64);
+  why.append("Sends ").append(name);
+  if (mapping.otherNames == 1) why.append(" and one more name");
+  if (mapping.otherNames > 1) why.append(" and ").append(std::to_string(mapping.otherNames)).append(" more names");
+  why.append(" to ").append(mapping.address).append(" for every browser");
+  if (mapping.blocked) why.append(kBlockList);
+  return why.append(".");
 }
 
 // What the file holds for the one row that stands for all of it; empty when its lines can be read.
@@ -96,17 +100,20 @@ void FindHostsLines(TFindings& findings) {
     findings.push_back(std::move(finding));
     return;
   }
-  const std::vector<THostsMapping> mappings = ScanHostsText(text);
-  findings.reserve(findings.size() + mappings.size());
-  for (const THostsMapping& mapping : mappings) {
-    findings.push_back({.kind = TFindingKind::HostsLine,
-                        .browser = kAllBrowsers,
-                        .where = path,
-                        .name = std::to_string(mapping.number),
-                        .data = Displayable(mapping.line),
-                        .why = Why(mapping),
-                        .ticked = !mapping.blocked});
-  }
+  // Block lists run to a hundred thousand lines: room for exactly their rows, each made in place.
+  std::size_t count = 0;
+  ForEachHostsMapping(text, [&count](const THostsMapping&) { ++count; });
+  findings.reserve(findings.size() + count);
+  ForEachHostsMapping(text, [&](const THostsMapping& mapping) {
+    TFinding& finding = findings.emplace_back();
+    finding.kind = TFindingKind::HostsLine;
+    finding.browser = kAllBrowsers;
+    finding.where = path;
+    finding.name = std::to_string(mapping.number);
+    finding.data = Displayable(mapping.line);
+    finding.why = Why(mapping);
+    finding.ticked = !mapping.blocked;
+  });
 }
 
 void RepairHostsFile(const std::string& path, const std::vector<const TFinding*>& lines) {

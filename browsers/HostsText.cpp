@@ -128,6 +128,10 @@ bool IsLoopbackName(std::string_view name) {
   return false;
 }
 
+}  // namespace
+
+namespace hosts_detail {
+
 std::size_t LineEnd(std::string_view text, std::size_t start) {
   std::size_t i = start;
   while (i < text.size() && !IsLineEnd(text[i])) ++i;
@@ -142,30 +146,24 @@ std::size_t NextLine(std::string_view text, std::size_t end) {
 
 std::size_t FirstLine(std::string_view text) { return text.substr(0, 3) == kByteOrderMark ? 3 : 0; }
 
-// Walks the lines of `text`: `each(number, line, start)`.
-template <typename Each>
-void ForEachLine(std::string_view text, Each each) {
-  std::size_t start = FirstLine(text);
-  for (std::size_t number = 1;; ++number) {
-    const std::size_t end = LineEnd(text, start);
-    each(number, text.substr(start, end - start), start);
-    if (end == text.size()) return;
-    start = NextLine(text, end);
-    if (start == text.size()) return;
-  }
-}
-
-}  // namespace
+}  // namespace hosts_detail
 
 std::vector<std::size_t> HostsLineStarts(std::string_view text) {
+  using namespace hosts_detail;
   std::vector<std::size_t> starts;
-  ForEachLine(text, [&starts](std::size_t, std::string_view, std::size_t start) { starts.push_back(start); });
+  for (std::size_t start = FirstLine(text);;) {
+    starts.push_back(start);
+    const std::size_t end = LineEnd(text, start);
+    if (end == text.size()) break;
+    start = NextLine(text, end);
+    if (start == text.size()) break;
+  }
   return starts;
 }
 
 std::string_view HostsLineAt(std::string_view text, std::size_t start) {
   if (start > text.size()) return {};
-  return text.substr(start, LineEnd(text, start) - start);
+  return text.substr(start, hosts_detail::LineEnd(text, start) - start);
 }
 
 bool ParseAddress(std::string_view text, std::uint8_t (&bytes)[16]) {
@@ -204,18 +202,16 @@ bool ParseHostsLine(std::string_view line, THostsMapping* mapping) {
 
 std::vector<THostsMapping> ScanHostsText(std::string_view text) {
   std::vector<THostsMapping> mappings;
-  ForEachLine(text, [&mappings](std::size_t number, std::string_view line, std::size_t) {
-    THostsMapping mapping;
-    if (!ParseHostsLine(line, &mapping)) return;
-    mapping.number = number;
-    mapping.line = line;
-    mappings.push_back(mapping);
-  });
+  ForEachHostsMapping(text, [&mappings](const THostsMapping& mapping) { mappings.push_back(mapping); });
   return mappings;
 }
 
 std::string Displayable(std::string_view text) {
   static constexpr std::string_view kReplacement = "\xEF\xBF\xBD";
+  // Most lines are plain ASCII: taken whole.
+  if (std::all_of(text.begin(), text.end(), [](char c) { return (c >= 0x20 && c < 0x7F) || c == '\t'; })) {
+    return std::string(text);
+  }
   std::string shown;
   shown.reserve(text.size());
   std::size_t i = 0;

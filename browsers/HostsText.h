@@ -33,7 +33,9 @@ struct THostsMapping {
 // The mapping of one line; false for a comment, a blank line, a line whose first field is no
 // address, and one that maps only localhost (or a loopback name to a loopback address).
 bool ParseHostsLine(std::string_view line, THostsMapping* mapping);
-// Every mapping of the text, in order.
+// Every mapping of the text, in order: `each(mapping)`, with no copy of the text made.
+template <typename Each>
+void ForEachHostsMapping(std::string_view text, Each each);
 std::vector<THostsMapping> ScanHostsText(std::string_view text);
 
 // An IPv4 address in dotted decimal or an IPv6 address in any of its text forms (a zone after '%'
@@ -51,5 +53,28 @@ bool IsWideOrBinary(std::string_view text);
 // The text with "# " put at the start of each line that begins at one of `starts` (after the
 // byte-order mark on the first), every other byte kept.
 std::string CommentOut(std::string_view text, std::vector<std::size_t> starts);
+
+namespace hosts_detail {
+std::size_t FirstLine(std::string_view text);
+std::size_t LineEnd(std::string_view text, std::size_t start);
+std::size_t NextLine(std::string_view text, std::size_t end);
+}  // namespace hosts_detail
+
+template <typename Each>
+void ForEachHostsMapping(std::string_view text, Each each) {
+  std::size_t start = hosts_detail::FirstLine(text);
+  for (std::size_t number = 1;; ++number) {
+    const std::size_t end = hosts_detail::LineEnd(text, start);
+    THostsMapping mapping;
+    if (ParseHostsLine(text.substr(start, end - start), &mapping)) {
+      mapping.number = number;
+      mapping.line = text.substr(start, end - start);
+      each(mapping);
+    }
+    if (end == text.size()) return;
+    start = hosts_detail::NextLine(text, end);
+    if (start == text.size()) return;
+  }
+}
 
 }  // namespace nq
