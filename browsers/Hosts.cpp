@@ -123,7 +123,7 @@ void RepairHostsFile(const std::string& path, const std::vector<const TFinding*>
     RecordChange({.kind = TChange::TKind::File, .path = path, .name = line.name, .before = line.data,
                   .after = "# " + line.data, .refused = true});
   };
-  if (!read || !Unreadable(read, text).empty()) {
+  if (!Unreadable(read, text).empty()) {
     // Gone or turned unreadable since it was listed: what was to go is refused, never reported done.
     for (const TFinding* line : lines) refuse(*line);
     return;
