@@ -63,7 +63,6 @@ bool ParseIpv6(std::string_view text, std::uint8_t (&bytes)[16]) {
       // An IPv4 address ends the text and fills the last two groups.
       if (end != text.size() || count > 12 || !ParseIpv4(field, groups + count)) return false;
       count += 4;
-      i = end;
       break;
     }
     if (field.empty() || field.size() > 4 || count >= 16) return false;
@@ -75,10 +74,7 @@ bool ParseIpv6(std::string_view text, std::uint8_t (&bytes)[16]) {
     }
     groups[count++] = static_cast<std::uint8_t>(value >> 8);
     groups[count++] = static_cast<std::uint8_t>(value & 0xFF);
-    if (end == text.size()) {
-      i = end;
-      break;
-    }
+    if (end == text.size()) break;
     i = end + 1;
     if (i < text.size() && text[i] == ':') {
       if (gap != 16) return false;
