@@ -16,7 +16,7 @@ namespace nq {
 enum class TFindingKind {
   PolicyValue,        // a browser policy value in the registry: the value goes (an emptied key too)
   PolicyFile,         // a policy inside Firefox's distribution\policies.json: the file is rewritten
-  UnreadableFile,     // a policies.json that is not valid JSON: shown, never rewritten
+  UnreadableFile,     // a policies.json that is not valid JSON, a hosts file that is no text: shown, never rewritten
   ExternalExtension,  // an {id} key under a browser's Extensions key: the key goes
   Enrollment,         // a management enrollment with no server behind it: the key goes
   Shortcut,           // a browser shortcut with planted arguments: the arguments go

@@ -6,6 +6,7 @@
 #include "browsers/Browsers.h"
 #include "browsers/Shortcuts.h"
 #include "browsers/Tasks.h"
+#include "platform/text.h"
 #include "services/Changes.h"
 #include "services/MainFunc.h"
 
@@ -57,7 +58,9 @@ const TKindRow kKindRows[12] = {
        RecordChange({.kind = TChange::TKind::File, .path = f.where, .before = "file", .after = "file", .refused = true});
      },
      .refusal = TRefusalScope::Path,
-     .text = [](const TFinding&, std::size_t) -> std::string { return "Unreadable policies file"; }},
+     .text = [](const TFinding& f, std::size_t) -> std::string {
+       return platform::EndsNoCase(f.where, "\\hosts") ? "Unreadable hosts file" : "Unreadable policies file";
+     }},
     {.kind = TFindingKind::ExternalExtension,
      .find = FindExternalExtensions,
      .verdict = TVerdict::Own,
