@@ -11,18 +11,6 @@
 namespace nq {
 namespace {
 
-// The same thing to change, found again: what a repair left in place.
-bool SameFinding(const TFinding& a, const TFinding& b) {
-  return a.kind == b.kind && a.root == b.root && a.view == b.view && a.where == b.where && a.name == b.name;
-}
-
-bool StillThere(const TFinding& finding, const TFindings& now) {
-  for (const TFinding& f : now) {
-    if (SameFinding(f, finding)) return true;
-  }
-  return false;
-}
-
 std::string Counted(std::size_t count, const char* one, const char* many) {
   return std::to_string(count) + " " + (count == 1 ? one : many);
 }
@@ -109,7 +97,7 @@ void TMainForm::RepairBrowsersActExecute() {
     for (const TFinding& finding : ticked) {
       if (RefusedIn(finding, run.outcome.changes)) {
         refused.push_back(finding);
-      } else if (StillThere(finding, Findings)) {
+      } else if (FoundAgain(finding, Findings)) {
         stillPresent.push_back(finding);
       }
     }
@@ -138,7 +126,7 @@ void TMainForm::UndoBrowsersActExecute() {
     const TFindings before = FindBrowserHijacks();
     const TOutcome outcome = UndoRepair(id, false, &why);
     Run(TCommandId::GetBrowsersAct);
-    for (const TFinding& finding : Findings) restored += StillThere(finding, before) ? 0 : 1;
+    for (const TFinding& finding : Findings) restored += FoundAgain(finding, before) ? 0 : 1;
     for (const TChange& change : outcome.changes) {
       if (change.refused) refused.push_back(change);
     }
