@@ -1,5 +1,5 @@
 // The browsers page: what a hijacker set in today's browsers, one finding a row with its check box
-// (ticked: in the repair), the selected finding whole on the line below, Repair and Refresh.
+// (ticked: in the repair), the selected finding whole on the line below, Refresh, Undo and Repair.
 #include <string>
 
 #include "app/MainForm.h"
@@ -11,20 +11,31 @@
 namespace nq {
 namespace {
 
-// The same thing to change, found again: what a repair left in place.
-bool SameFinding(const TFinding& a, const TFinding& b) {
-  return a.kind == b.kind && a.root == b.root && a.view == b.view && a.where == b.where && a.name == b.name;
-}
-
-bool StillThere(const TFinding& finding, const TFindings& now) {
-  for (const TFinding& f : now) {
-    if (SameFinding(f, finding)) return true;
-  }
-  return false;
-}
-
 std::string Counted(std::size_t count, const char* one, const char* many) {
   return std::to_string(count) + " " + (count == 1 ? one : many);
+}
+
+// A message box taller than the screen cannot be closed: a list in one shows this many lines.
+constexpr std::size_t kMostShown = 10;
+
+// "\n\n<heading>:" and a line for each of the first kMostShown of `items`, then how many more.
+template <typename TItems, typename TLine>
+std::string Listed(const std::string& heading, const TItems& items, TLine line) {
+  std::string text = "\n\n" + heading + ":";
+  for (std::size_t i = 0; i < items.size() && i < kMostShown; ++i) text += "\n" + line(items[i]);
+  if (items.size() > kMostShown) text += "\n... and " + std::to_string(items.size() - kMostShown) + " more.";
+  return text;
+}
+
+std::string FindingLine(const TFinding& finding) {
+  const TFindingColumns columns = FindingColumns(finding);
+  return columns.browser + ": " + columns.where + ", " + columns.finding;
+}
+
+std::string RefusedChangeLine(const TChange& change) {
+  std::string line = ChangeWhere(change);
+  if (change.kind == TChange::TKind::Value) line += ", " + (change.name.empty() ? std::string("(Default)") : change.name);
+  return line + ": " + (change.why.empty() ? std::string("the system refused it") : change.why);
 }
 
 }  // namespace
@@ -44,6 +55,7 @@ void TMainForm::GetBrowsersActExecute() {
   }
   if (!FindingListView.Items.empty()) FindingListView.Items.front().Selected = true;
   FindingListView.EndUpdate();
+  UndoBrowsersButton.SetEnabled(!LatestUndoRecord().empty());
   Run(TCommandId::BrowserListChange);
 }
 
@@ -70,7 +82,7 @@ void TMainForm::RepairBrowsersActExecute() {
     Report("No finding is ticked: tick the rows to repair.");
     return;
   }
-  TFindings refused;
+  TFindings refused, stillPresent;
   {
     const ui::TBusyCursor busy(BrowsersPage);
     // What the repair changes is saved first; when that cannot be, nothing is changed.
@@ -79,27 +91,66 @@ void TMainForm::RepairBrowsersActExecute() {
       ui::Dialogs().MessageBox(run.why, kProductName, ui::kMbOk | ui::kMbIconError);
       return;
     }
-    const TOutcome& outcome = run.outcome;
-    // Repaired is what the repair did not refuse and what is gone now; what comes back at once
-    // (a task that puts it back) counts as refused too.
+    // The list is read again: repaired is what the repair did not refuse and what is gone now.
+    // What is still there though nothing was refused (a task that puts it back at once) is named.
     Run(TCommandId::GetBrowsersAct);
     for (const TFinding& finding : ticked) {
-      if (RefusedIn(finding, outcome.changes) || StillThere(finding, Findings)) refused.push_back(finding);
+      if (RefusedIn(finding, run.outcome.changes)) {
+        refused.push_back(finding);
+      } else if (FoundAgain(finding, Findings)) {
+        stillPresent.push_back(finding);
+      }
     }
   }
-  Report(BrowserRepairReport(ticked.size() - refused.size(), refused));
+  Report(BrowserRepairReport(ticked.size() - refused.size() - stillPresent.size(), refused, stillPresent));
 }
 
-std::string TMainForm::BrowserRepairReport(std::size_t repaired, const TFindings& refused) {
-  std::string text = Counted(repaired, "finding", "findings") + " repaired.";
-  if (refused.empty()) return text;
-  text += "\n\n" + Counted(refused.size(), "finding was", "findings were") + " refused:";
-  constexpr std::size_t kMostShown = 10;  // a message box taller than the screen cannot be closed
-  for (std::size_t i = 0; i < refused.size() && i < kMostShown; ++i) {
-    const TFindingColumns columns = FindingColumns(refused[i]);
-    text += "\n" + columns.browser + ": " + columns.where + ", " + columns.finding;
+void TMainForm::UndoBrowsersActExecute() {
+  // Read again: a console's undo or another repair may have come since the list was.
+  const std::string id = LatestUndoRecord();
+  if (id.empty()) {
+    Report("There is no repair to undo.");
+    Run(TCommandId::GetBrowsersAct);
+    return;
   }
-  if (refused.size() > kMostShown) text += "\n... and " + std::to_string(refused.size() - kMostShown) + " more.";
+  std::string made = id;
+  for (const TUndoRecord& record : ListUndoRecords()) {
+    if (record.id == id) made = record.created;
+  }
+  if (!Ask("Undo the repair of " + made + "? What it changed is put back.")) return;
+  std::string why;
+  TChanges refused;
+  std::size_t restored = 0;
+  {
+    const ui::TBusyCursor busy(BrowsersPage);
+    const TFindings before = FindBrowserHijacks();
+    const TOutcome outcome = UndoRepair(id, false, &why);
+    Run(TCommandId::GetBrowsersAct);
+    for (const TFinding& finding : Findings) restored += FoundAgain(finding, before) ? 0 : 1;
+    for (const TChange& change : outcome.changes) {
+      if (change.refused) refused.push_back(change);
+    }
+  }
+  if (!why.empty()) {
+    ui::Dialogs().MessageBox(why, kProductName, ui::kMbOk | ui::kMbIconError);
+    return;
+  }
+  Report(BrowserUndoReport(restored, refused));
+}
+
+std::string TMainForm::BrowserRepairReport(std::size_t repaired, const TFindings& refused, const TFindings& stillPresent) {
+  std::string text = Counted(repaired, "finding", "findings") + " repaired.";
+  if (!refused.empty()) text += Listed(Counted(refused.size(), "finding was", "findings were") + " refused", refused, FindingLine);
+  if (!stillPresent.empty()) {
+    text += Listed(Counted(stillPresent.size(), "finding is", "findings are") + " still present after the repair",
+                   stillPresent, FindingLine);
+  }
+  return text;
+}
+
+std::string TMainForm::BrowserUndoReport(std::size_t restored, const TChanges& refused) {
+  std::string text = Counted(restored, "finding", "findings") + " restored.";
+  if (!refused.empty()) text += Listed(Counted(refused.size(), "change was", "changes were") + " refused", refused, RefusedChangeLine);
   return text;
 }
 

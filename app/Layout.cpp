@@ -200,8 +200,10 @@ void TMainForm::LayOut() {
   LabelAt(FindingDetailLabel, 16, 172, 369, 78, "");
   FindingDetailLabel.WordWrap = true;
   FindingDetailLabel.SetColor(ui::kClCream);
-  Button(RefreshBrowsersButton, 208, 256, 65, 33, "Refresh");
+  Button(RefreshBrowsersButton, 112, 256, 65, 33, "Refresh");
+  Button(UndoBrowsersButton, 208, 256, 65, 33, "Undo");
   Button(RepairBrowsersButton, 304, 256, 65, 33, "Repair");
+  UndoBrowsersButton.SetEnabled(false);  // until the list is read and a record found
 
   // Names for screen readers where a control has no caption of its own: the label beside it, or
   // what the navigation bar calls its page.
@@ -272,6 +274,7 @@ void TMainForm::Wire() {
   FindingListView.OnSelectItem = command(TCommandId::BrowserListChange);
   RefreshBrowsersButton.OnClick = command(TCommandId::GetBrowsersAct);
   RepairBrowsersButton.OnClick = command(TCommandId::RepairBrowsersAct);
+  UndoBrowsersButton.OnClick = command(TCommandId::UndoBrowsersAct);
 }
 
 }  // namespace nq

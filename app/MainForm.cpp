@@ -63,6 +63,7 @@ const std::vector<TCommand>& TMainForm::Commands() {
       {TCommandId::GetBrowsersAct, "GetBrowsersAct", {}, &M::GetBrowsersActExecute},
       {TCommandId::BrowserListChange, "BrowserListChange", {}, &M::BrowserListChangeExecute},
       {TCommandId::RepairBrowsersAct, "RepairBrowsersAct", {}, &M::RepairBrowsersActExecute},
+      {TCommandId::UndoBrowsersAct, "UndoBrowsersAct", {}, &M::UndoBrowsersActExecute},
   };
   return commands;
 }
@@ -123,6 +124,10 @@ void TMainForm::Report(const std::string& text) { ui::Dialogs().MessageBox(text,
 
 bool TMainForm::Confirm(const std::string& text) {
   return ui::Dialogs().MessageBox(text, kProductName, ui::kMbOkCancel) == ui::kIdOk;
+}
+
+bool TMainForm::Ask(const std::string& text) {
+  return ui::Dialogs().MessageBox(text, kProductName, ui::kMbYesNo) == ui::kIdYes;
 }
 
 // ---- keys

@@ -32,8 +32,9 @@ enum class TCommandId {
   GetExtensionsAct, DeleteExtensionAct, CleanIEDelAuto, DeleteCookie,
   SearchCookie, LoadCookies, SelectAllAct, SelectNoneAct,
   InvertSelectAct,
-  // Today's browsers: show the page, list the findings, show the selected one, repair the ticked.
-  GrpBrowserAct, GetBrowsersAct, BrowserListChange, RepairBrowsersAct,
+  // Today's browsers: show the page, list the findings, show the selected one, repair the ticked,
+  // undo the last repair.
+  GrpBrowserAct, GetBrowsersAct, BrowserListChange, RepairBrowsersAct, UndoBrowsersAct,
 };
 
 class TMainForm;
@@ -120,6 +121,7 @@ class TMainForm : public ui::TForm {
   ui::TListView FindingListView{&BrowsersPage, "lvFindings"};
   ui::TLabel FindingDetailLabel{&BrowsersPage, "lblFinding"};
   ui::TButton RefreshBrowsersButton{&BrowsersPage, "BtnBrowsersRefresh"};  // "Refresh"
+  ui::TButton UndoBrowsersButton{&BrowsersPage, "BtnBrowsersUndo"};  // "Undo": enabled while a repair can be undone
   ui::TButton RepairBrowsersButton{&BrowsersPage, "BtnBrowsersRepair"};  // "Repair"
 
   // ---- the navigation bar's sections and the pages, by index
@@ -158,9 +160,11 @@ class TMainForm : public ui::TForm {
   static std::string ErrorReportText(const std::string& message);
   static void ShowErrorReport(const std::string& message);
 
-  // The two message boxes of the program (title "Norvane And Quillet", no icon).
+  // The message boxes of the program (title "Norvane And Quillet", no icon): a report with OK, a
+  // question with OK and Cancel, and one with Yes and No.
   void Report(const std::string& text);
   bool Confirm(const std::string& text);
+  bool Ask(const std::string& text);
 
   bool KeyDown(int key, unsigned shift) override;
   void KeyUp(int key, unsigned shift) override;
@@ -230,8 +234,13 @@ class TMainForm : public ui::TForm {
   void GetBrowsersActExecute();
   void BrowserListChangeExecute();
   void RepairBrowsersActExecute();
-  // The repair's report: how many ticked findings went, and which were refused.
-  static std::string BrowserRepairReport(std::size_t repaired, const TFindings& refused);
+  void UndoBrowsersActExecute();
+  // The repair's report: how many ticked findings went, which were refused, and which the list
+  // read again after the repair still holds though the repair did not refuse them.
+  static std::string BrowserRepairReport(std::size_t repaired, const TFindings& refused,
+                                         const TFindings& stillPresent = {});
+  // The undo's report: how many findings are back, and what of the record was refused and why.
+  static std::string BrowserUndoReport(std::size_t restored, const TChanges& refused);
 
   // Opens the About box; the application installs how (a real modal window, or a test's hook).
   static std::function<void(TMainForm&)> ShowAboutBox;

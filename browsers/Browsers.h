@@ -27,4 +27,8 @@ TOutcome RepairFindings(const TFindings& ticked, bool dryRun = false);
 // refused, or a file that could no longer be read.
 bool RefusedIn(const TFinding& finding, const TChanges& changes);
 
+// Whether `now` (the findings read again after a repair) holds `finding`: the same thing to change
+// in the same place, whatever its data says now.
+bool FoundAgain(const TFinding& finding, const TFindings& now);
+
 }  // namespace nq

@@ -198,4 +198,11 @@ bool RefusedIn(const TFinding& finding, const TChanges& changes) {
   });
 }
 
+bool FoundAgain(const TFinding& finding, const TFindings& now) {
+  return std::any_of(now.begin(), now.end(), [&finding](const TFinding& f) {
+    return f.kind == finding.kind && f.root == finding.root && f.view == finding.view && f.where == finding.where &&
+           f.name == finding.name;
+  });
+}
+
 }  // namespace nq

@@ -232,7 +232,16 @@ int RepairBrowsers(bool dryRun, std::ostream& out, std::ostream& err) {
     err << "norvanec: " << run.why << '\n';
     return kExitRefused;
   }
-  return Report(run.outcome.changes, out, err);
+  int code = Report(run.outcome.changes, out, err);
+  // Looked at again: what the repair did not refuse but is there still (a task that puts it back).
+  const TFindings now = FindBrowserHijacks();
+  for (const TFinding& finding : ticked) {
+    if (RefusedIn(finding, run.outcome.changes) || !FoundAgain(finding, now)) continue;
+    err << "still present\t" << Field(finding.browser) << '\t' << Field(FindingColumns(finding).where) << '\t'
+        << Field(finding.name) << '\n';
+    code = kExitRefused;
+  }
+  return code;
 }
 
 // The undo records (--list), or the undo of one: the newest not restored when none is named.
@@ -383,8 +392,9 @@ std::string Usage() {
          "record cannot be written. undo puts back the newest record not restored yet, or the record\n"
          "ID; undo --list prints each record's id, date, entries and state (complete, incomplete or\n"
          "restored). Changes the system refused, and what undo refuses because it changed since the\n"
-         "repair (with why), go to stderr. Exit codes: 0 done, 1 some changes refused, 2 bad usage,\n"
-         "3 an unexpected error.\n";
+         "repair (with why), go to stderr; so do the findings repair-browsers finds again after it ran\n"
+         "('still present', browser, where, name). Exit codes: 0 done, 1 some changes refused or a\n"
+         "finding still present, 2 bad usage, 3 an unexpected error.\n";
 }
 
 int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {

@@ -7,8 +7,8 @@
 namespace ui {
 
 // Message box flags and answers, as Windows numbers them.
-enum : unsigned { kMbOk = 0x0, kMbOkCancel = 0x1, kMbIconError = 0x10 };
-enum : int { kIdOk = 1, kIdCancel = 2 };
+enum : unsigned { kMbOk = 0x0, kMbOkCancel = 0x1, kMbYesNo = 0x4, kMbIconError = 0x10 };
+enum : int { kIdOk = 1, kIdCancel = 2, kIdYes = 6, kIdNo = 7 };
 
 class IDialogs {
  public:

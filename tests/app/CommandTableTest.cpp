@@ -139,6 +139,9 @@ TEST_F(CommandTableTest, EveryItemButtonListPopupItemAndKeyRunsItsCommandAndToge
   EXPECT_RUNS([&] { form_.FindingListView.SelectOnly(0); }, C::BrowserListChange);
   EXPECT_RUNS([&] { form_.RefreshBrowsersButton.Click(); }, C::GetBrowsersAct);
   EXPECT_RUNS([&] { form_.RepairBrowsersButton.Click(); }, C::RepairBrowsersAct);
+  EXPECT_FALSE(form_.UndoBrowsersButton.Enabled()) << "no repair to undo";
+  form_.UndoBrowsersButton.SetEnabled(true);  // as a record made it; the command finds none and says so
+  EXPECT_RUNS([&] { form_.UndoBrowsersButton.Click(); }, C::UndoBrowsersAct, C::GetBrowsersAct);
 
   // Keys, written once in the table: each runs its command.
   Open(1, 2);

@@ -1,16 +1,21 @@
 // The one-click repair of today's browsers on the real calls: the hijacked profile imported with
 // regedit into the redirected registry, a real policies.json beside a firefox.exe in a temp folder,
-// the real file calls and the real shell's Recycle Bin, and the system's own join state. The old
-// file goes to the recycle bin of the build's throwaway Wine prefix, so this runs only there.
+// the real file calls and the real shell's Recycle Bin, and the system's own join state; then its
+// undo, back to the very bytes. The old file goes to the recycle bin of the build's throwaway Wine
+// prefix, so this runs only there.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
 
 #include "browsers/Browsers.h"
+#include "browsers/Undo.h"
+#include "platform/RegFile.h"
 #include "services/MainFunc.h"
+#include "services/Sha256.h"
 #include "tests/support/BuildPaths.h"
 #include "tests/support/Installed.h"
 #include "tests/support/ShellFixture.h"
@@ -21,6 +26,7 @@
 #include "platform/win32/Win32Links.h"
 #include "platform/win32/Win32Registry.h"
 #include "platform/win32/Win32Shell.h"
+#include "platform/win32/Win32UrlHistory.h"
 #include "tests/support/RegistryOverride.h"
 
 #include <windows.h>
@@ -107,6 +113,95 @@ TEST(BrowsersOnTheRealCalls, OneClickRepairThroughTheRegistryAndARealPoliciesFil
   EXPECT_FALSE(tree.Exists(policies + ".old"));
   // Swapped by the system's ReplaceFile, the old file kept its backup name on its way to the bin.
   EXPECT_TRUE(std::filesystem::exists(WineRecycleBinFiles() / "policies.json.old"));
+#endif
+}
+
+// Repaired, then undone: every key the repair touched is as it was to the byte (both roots whole,
+// values by name: Wine enumerates them in name order where Windows keeps creation order), and
+// policies.json and the shortcut hash as before. The tasks stay on the substitute here: Wine's
+// scheduler does not run under the redirected registry, and Wine 8 drops a task's actions when it
+// registers one, so a task could not come back whole (the scheduler's own tests run it for real).
+TEST(BrowsersOnTheRealCalls, RepairThenUndoPutsBackTheRegistryThePoliciesFileAndTheShortcutExactly) {
+  NQ_SKIP_OUTSIDE_THROWAWAY_PREFIX();
+#ifdef _WIN32
+  RegistryOverride override;  // first in, last out: nothing reaches the registry unredirected
+  platform::Win32Registry registry;
+  Installed<platform::IRegistry> installedRegistry(registry);
+  FileTree tree(Backend::Win32);
+  platform::Win32Shell shell;
+  Installed<platform::IShell> installedShell(shell);
+  platform::Win32Files files;
+  Installed<platform::IFiles> installedFiles(files);
+  platform::Win32Management management;
+  Installed<platform::IManagement> installedManagement(management);
+  const platform::ComApartment apartment;  // the shell's link object is a COM object
+  platform::Win32ShellLinks links;
+  Installed<platform::IShellLinks> installedLinks(links);
+  platform::SimTaskScheduler tasks;
+  Installed<platform::ITaskScheduler> installedTasks(tasks);
+
+  override.ImportWithRegedit(ReadHostFile(FixturePath("browsers-hijacked.reg")));
+  // The shortcut and the records in folders of the temp tree, never the prefix's own.
+  tree.MakeFolder("Desktop");
+  tree.MakeFolder("Local");
+  {
+    nq::TRegistry current(nq::TRegView::Key64);
+    current.SetRootKey(nq::kHkeyLocalMachine);
+    ASSERT_TRUE(current.OpenKey("\\Software\\Microsoft\\Windows\\CurrentVersion", true));
+    current.WriteString("ProgramFilesDir", tree.Path("Program Files"));
+    nq::TRegistry user;
+    ASSERT_TRUE(user.OpenKey("\\Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders", true));
+    user.WriteString("Desktop", tree.Path("Desktop"));
+    user.WriteString("Local AppData", tree.Path("Local"));
+  }
+  const std::string policies = "Program Files\\Mozilla Firefox\\distribution\\policies.json";
+  tree.WriteFile("Program Files\\Mozilla Firefox\\firefox.exe", "MZ");
+  tree.MakeFolder("Program Files\\Mozilla Firefox\\distribution");
+  tree.WriteFile(policies, ReadHostFile(FixturePath("firefox-policies.json")));
+  ForgetRecycled("policies.json");
+  ForgetRecycled("policies.json.old");
+  const std::string shortcut = tree.Path("Desktop\\Chrome.lnk");
+  ASSERT_EQ(links.Create(shortcut, {"C:\\Program Files\\Google\\Chrome\\Application\\chrome.exe",
+                                    "--profile-directory=Default https://search.example/?q="}),
+            0);
+  const std::string task = "\\ChromeLoader";
+  ASSERT_EQ(tasks.Register(task, {{"C:\\Program Files\\Google\\Chrome\\Application\\chrome.exe",
+                                   "--load-extension=C:\\Users\\u\\x"}}),
+            0);
+
+  const auto state = [&] {
+    std::string xml;
+    tasks.ReadXml(task, &xml);
+    return platform::DumpRegText(registry, nq::kHkeyCurrentUser, "", platform::RegValueOrder::kByName) +
+           platform::DumpRegText(registry, nq::kHkeyLocalMachine, "", platform::RegValueOrder::kByName) +
+           "policies " + nq::Sha256Hex(ReadHostFile(tree.Host(policies))) + "\nshortcut " +
+           nq::Sha256Hex(ReadHostFile(tree.Host("Desktop\\Chrome.lnk"))) + "\ntask " + xml + "\n";
+  };
+  const std::string before = state();
+  const nq::TFindings found = nq::FindBrowserHijacks();
+  nq::TFindings ticked;
+  for (const nq::TFinding& finding : found) {
+    if (finding.ticked) ticked.push_back(finding);
+  }
+  ASSERT_GE(ticked.size(), 20u);
+  const auto kinds = [&](nq::TFindingKind kind) {
+    return std::count_if(ticked.begin(), ticked.end(), [kind](const nq::TFinding& f) { return f.kind == kind; });
+  };
+  ASSERT_GT(kinds(nq::TFindingKind::PolicyFile), 0);
+  ASSERT_EQ(kinds(nq::TFindingKind::Shortcut), 1);
+  ASSERT_EQ(kinds(nq::TFindingKind::Task), 1);
+
+  const nq::TRepairWithUndo run = nq::RepairWithUndo(ticked);
+  ASSERT_TRUE(run.started) << run.why;
+  EXPECT_TRUE(run.outcome.done);
+  ASSERT_NE(state(), before);
+  ASSERT_TRUE(tree.Exists("Local\\Norvane And Quillet\\Undo\\" + run.record + "\\index.json"));
+
+  const nq::TOutcome undone = nq::UndoRepair(run.record);
+  for (const nq::TChange& change : undone.changes) EXPECT_FALSE(change.refused) << nq::ChangeWhere(change) << ": " << change.why;
+  EXPECT_TRUE(undone.done);
+  EXPECT_EQ(state(), before);
+  EXPECT_EQ(nq::FindBrowserHijacks(), found);
 #endif
 }
 

@@ -232,6 +232,52 @@ TEST_P(ConsoleTest, BrowsersAreListedAndRepairedAsTheWindowWould) {
   EXPECT_EQ(Run({"repair-browsers", "--dry-run"}).out, "");
 }
 
+// The scheduler, with the hijacker's other half in it: a task deleted is made again at once.
+class ReCreatingTasks final : public platform::ITaskScheduler {
+ public:
+  explicit ReCreatingTasks(platform::ITaskScheduler& tasks) : tasks_(tasks) {}
+  platform::HResult Enumerate(std::vector<platform::ScheduledTask>* tasks) override { return tasks_.Enumerate(tasks); }
+  platform::HResult Delete(const std::string& path) override {
+    std::string xml;
+    const platform::HResult read = tasks_.ReadXml(path, &xml);
+    const platform::HResult deleted = tasks_.Delete(path);
+    if (deleted == 0 && read == 0) tasks_.RegisterXml(path, xml);
+    return deleted;
+  }
+  platform::HResult Register(const std::string& path, const std::vector<platform::TaskAction>& actions) override {
+    return tasks_.Register(path, actions);
+  }
+  platform::HResult ReadXml(const std::string& path, std::string* xml) override { return tasks_.ReadXml(path, xml); }
+  platform::HResult RegisterXml(const std::string& path, const std::string& xml) override {
+    return tasks_.RegisterXml(path, xml);
+  }
+
+ private:
+  platform::ITaskScheduler& tasks_;
+};
+
+// A loader task that is back as soon as it goes: repair-browsers prints its deletion, then looks
+// again and names it still present on stderr, with exit code 1.
+TEST_P(ConsoleTest, RepairBrowsersNamesAFindingThatIsThereAgainAfterIt) {
+  tree_.MakeFolder("Local");
+  {
+    nq::TRegistry folders;
+    ASSERT_TRUE(folders.OpenKey(kShellFolders, true));
+    folders.WriteString("Local AppData", tree_.Path("Local"));
+  }
+  ASSERT_EQ(sim_.tasks.Register("\\ChromeLoader", {{"C:\\Chrome\\chrome.exe", "--load-extension=C:\\x"}}), 0);
+  const nq::TFindings found = nq::FindBrowserHijacks();
+  ASSERT_EQ(found.size(), 1u);
+  ASSERT_TRUE(found[0].ticked);
+  ReCreatingTasks tasks(sim_.tasks);
+  Installed<platform::ITaskScheduler> installed(tasks);
+  const Result run = Run({"repair-browsers"});
+  EXPECT_EQ(run.code, nq::console::kExitRefused);
+  EXPECT_NE(run.out.find("task\t\\ChromeLoader\t"), std::string::npos) << run.out;
+  EXPECT_EQ(run.err, "still present\t" + found[0].browser + "\t" + nq::FindingColumns(found[0]).where + "\t" +
+                         found[0].name + "\n");
+}
+
 // Each row that list browsers prints, as text and as JSON, is the finding in that place with its
 // tick, and repair-browsers repairs the ticked rows and no other: a store extension stays on any
 // machine, and on a managed one the policies stay too.

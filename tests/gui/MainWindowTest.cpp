@@ -141,6 +141,7 @@ class MainWindowTest : public ::testing::Test {
 
 [HKEY_CURRENT_USER\Software\Microsoft\Windows\CurrentVersion\Explorer\Shell Folders]
 "Cookies"=")" + RegEscape(cookies) + R"("
+"Local AppData"=")" + RegEscape(FullPath(localAppData_.Path().string())) + R"("
 
 [HKEY_CURRENT_USER\Software\Microsoft\Internet Explorer\TypedURLs]
 "url1"="http://www.example.com/"
@@ -193,6 +194,7 @@ class MainWindowTest : public ::testing::Test {
   static std::string Shots() { return FullPath(NQ_SCREENSHOTS); }
 
   nqtest::TempFolder cookies_;
+  nqtest::TempFolder localAppData_;  // where the browser repair keeps its undo records
   std::unique_ptr<nqtest::RegistryOverride> override_;
   platform::Win32Registry registry_;
   platform::Win32FileSystem files_;
@@ -1421,6 +1423,91 @@ std::string RowText(HWND list, int row, int column) {
 
 bool RowTicked(HWND list, int row) {
   return (SendMessageA(list, LVM_GETITEMSTATE, row, LVIS_STATEIMAGEMASK) & LVIS_STATEIMAGEMASK) == INDEXTOSTATEIMAGEMASK(2);
+}
+
+// Repair, then Undo through the real window: Undo is greyed until the repair, asks Yes or No, says
+// how many findings are back, and the list is the one before the repair, ticks and all.
+TEST_F(MainWindowTest, BrowsersPageUndoesTheRepairToTheSameFindings) {
+  NQ_SKIP_OUTSIDE_THROWAWAY_PREFIX();
+  std::ifstream fixture(nqtest::FixturePath("browsers-hijacked.reg"), std::ios::binary);
+  nqtest::LoadReg(registry_, std::string(std::istreambuf_iterator<char>(fixture), std::istreambuf_iterator<char>()));
+  nqtest::TempFolder programs;
+  const std::filesystem::path firefox = programs.Path() / "Mozilla Firefox";
+  std::filesystem::create_directories(firefox / "distribution");
+  std::ofstream(firefox / "firefox.exe") << "MZ";
+  std::filesystem::copy_file(nqtest::FixturePath("firefox-policies.json"), firefox / "distribution" / "policies.json");
+  nqtest::ForgetRecycled("policies.json");
+  nqtest::ForgetRecycled("policies.json.old");
+  {
+    nq::TRegistry machine(nq::TRegView::Key64);
+    machine.SetRootKey(nq::kHkeyLocalMachine);
+    ASSERT_TRUE(machine.OpenKey("\\Software\\Microsoft\\Windows\\CurrentVersion", true));
+    machine.WriteString("ProgramFilesDir", FullPath(programs.Path().string()));
+  }
+  const std::size_t found = nq::FindBrowserHijacks().size();
+  ASSERT_GE(found, 20u);
+
+  Drive([&](nq::TMainForm& form, HWND main, Findings& f, const std::atomic<bool>& closed) {
+    auto press = [&](const ui::TButton& button) {
+      const RECT r = nqgui::WindowRect(main);
+      const ui::TRect b = button.Bounds();
+      Click(r.left + kPageLeft + b.left + b.width / 2, r.top + kPageTop + b.top + b.height / 2);
+    };
+    // The box the click brought up: its text, after `button` of it is clicked and it is gone.
+    auto answer = [&](int button, const char* what) {
+      HWND box = nullptr;
+      if (!WaitFor([&] { return (box = nqgui::FindOwned(main, "#32770")) != nullptr; }, 30000)) {
+        f.Fail(std::string("no box: ") + what);
+        return nqgui::MessageBoxView{};
+      }
+      const nqgui::MessageBoxView view = nqgui::ReadMessageBox(box);
+      const RECT r = nqgui::WindowRect(GetDlgItem(box, button));
+      Click((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+      f.Expect(WaitFor([&] { return !IsWindow(box); }), std::string("the box closes: ") + what);
+      return view;
+    };
+    // The page's windows are made when it is first shown.
+    const RECT r = nqgui::WindowRect(main);
+    Click(r.left + 56, r.top + ItemY(0, 4));
+    HWND list = nullptr, undo = nullptr;
+    f.Expect(WaitFor([&] {
+      list = reinterpret_cast<HWND>(ui::win32::WindowOf(form.FindingListView));
+      undo = reinterpret_cast<HWND>(ui::win32::WindowOf(form.UndoBrowsersButton));
+      return list != nullptr && undo != nullptr && Shown(form.BrowsersPage) &&
+             SendMessageA(list, LVM_GETITEMCOUNT, 0, 0) == static_cast<LRESULT>(found);
+    }), "Browsers lists the findings");
+    auto rows = [&] {
+      std::vector<std::string> shown;
+      const int count = static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0));
+      for (int row = 0; row < count; ++row) {
+        shown.push_back(RowText(list, row, 0) + " | " + RowText(list, row, 1) + " | " + RowText(list, row, 2) +
+                        (RowTicked(list, row) ? " [x]" : " [ ]"));
+      }
+      return shown;
+    };
+    const std::vector<std::string> before = rows();
+    f.Expect(!IsWindowEnabled(undo), "Undo is greyed before any repair");
+
+    press(form.RepairBrowsersButton);
+    const nqgui::MessageBoxView repaired = answer(IDOK, "the repair's report");
+    f.Expect(repaired.text.ends_with(" findings repaired."), "the repair's report: " + repaired.text);
+    f.Expect(WaitFor([&] { return IsWindowEnabled(undo) != FALSE; }), "Undo is enabled after the repair");
+    f.Expect(rows() != before, "the repair changed the list");
+    nqgui::Settle();
+    f.Expect(!nqgui::Screenshot(main, Shots(), "19-browsers-undo").empty(), "screenshot with Undo enabled");
+
+    press(form.UndoBrowsersButton);
+    const nqgui::MessageBoxView question = answer(IDYES, "the undo's question");
+    f.Expect(question.text.starts_with("Undo the repair of ") && question.yes && question.no && !question.ok,
+             "a Yes/No question: " + question.text);
+    const nqgui::MessageBoxView restored = answer(IDOK, "the undo's report");
+    f.Expect(restored.text.ends_with(" findings restored."), "the undo's report: " + restored.text);
+    f.Expect(WaitFor([&] { return rows() == before; }), "the list is the one before the repair");
+    f.Expect(!IsWindowEnabled(undo), "Undo is greyed once the record is restored");
+    PostMessageA(main, WM_CLOSE, 0, 0);
+    f.Expect(WaitFor([&] { return closed.load(); }), "the window closes");
+  });
+  EXPECT_EQ(nq::FindBrowserHijacks().size(), found);
 }
 
 // A loader task in the real Task Scheduler, beside an unrelated one. Wine's scheduler drops their

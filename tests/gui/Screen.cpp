@@ -140,6 +140,8 @@ MessageBoxView ReadMessageBox(HWND box) {
   };
   view.ok = shown(IDOK);
   view.cancel = shown(IDCANCEL);
+  view.yes = shown(IDYES);
+  view.no = shown(IDNO);
   EnumChildWindows(
       box,
       [](HWND child, LPARAM data) -> BOOL {

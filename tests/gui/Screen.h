@@ -57,7 +57,7 @@ HWND FindOwned(HWND owner, const char* windowClass);
 // What a message box shows.
 struct MessageBoxView {
   std::string caption, text;
-  bool ok = false, cancel = false, icon = false;
+  bool ok = false, cancel = false, yes = false, no = false, icon = false;
 };
 MessageBoxView ReadMessageBox(HWND box);
 

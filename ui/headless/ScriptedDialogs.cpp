@@ -19,7 +19,13 @@ std::string FirstLetters(const std::string& text, int count) {
 int ScriptedDialogs::MessageBox(const std::string& text, const std::string& caption, unsigned flags) {
   shown.push_back(Shown{text, caption, flags, 0});
   if (onShow) onShow(shown.back());
-  if (messageAnswers_.empty()) return (flags & 0xF) == kMbOk ? kIdOk : kIdCancel;
+  if (messageAnswers_.empty()) {
+    switch (flags & 0xF) {
+      case kMbOk: return kIdOk;
+      case kMbYesNo: return kIdNo;
+      default: return kIdCancel;
+    }
+  }
   const int answer = messageAnswers_.front();
   messageAnswers_.pop_front();
   return answer;

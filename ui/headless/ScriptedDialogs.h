@@ -1,6 +1,6 @@
 // Dialogs for tests: each message box and input dialog is recorded and answered from a script.
-// A dialog nobody expected is answered with Cancel (or OK for a one-button box) and recorded, so
-// the test sees it.
+// A dialog nobody expected is answered with Cancel (No for a Yes/No box, OK for a one-button box)
+// and recorded, so the test sees it.
 #pragma once
 
 #include <deque>
@@ -21,7 +21,7 @@ class ScriptedDialogs final : public IDialogs {
     int maxLength = 0;
   };
 
-  // Queues the answer to the next message box (kIdOk or kIdCancel).
+  // Queues the answer to the next message box (kIdOk, kIdCancel, kIdYes or kIdNo).
   void AnswerMessage(int answer) { messageAnswers_.push_back(answer); }
   // Queues the answer to the next input dialog: OK with `text`, or Cancel.
   void AnswerInput(const std::string& text) { inputAnswers_.push_back({true, text}); }
