@@ -104,6 +104,7 @@ class TNotManaged final : public platform::IManagement {
     if (type != nullptr) *type = platform::DsregJoinType::Unknown;
     return platform::kProcNotFound;
   }
+  bool HasCertificate(platform::CertStoreLocation, const std::string&, const std::string&) override { return false; }
 };
 
 double g_rawPerIteration = 0;

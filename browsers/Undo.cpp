@@ -297,7 +297,7 @@ std::string MakeRecordFolder(std::time_t now, std::string* why) {
   for (const TUndoRecord& record : ListUndoRecords()) taken.insert(record.id);
   std::string name = id;
   for (int n = 2; taken.count(name) != 0; ++n) name = id + " (" + std::to_string(n) + ")";
-  const std::string folder = Joined(undo, name);
+  std::string folder = Joined(undo, name);
   if (platform::Files().CreateDirectory(folder)) return folder;
   *why = "the folder " + folder + " could not be made";
   return std::string();
