@@ -165,8 +165,10 @@ class TRecordWriter {
         AddKey(change, "key");
         return true;
       case TChange::TKind::Value:
-        if (change.after != kNone) return true;
+        // A value deleted or changed (a proxy switched off): its data now, and what the repair
+        // leaves in it, by which the undo knows it was not set again since.
         AddKey(change, "value");
+        if (change.after != kNone) entries_.back()["after"] = change.after;
         return true;
       case TChange::TKind::File:
         // A policy that goes names the file the repair rewrites; the rest (its backup recycled) is
@@ -369,8 +371,11 @@ class TRestorer {
     if (reg.ReadData(name, &nowType, &nowData)) {
       if (nowType == type && nowData == data) return;  // back already
       change.before = platform::RegDataText(nowType, nowData);
-      RecordChange(Refused(change, "it was set again since the repair"));
-      return;
+      // A value the repair changed goes back while it holds what the repair left in it.
+      if (!entry.contains("after") || Text(entry, "after") != change.before) {
+        RecordChange(Refused(change, "it was set again since the repair"));
+        return;
+      }
     }
     try {
       reg.WriteData(name, type, data);

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "browsers/Browsers.h"
+#include "browsers/Undo.h"
 #include "services/MainFunc.h"
 #include "tests/browsers/RedirectsFixture.h"
 #include "tests/support/HijackedBrowsers.h"
@@ -107,6 +108,30 @@ TEST_F(RedirectsTest, TheRepairSwitchesOffAndRemovesExactlyWhatWasTicked) {
   ASSERT_TRUE(reg.OpenKey("\\Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings\\Connections", false));
   EXPECT_EQ(reg.DataText("WinHttpSettings"), "hex:18,00,00,00,00,00,00,00,01,00,00,00,00,00,00,00,00,00,00,00");
   EXPECT_TRUE(Redirects(nq::FindBrowserHijacks()).size() == 3u) << "the loopback proxy, the intranet script, the tool";
+}
+
+// Switched off and changed values come back with the undo, as they were; one set again since is
+// refused and left.
+TEST_F(RedirectsTest, TheUndoPutsBackWhatTheRepairSwitchedOff) {
+  nq::TFindings ticked;
+  for (TFinding& f : Redirects(nq::FindBrowserHijacks())) {
+    if (f.kind == TFindingKind::DnsServer) f.ticked = true;
+    if (f.ticked) ticked.push_back(f);
+  }
+  const auto before = SnapRegistry(reg_);
+  const nq::TRepairWithUndo repaired = nq::RepairWithUndo(ticked);
+  ASSERT_TRUE(repaired.outcome.done);
+  ASSERT_FALSE(Diff(before, SnapRegistry(reg_)).empty());
+  // Someone puts a name server back by hand before the undo.
+  LoadReg(reg_, "[HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Services\\Tcpip\\Parameters\\Interfaces\\"
+                "{11111111-2222-3333-4444-555555555555}]\n\"NameServer\"=\"198.51.100.1\"\n");
+  const nq::TOutcome undone = nq::UndoRepair(nq::LatestUndoRecord());
+  EXPECT_FALSE(undone.done);
+  std::vector<std::string> left;
+  for (const Change& change : Diff(before, SnapRegistry(reg_))) left.push_back(change.Describe());
+  EXPECT_EQ(left, (std::vector<std::string>{"value changed: HKLM\\SYSTEM\\CurrentControlSet\\Services\\Tcpip\\Parameters\\"
+                                            "Interfaces\\{11111111-2222-3333-4444-555555555555} [NameServer]"}));
+  EXPECT_EQ(std::count_if(undone.changes.begin(), undone.changes.end(), [](const nq::TChange& c) { return c.refused; }), 1);
 }
 
 }  // namespace
