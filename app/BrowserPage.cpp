@@ -94,10 +94,12 @@ void TMainForm::RepairBrowsersActExecute() {
     // The list is read again: repaired is what the repair did not refuse and what is gone now.
     // What is still there though nothing was refused (a task that puts it back at once) is named.
     Run(TCommandId::GetBrowsersAct);
+    const TChanges refusals = Refusals(run.outcome.changes);
+    const TFindingSet now(Findings);
     for (const TFinding& finding : ticked) {
-      if (RefusedIn(finding, run.outcome.changes)) {
+      if (RefusedIn(finding, refusals)) {
         refused.push_back(finding);
-      } else if (FoundAgain(finding, Findings)) {
+      } else if (now.Contains(finding)) {
         stillPresent.push_back(finding);
       }
     }
@@ -126,7 +128,8 @@ void TMainForm::UndoBrowsersActExecute() {
     const TFindings before = FindBrowserHijacks();
     const TOutcome outcome = UndoRepair(id, false, &why);
     Run(TCommandId::GetBrowsersAct);
-    for (const TFinding& finding : Findings) restored += FoundAgain(finding, before) ? 0 : 1;
+    const TFindingSet listed(before);
+    for (const TFinding& finding : Findings) restored += listed.Contains(finding) ? 0 : 1;
     for (const TChange& change : outcome.changes) {
       if (change.refused) refused.push_back(change);
     }

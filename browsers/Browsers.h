@@ -2,7 +2,9 @@
 // what the user ticked. The window's page and the console call these alike.
 #pragma once
 
+#include <set>
 #include <string>
+#include <tuple>
 
 #include "browsers/Findings.h"
 
@@ -27,8 +29,20 @@ TOutcome RepairFindings(const TFindings& ticked, bool dryRun = false);
 // refused, or a file that could no longer be read.
 bool RefusedIn(const TFinding& finding, const TChanges& changes);
 
-// Whether `now` (the findings read again after a repair) holds `finding`: the same thing to change
-// in the same place, whatever its data says now.
-bool FoundAgain(const TFinding& finding, const TFindings& now);
+// The refusals among a run's changes: what RefusedIn looks through, taken out once, so that asking
+// it for each of many findings (a block list's hundred thousand lines) stays quick.
+TChanges Refusals(const TChanges& changes);
+
+// The findings of a listing (read again after a repair, or before an undo), to ask whether one is
+// among them: the same thing to change in the same place, whatever its data says now. Quick for
+// the hundred thousand rows a block list makes.
+class TFindingSet {
+ public:
+  explicit TFindingSet(const TFindings& findings);
+  bool Contains(const TFinding& finding) const;
+
+ private:
+  std::set<std::tuple<TFindingKind, RegKey, TRegView, std::string, std::string>> keys_;
+};
 
 }  // namespace nq

@@ -1,5 +1,6 @@
 #include <algorithm>
 #include <cctype>
+#include <iterator>
 #include <map>
 #include <memory>
 #include <set>
@@ -198,11 +199,18 @@ bool RefusedIn(const TFinding& finding, const TChanges& changes) {
   });
 }
 
-bool FoundAgain(const TFinding& finding, const TFindings& now) {
-  return std::any_of(now.begin(), now.end(), [&finding](const TFinding& f) {
-    return f.kind == finding.kind && f.root == finding.root && f.view == finding.view && f.where == finding.where &&
-           f.name == finding.name;
-  });
+TChanges Refusals(const TChanges& changes) {
+  TChanges refused;
+  std::copy_if(changes.begin(), changes.end(), std::back_inserter(refused), [](const TChange& c) { return c.refused; });
+  return refused;
+}
+
+TFindingSet::TFindingSet(const TFindings& findings) {
+  for (const TFinding& f : findings) keys_.emplace(f.kind, f.root, f.view, f.where, f.name);
+}
+
+bool TFindingSet::Contains(const TFinding& f) const {
+  return keys_.contains({f.kind, f.root, f.view, f.where, f.name});
 }
 
 }  // namespace nq

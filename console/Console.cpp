@@ -234,9 +234,10 @@ int RepairBrowsers(bool dryRun, std::ostream& out, std::ostream& err) {
   }
   int code = Report(run.outcome.changes, out, err);
   // Looked at again: what the repair did not refuse but is there still (a task that puts it back).
-  const TFindings now = FindBrowserHijacks();
+  const TFindingSet now(FindBrowserHijacks());
+  const TChanges refusals = Refusals(run.outcome.changes);
   for (const TFinding& finding : ticked) {
-    if (RefusedIn(finding, run.outcome.changes) || !FoundAgain(finding, now)) continue;
+    if (RefusedIn(finding, refusals) || !now.Contains(finding)) continue;
     err << "still present\t" << Field(finding.browser) << '\t' << Field(FindingColumns(finding).where) << '\t'
         << Field(finding.name) << '\n';
     code = kExitRefused;
