@@ -334,8 +334,8 @@ class TRestorer {
   void Key(const json& entry) {
     TRegistry reg(ViewNamed(Text(entry, "view")));
     reg.SetRootKey(RootNamed(Text(entry, "root")));
-    // A dry run records the key it would make; a key there already is left as it is.
-    if (!reg.OpenKey("\\" + Text(entry, "key"), true) && !DryRun()) {
+    // A key there already is left as it is.
+    if (!OpenOrMake(reg, Text(entry, "key")) && !Pending(reg, Text(entry, "key"))) {
       RecordChange(Refused({.kind = TChange::TKind::Key, .root = reg.RootKey(), .view = reg.View(), .path = Text(entry, "key"),
                             .before = kNone, .after = ""},
                            "the key could not be made"));
@@ -357,10 +357,9 @@ class TRestorer {
     change.after = platform::RegDataText(type, data);
     TRegistry reg(view);
     reg.SetRootKey(root);
-    // A dry run has not made the key the value goes into: the key's own entry says it would.
-    if (!reg.OpenKey("\\" + path, !DryRun())) {
-      if (DryRun()) {
-        RecordChange(change);  // its key is to be made first
+    if (!OpenOrMake(reg, path)) {
+      if (Pending(reg, path)) {
+        RecordChange(change);  // into a key the run makes first
       } else {
         RecordChange(Refused(change, "its key could not be made"));
       }
@@ -439,6 +438,20 @@ class TRestorer {
   }
 
  private:
+  using TKeyId = std::tuple<RegKey, TRegView, std::string>;
+  TKeyId Id(const TRegistry& reg, const std::string& path) const { return {reg.RootKey(), reg.View(), Folded(path)}; }
+
+  // Opens the key, making it when it is gone. A dry run makes nothing: the registry store records
+  // the key it would make and leaves it missing (kErrorFileNotFound); such a key is pending for the
+  // rest of the run, recorded once, as the real run makes it once.
+  bool OpenOrMake(TRegistry& reg, const std::string& path) {
+    if (Pending(reg, path)) return false;
+    if (reg.OpenKey("\\" + path, true)) return true;
+    if (reg.LastOpenError() == platform::kErrorFileNotFound) pending_.insert(Id(reg, path));
+    return false;
+  }
+  bool Pending(const TRegistry& reg, const std::string& path) const { return pending_.contains(Id(reg, path)); }
+
   bool SavedValue(RegKey root, const std::string& path, const std::string& name, std::uint32_t* type,
                   std::vector<std::uint8_t>* data) {
     platform::RegKey opened = 0;
@@ -455,6 +468,7 @@ class TRestorer {
 
   std::string folder_;
   platform::SimRegistry& saved_;
+  std::set<TKeyId> pending_;  // keys a dry run would have made
 };
 
 std::size_t Depth(const std::string& path) { return static_cast<std::size_t>(std::count(path.begin(), path.end(), '\\')); }
