@@ -18,6 +18,7 @@
 #include "services/Sha256.h"
 #include "tests/support/BuildPaths.h"
 #include "tests/support/Installed.h"
+#include "tests/support/RealBrowserCalls.h"
 #include "tests/support/ShellFixture.h"
 
 #ifdef _WIN32
@@ -48,22 +49,9 @@ std::string ReadHostFile(const std::filesystem::path& path) {
 TEST(BrowsersOnTheRealCalls, OneClickRepairThroughTheRegistryAndARealPoliciesFile) {
   NQ_SKIP_OUTSIDE_THROWAWAY_PREFIX();
 #ifdef _WIN32
-  RegistryOverride override;  // first in, last out: nothing reaches the registry unredirected
-  platform::Win32Registry registry;
-  Installed<platform::IRegistry> installedRegistry(registry);
-  FileTree tree(Backend::Win32);
-  platform::Win32Shell shell;
-  Installed<platform::IShell> installedShell(shell);
-  platform::Win32Files files;
-  Installed<platform::IFiles> installedFiles(files);
-  platform::Win32Management management;
-  Installed<platform::IManagement> installedManagement(management);
-  // Shortcuts on the real calls; Wine's Task Scheduler cannot work under the redirected registry,
-  // so no tasks here (their own tests run on the real scheduler).
-  platform::Win32ShellLinks links;
-  Installed<platform::IShellLinks> installedLinks(links);
-  platform::SimTaskScheduler tasks;
-  Installed<platform::ITaskScheduler> installedTasks(tasks);
+  RealBrowserCalls real;
+  FileTree& tree = real.tree;
+  RegistryOverride& override = real.override;
 
   override.ImportWithRegedit(ReadHostFile(FixturePath("browsers-hijacked.reg")));
   {
@@ -124,21 +112,9 @@ TEST(BrowsersOnTheRealCalls, OneClickRepairThroughTheRegistryAndARealPoliciesFil
 TEST(BrowsersOnTheRealCalls, RepairThenUndoPutsBackTheRegistryThePoliciesFileAndTheShortcutExactly) {
   NQ_SKIP_OUTSIDE_THROWAWAY_PREFIX();
 #ifdef _WIN32
-  RegistryOverride override;  // first in, last out: nothing reaches the registry unredirected
-  platform::Win32Registry registry;
-  Installed<platform::IRegistry> installedRegistry(registry);
-  FileTree tree(Backend::Win32);
-  platform::Win32Shell shell;
-  Installed<platform::IShell> installedShell(shell);
-  platform::Win32Files files;
-  Installed<platform::IFiles> installedFiles(files);
-  platform::Win32Management management;
-  Installed<platform::IManagement> installedManagement(management);
-  const platform::ComApartment apartment;  // the shell's link object is a COM object
-  platform::Win32ShellLinks links;
-  Installed<platform::IShellLinks> installedLinks(links);
-  platform::SimTaskScheduler tasks;
-  Installed<platform::ITaskScheduler> installedTasks(tasks);
+  RealBrowserCalls real;
+  FileTree& tree = real.tree;
+  RegistryOverride& override = real.override;
 
   override.ImportWithRegedit(ReadHostFile(FixturePath("browsers-hijacked.reg")));
   // The shortcut and the records in folders of the temp tree, never the prefix's own.
@@ -161,19 +137,19 @@ TEST(BrowsersOnTheRealCalls, RepairThenUndoPutsBackTheRegistryThePoliciesFileAnd
   ForgetRecycled("policies.json");
   ForgetRecycled("policies.json.old");
   const std::string shortcut = tree.Path("Desktop\\Chrome.lnk");
-  ASSERT_EQ(links.Create(shortcut, {"C:\\Program Files\\Google\\Chrome\\Application\\chrome.exe",
+  ASSERT_EQ(real.links.Create(shortcut, {"C:\\Program Files\\Google\\Chrome\\Application\\chrome.exe",
                                     "--profile-directory=Default https://search.example/?q="}),
             0);
   const std::string task = "\\ChromeLoader";
-  ASSERT_EQ(tasks.Register(task, {{"C:\\Program Files\\Google\\Chrome\\Application\\chrome.exe",
+  ASSERT_EQ(real.tasks.Register(task, {{"C:\\Program Files\\Google\\Chrome\\Application\\chrome.exe",
                                    "--load-extension=C:\\Users\\u\\x"}}),
             0);
 
   const auto state = [&] {
     std::string xml;
-    tasks.ReadXml(task, &xml);
-    return platform::DumpRegText(registry, nq::kHkeyCurrentUser, "", platform::RegValueOrder::kByName) +
-           platform::DumpRegText(registry, nq::kHkeyLocalMachine, "", platform::RegValueOrder::kByName) +
+    real.tasks.ReadXml(task, &xml);
+    return platform::DumpRegText(real.registry, nq::kHkeyCurrentUser, "", platform::RegValueOrder::kByName) +
+           platform::DumpRegText(real.registry, nq::kHkeyLocalMachine, "", platform::RegValueOrder::kByName) +
            "policies " + nq::Sha256Hex(ReadHostFile(tree.Host(policies))) + "\nshortcut " +
            nq::Sha256Hex(ReadHostFile(tree.Host("Desktop\\Chrome.lnk"))) + "\ntask " + xml + "\n";
   };

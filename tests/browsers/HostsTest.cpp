@@ -26,6 +26,7 @@
 #include "platform/win32/Win32Shell.h"
 #include "tests/support/BuildPaths.h"
 #include "tests/support/Installed.h"
+#include "tests/support/RealBrowserCalls.h"
 #include "tests/support/RegistryOverride.h"
 #endif
 
@@ -427,20 +428,9 @@ TEST_F(HostsTest, AHundredThousandLineBlockListIsListedUnticked) {
 // hosts file in a temp folder standing for Windows', replaced by the system's ReplaceFile.
 TEST(HostsOnTheRealCalls, TheRepairCommentsOutTheTickedLinesOfARealFile) {
   NQ_SKIP_OUTSIDE_THROWAWAY_PREFIX();
-  RegistryOverride override;  // first in, last out: nothing reaches the registry unredirected
-  platform::Win32Registry registry;
-  Installed<platform::IRegistry> installedRegistry(registry);
-  FileTree tree(Backend::Win32);
-  platform::Win32Shell shell;
-  Installed<platform::IShell> installedShell(shell);
-  platform::Win32Files files;
-  Installed<platform::IFiles> installedFiles(files);
-  platform::Win32Management management;
-  Installed<platform::IManagement> installedManagement(management);
-  platform::Win32ShellLinks links;
-  Installed<platform::IShellLinks> installedLinks(links);
-  platform::SimTaskScheduler tasks;
-  Installed<platform::ITaskScheduler> installedTasks(tasks);
+  RealBrowserCalls real;
+  FileTree& tree = real.tree;
+  RegistryOverride& override = real.override;
   override.ImportWithRegedit(ResolverRegistry(tree.Path("Windows"), "%SystemRoot%\\System32\\drivers\\etc"));
   const std::string hosts = "Windows\\System32\\drivers\\etc\\hosts";
   tree.WriteFile(hosts,

@@ -11,6 +11,7 @@
 #include "services/MainFunc.h"
 #include "tests/browsers/RedirectsFixture.h"
 #include "tests/support/Installed.h"
+#include "tests/support/RealBrowserCalls.h"
 #include "tests/support/ShellFixture.h"
 
 #ifdef _WIN32
@@ -32,23 +33,10 @@ namespace {
 TEST(RedirectsOnTheRealCalls, ListedAsOnTheSubstituteAndSwitchedOff) {
   NQ_SKIP_OUTSIDE_THROWAWAY_PREFIX();
 #ifdef _WIN32
-  RegistryOverride override;  // first in, last out: nothing reaches the registry unredirected
-  platform::Win32Registry registry;
-  Installed<platform::IRegistry> installedRegistry(registry);
-  FileTree tree(Backend::Win32);
-  platform::Win32Shell shell;
-  Installed<platform::IShell> installedShell(shell);
-  platform::Win32Files files;
-  Installed<platform::IFiles> installedFiles(files);
-  platform::Win32Management management;
-  Installed<platform::IManagement> installedManagement(management);
+  RealBrowserCalls real;
+  RegistryOverride& override = real.override;
   platform::Win32UrlCache cache;
   Installed<platform::IUrlCache> installedCache(cache);
-  platform::Win32ShellLinks links;
-  Installed<platform::IShellLinks> installedLinks(links);
-  // Wine's Task Scheduler does not run under the redirected registry.
-  platform::SimTaskScheduler tasks;
-  Installed<platform::ITaskScheduler> installedTasks(tasks);
 
   override.ImportWithRegedit(std::string("REGEDIT4\r\n\r\n") + kRedirects);
   EXPECT_EQ(RedirectRows(Redirects(nq::FindBrowserHijacks())), ExpectedRedirectRows());
