@@ -164,6 +164,8 @@ void ParseKeyName(const std::string& full, int line, RegKey* root, std::string* 
     if (rootName == r.longName || rootName == r.shortName) *root = r.key;
   }
   if (*root == 0) throw RegFileError(line, "unknown root '" + full.substr(0, slash) + "'");
+  // The registry's calls take names up to their first NUL: "ROOT\<NUL>" would name the root.
+  if (full.find('\0') != std::string::npos) throw RegFileError(line, "a NUL character in a key name");
   *path = slash == std::string::npos ? std::string() : full.substr(slash + 1);
   if (!path->empty() && path->back() == '\\') path->pop_back();
   if (!path->empty() && (path->front() == '\\' || path->find("\\\\") != std::string::npos)) {
@@ -298,6 +300,7 @@ class Parser {
       ++at;
     } else {
       at = ParseQuoted(text, at, line, &op.name);
+      if (op.name.find('\0') != std::string::npos) throw RegFileError(line, "a NUL character in a value name");
     }
     while (at < text.size() && IsSpace(text[at])) ++at;
     if (at == text.size() || text[at] != '=') throw RegFileError(line, "missing '='");
@@ -382,6 +385,7 @@ class Parser {
 
 // Deletes `path` under `base` and everything below it, deepest first. A missing key is no error.
 long DeleteTree(IRegistry& registry, RegKey base, const std::string& path) {
+  if (path.empty() || path.find('\0') != std::string::npos) return kErrorInvalidParameter;
   RegKey opened = 0;
   long error = registry.OpenKeyEx(base, path.c_str(), kKeyAllAccess, &opened);
   if (error == kErrorFileNotFound) return kErrorSuccess;

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/RegFile.h"
@@ -119,8 +121,9 @@ TEST(RegFile, DeletesKeysAndValues) {
 }
 
 TEST(RegFile, MalformedTextChangesNothingAndNamesItsLine) {
+  using namespace std::string_view_literals;
   struct Case {
-    const char* text;
+    std::string_view text;
     int line;
   } cases[] = {
       {"", 1},
@@ -145,18 +148,27 @@ TEST(RegFile, MalformedTextChangesNothingAndNamesItsLine) {
       {"REGEDIT4\n[HKEY_CURRENT_USER\\X]\n\"v\"=\"x\" y\n", 3},
       {"REGEDIT4\n[HKEY_CURRENT_USER\\X]\nstray\n", 3},
       {"REGEDIT4\n[-HKEY_CURRENT_USER\\X]\n\"v\"=\"under a deleted key\"\n", 3},
+      // The registry's calls stop at a NUL: these would name the root itself, or another value.
+      {"REGEDIT4\n[-HKEY_CURRENT_USER\\\0]\n"sv, 2},
+      {"REGEDIT4\n[HKEY_CURRENT_USER\\X\0Y]\n"sv, 2},
+      {"REGEDIT4\n[HKEY_CURRENT_USER\\Kept]\n\"v\0w\"=-\n"sv, 3},
   };
   for (const Case& c : cases) {
-    SCOPED_TRACE(c.text);
+    SCOPED_TRACE(std::string(c.text));
     SimRegistry reg;
+    RegKey kept = 0;
+    ASSERT_EQ(reg.CreateKeyEx(kHkeyCurrentUser, "Kept", kKeyAllAccess, &kept), kErrorSuccess);
+    reg.CloseKey(kept);
     try {
-      LoadRegText(reg, c.text);
+      LoadRegText(reg, std::string(c.text));
       ADD_FAILURE() << "accepted";
     } catch (const RegFileError& e) {
       EXPECT_EQ(e.Line(), c.line) << e.what();
     }
     RegKey key = 0;
     EXPECT_EQ(reg.OpenKeyEx(kHkeyCurrentUser, "X", kKeyRead, &key), kErrorFileNotFound);
+    ASSERT_EQ(reg.OpenKeyEx(kHkeyCurrentUser, "Kept", kKeyRead, &key), kErrorSuccess);
+    reg.CloseKey(key);
   }
 }
 
