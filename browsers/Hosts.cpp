@@ -76,6 +76,13 @@ std::string Why(const THostsMapping& mapping) {
   return why.append(".");
 }
 
+std::string WhyBlockList(const TBlockListRun& run) {
+  std::string why = "Sends " + std::to_string(run.names) + " names to ";
+  why += run.oneAddress ? std::string(run.first.address) : "addresses that lead nowhere";
+  why += " for every browser, on lines " + std::to_string(run.first.number) + " to " + std::to_string(run.last);
+  return why + " (a block list: it keeps the browser away from those sites).";
+}
+
 // What the file holds for the one row that stands for all of it; empty when its lines can be read.
 std::string Unreadable(bool read, std::string_view text) {
   if (!read) return "The hosts file cannot be read, or is too large to be one; it is shown, never rewritten.";
@@ -100,11 +107,7 @@ void FindHostsLines(TFindings& findings) {
     findings.push_back(std::move(finding));
     return;
   }
-  // Block lists run to a hundred thousand lines: room for exactly their rows, each made in place.
-  std::size_t count = 0;
-  ForEachHostsMapping(text, [&count](const THostsMapping&) { ++count; });
-  findings.reserve(findings.size() + count);
-  ForEachHostsMapping(text, [&](const THostsMapping& mapping) {
+  const auto row = [&](const THostsMapping& mapping) {
     TFinding& finding = findings.emplace_back();
     finding.kind = TFindingKind::HostsLine;
     finding.browser = kAllBrowsers;
@@ -113,7 +116,31 @@ void FindHostsLines(TFindings& findings) {
     finding.data = Displayable(mapping.line);
     finding.why = Why(mapping);
     finding.ticked = !mapping.blocked;
+  };
+  TBlockListRun run;
+  const auto endRun = [&]() {
+    if (run.Whole()) {
+      TFinding& finding = findings.emplace_back();
+      finding.kind = TFindingKind::HostsLine;
+      finding.browser = kAllBrowsers;
+      finding.where = path;
+      finding.name = BlockListRange(run.first.number, run.last);
+      finding.data = Displayable(run.first.line);
+      finding.why = WhyBlockList(run);
+    } else {
+      for (const THostsMapping& mapping : run.lines) row(mapping);
+    }
+    run = TBlockListRun();
+  };
+  ForEachHostsMapping(text, [&](const THostsMapping& mapping) {
+    if (mapping.blocked) {
+      run.Add(mapping);
+      return;
+    }
+    endRun();
+    row(mapping);
   });
+  endRun();
 }
 
 void RepairHostsFile(const std::string& path, const std::vector<const TFinding*>& lines) {
@@ -132,16 +159,30 @@ void RepairHostsFile(const std::string& path, const std::vector<const TFinding*>
   std::vector<std::size_t> commented;
   std::vector<const TFinding*> done;
   for (const TFinding* line : lines) {
-    // Only the line as it was listed: one edited, moved or gone since is not what the user ticked.
-    std::size_t number = 0;
-    const char* const last = line->name.data() + line->name.size();
-    const auto [end, error] = std::from_chars(line->name.data(), last, number);
-    if (error != std::errc() || end != last) number = 0;
-    if (number < 1 || number > starts.size() || Displayable(HostsLineAt(text, starts[number - 1])) != line->data) {
+    // Only the lines as they were listed: one edited, moved or gone since is not what the user ticked.
+    std::size_t first = 0, last = 0;
+    if (!ParseBlockListRange(line->name, &first, &last)) {
+      const char* const end = line->name.data() + line->name.size();
+      const auto [after, error] = std::from_chars(line->name.data(), end, first);
+      if (error != std::errc() || after != end) first = 0;
+      last = first;
+    }
+    std::vector<std::size_t> run;
+    bool same = first >= 1 && last <= starts.size() && Displayable(HostsLineAt(text, starts[first - 1])) == line->data;
+    for (std::size_t number = first; same && number <= last && first < last; ++number) {
+      // A block list taken whole: every line of it still sends its names nowhere, first and last too.
+      THostsMapping mapping;
+      const bool maps = ParseHostsLine(HostsLineAt(text, starts[number - 1]), &mapping);
+      if (maps && !mapping.blocked) same = false;
+      if (!maps && (number == first || number == last)) same = false;
+      if (maps) run.push_back(starts[number - 1]);
+    }
+    if (!same) {
       refuse(*line);
       continue;
     }
-    commented.push_back(starts[number - 1]);
+    if (first == last) run.push_back(starts[first - 1]);
+    commented.insert(commented.end(), run.begin(), run.end());
     done.push_back(line);
   }
   if (done.empty()) return;

@@ -1,6 +1,8 @@
 #include "browsers/HostsText.h"
 
 #include <algorithm>
+#include <array>
+#include <charconv>
 #include <cstring>
 
 #include "platform/text.h"
@@ -12,6 +14,13 @@ constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 
 bool IsLineEnd(char c) { return c == '\n' || c == '\r'; }
 bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+
+// What ends a field of a line: a blank, or the '#' that starts a comment.
+constexpr std::array<bool, 256> kEndsField = [] {
+  std::array<bool, 256> ends{};
+  ends[' '] = ends['\t'] = ends['#'] = true;
+  return ends;
+}();
 
 int HexDigit(char c) {
   if (c >= '0' && c <= '9') return c - '0';
@@ -92,27 +101,27 @@ bool ParseIpv6(std::string_view text, std::uint8_t (&bytes)[16]) {
   return true;
 }
 
-bool Equals(const std::uint8_t (&bytes)[16], std::initializer_list<std::uint8_t> last, bool mapped) {
-  std::uint8_t wanted[16] = {};
-  if (mapped) wanted[10] = wanted[11] = 0xFF;
-  std::copy(last.begin(), last.end(), wanted + 16 - last.size());
-  return std::memcmp(bytes, wanted, 16) == 0;
-}
-
 bool IsMappedIpv4(const std::uint8_t (&bytes)[16]) {
   static constexpr std::uint8_t kPrefix[12] = {0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0xFF, 0xFF};
   return std::memcmp(bytes, kPrefix, 12) == 0;
 }
 
-// Where a block list sends what it blocks: nowhere, or this computer.
-bool IsBlockAddress(const std::uint8_t (&bytes)[16]) {
-  return Equals(bytes, {0, 0, 0, 0}, true) || Equals(bytes, {127, 0, 0, 1}, true) || Equals(bytes, {0}, false) ||
-         Equals(bytes, {1}, false);
+// :: or ::1 (`last` 0 or 1).
+bool IsIpv6(const std::uint8_t (&bytes)[16], std::uint8_t last) {
+  static constexpr std::uint8_t kZeros[15] = {};
+  return std::memcmp(bytes, kZeros, 15) == 0 && bytes[15] == last;
 }
 
-bool IsLoopback(const std::uint8_t (&bytes)[16]) {
-  return (IsMappedIpv4(bytes) && bytes[12] == 127) || Equals(bytes, {1}, false);
+// Where a block list sends what it blocks: nowhere, or this computer.
+bool IsBlockAddress(const std::uint8_t (&bytes)[16]) {
+  if (IsMappedIpv4(bytes)) {
+    const std::uint8_t* v4 = bytes + 12;
+    return (v4[0] == 0 && v4[1] == 0 && v4[2] == 0 && v4[3] == 0) || (v4[0] == 127 && v4[1] == 0 && v4[2] == 0 && v4[3] == 1);
+  }
+  return IsIpv6(bytes, 0) || IsIpv6(bytes, 1);
 }
+
+bool IsLoopback(const std::uint8_t (&bytes)[16]) { return (IsMappedIpv4(bytes) && bytes[12] == 127) || IsIpv6(bytes, 1); }
 
 // Windows answers for localhost itself, whatever the file says; the other names are this computer's
 // only when they are sent to it.
@@ -129,7 +138,16 @@ bool IsLoopbackName(std::string_view name) {
 namespace hosts_detail {
 
 std::size_t LineEnd(std::string_view text, std::size_t start) {
-  std::size_t i = start;
+  // Eight bytes at a time until a word holds a CR or an LF (a byte of a word is zero after the XOR
+  // exactly where it held the byte looked for), then byte by byte to it.
+  constexpr std::uint64_t kOnes = 0x0101010101010101u, kHighs = 0x8080808080808080u;
+  const auto holdsZero = [](std::uint64_t w) { return ((w - kOnes) & ~w & kHighs) != 0; };
+  std::size_t i = std::min(start, text.size());
+  for (; i + 8 <= text.size(); i += 8) {
+    std::uint64_t word = 0;
+    std::memcpy(&word, text.data() + i, 8);
+    if (holdsZero(word ^ (kOnes * '\n')) || holdsZero(word ^ (kOnes * '\r'))) break;
+  }
   while (i < text.size() && !IsLineEnd(text[i])) ++i;
   return i;
 }
@@ -164,35 +182,41 @@ std::string_view HostsLineAt(std::string_view text, std::size_t start) {
 
 bool ParseAddress(std::string_view text, std::uint8_t (&bytes)[16]) {
   if (text.find(':') != std::string_view::npos) return ParseIpv6(text, bytes);
-  std::memset(bytes, 0, 16);
-  bytes[10] = bytes[11] = 0xFF;
+  static constexpr std::uint8_t kMapped[12] = {0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0xFF, 0xFF};
+  std::memcpy(bytes, kMapped, 12);
   return ParseIpv4(text, bytes + 12);
 }
 
 bool ParseHostsLine(std::string_view line, THostsMapping* mapping) {
-  line = line.substr(0, line.find('#'));
-  std::size_t i = 0;
-  const auto field = [&line, &i]() {
-    while (i < line.size() && IsBlank(line[i])) ++i;
-    const std::size_t start = i;
-    while (i < line.size() && !IsBlank(line[i])) ++i;
-    return line.substr(start, i - start);
+  // Fields parted by blanks, up to a '#': a block list's hundred thousand lines pass through here,
+  // so the line is walked once.
+  const char* at = line.data();
+  const char* const end = at + line.size();
+  bool comment = false;
+  const auto field = [&at, end, &comment]() {
+    while (at < end && IsBlank(*at)) ++at;
+    const char* const start = at;
+    while (at < end && !kEndsField[static_cast<unsigned char>(*at)]) ++at;
+    if (at < end && *at == '#') comment = true;
+    return std::string_view(start, static_cast<std::size_t>(at - start));
   };
   const std::string_view address = field();
   std::uint8_t bytes[16];
   if (address.empty() || !ParseAddress(address, bytes)) return false;
   const bool loopback = IsLoopback(bytes);
-  THostsMapping found;
   std::size_t names = 0;
-  for (std::string_view name = field(); !name.empty(); name = field()) {
+  std::string_view first;
+  while (!comment) {
+    const std::string_view name = field();
+    if (name.empty()) break;
     if (IsLocalhost(name) || (loopback && IsLoopbackName(name))) continue;
-    if (names++ == 0) found.name = name;
+    if (names++ == 0) first = name;
   }
   if (names == 0) return false;
-  found.address = address;
-  found.otherNames = names - 1;
-  found.blocked = IsBlockAddress(bytes);
-  *mapping = found;
+  mapping->address = address;
+  mapping->name = first;
+  mapping->otherNames = names - 1;
+  mapping->blocked = IsBlockAddress(bytes);
   return true;
 }
 
@@ -200,6 +224,33 @@ std::vector<THostsMapping> ScanHostsText(std::string_view text) {
   std::vector<THostsMapping> mappings;
   ForEachHostsMapping(text, [&mappings](const THostsMapping& mapping) { mappings.push_back(mapping); });
   return mappings;
+}
+
+void TBlockListRun::Add(const THostsMapping& mapping) {
+  if (count == 0) first = mapping;
+  if (count < kBlockListRowLines) {
+    lines.push_back(mapping);
+  } else if (!lines.empty()) {
+    lines = {};  // one row now: its lines are no longer needed one by one
+  }
+  ++count;
+  last = mapping.number;
+  names += 1 + mapping.otherNames;
+  oneAddress = oneAddress && mapping.address == first.address;
+}
+
+std::string BlockListRange(std::size_t first, std::size_t last) {
+  return std::to_string(first) + "-" + std::to_string(last);
+}
+
+bool ParseBlockListRange(std::string_view name, std::size_t* first, std::size_t* last) {
+  const std::size_t dash = name.find('-');
+  if (dash == std::string_view::npos) return false;
+  const char* const end = name.data() + name.size();
+  const auto [afterFirst, firstError] = std::from_chars(name.data(), name.data() + dash, *first);
+  const auto [afterLast, lastError] = std::from_chars(name.data() + dash + 1, end, *last);
+  return firstError == std::errc() && afterFirst == name.data() + dash && lastError == std::errc() && afterLast == end &&
+         *first >= 1 && *first < *last;
 }
 
 std::string Displayable(std::string_view text) {

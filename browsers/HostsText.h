@@ -38,6 +38,25 @@ template <typename Each>
 void ForEachHostsMapping(std::string_view text, Each each);
 std::vector<THostsMapping> ScanHostsText(std::string_view text);
 
+// A block list's lines: one after another, each sending names to a block address (the comments and
+// blank lines between them do not part them). A few such lines are listed one by one; a run of
+// kBlockListRowLines or more, a block list's thousands, is one row, which the repair takes whole.
+inline constexpr std::size_t kBlockListRowLines = 10;
+struct TBlockListRun {
+  THostsMapping first;
+  std::vector<THostsMapping> lines;  // each line while the run is shorter than a row's
+  std::size_t last = 0;              // its last line's number
+  std::size_t count = 0;             // its lines
+  std::size_t names = 0;             // the names they send
+  bool oneAddress = true;            // all sent to first.address
+
+  void Add(const THostsMapping& mapping);
+  bool Whole() const { return count >= kBlockListRowLines; }
+};
+// A run's lines as a finding names them, "7-100006", and back; false for a single line's number.
+std::string BlockListRange(std::size_t first, std::size_t last);
+bool ParseBlockListRange(std::string_view name, std::size_t* first, std::size_t* last);
+
 // An IPv4 address in dotted decimal or an IPv6 address in any of its text forms (a zone after '%'
 // allowed), as the 16 bytes of IPv6 (IPv4 mapped to ::ffff:a.b.c.d); false for anything else.
 bool ParseAddress(std::string_view text, std::uint8_t (&bytes)[16]);

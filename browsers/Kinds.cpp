@@ -107,7 +107,10 @@ const TKindRow kKindRows[12] = {
      .verdict = TVerdict::Own,
      .repair = [](const TFinding& f, TRepairRun& run) { run.CommentOutHostsLine(f); },
      .refusal = TRefusalScope::Name,
-     .text = [](const TFinding& f, std::size_t most) { return "Line " + f.name + ": " + Shortened(f.data, most); }},
+     .text = [](const TFinding& f, std::size_t most) {
+       const bool run = f.name.find('-') != std::string::npos;
+       return (run ? "Lines " + f.name + ", a block list: " : "Line " + f.name + ": ") + Shortened(f.data, most);
+     }},
     {.kind = TFindingKind::DnsServer,
      .find = FindDnsServers,
      .verdict = TVerdict::Never,  // VPNs and home routers set these too: only the user knows

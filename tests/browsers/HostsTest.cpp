@@ -412,15 +412,60 @@ TEST_F(HostsTest, AHostileHostsFileIsOneClearRowOrItsLinesNeverACrash) {
   }
 }
 
-// Block lists run to a hundred thousand lines: every line a row, none of them ticked.
-TEST_F(HostsTest, AHundredThousandLineBlockListIsListedUnticked) {
-  std::string text = "# a block list\r\n127.0.0.1 localhost\r\n";
-  for (int i = 0; i < 100000; ++i) text += (i % 2 ? "0.0.0.0 ads" : "127.0.0.1 track") + std::to_string(i) + ".example\r\n";
-  WriteHosts(text);
-  const TFindings found = HostsFindings();
-  EXPECT_EQ(found.size(), 100000u);
-  EXPECT_TRUE(Ticked(found).empty());
-  EXPECT_EQ(found.back().name, "100002");
+// Block lists run to a hundred thousand lines: a run of block lines is one unticked row (a few of
+// them stay rows of their own), and ticked, that row's repair comments out each of its lines.
+TEST_F(HostsTest, ABlockListIsOneUntickedRowTakenWholeByItsRepair) {
+  const auto blockLines = [](int count, const char* prefix) {
+    std::string lines;
+    for (int i = 0; i < count; ++i) lines += (i % 2 ? "0.0.0.0 " : "127.0.0.1 ") + (prefix + std::to_string(i)) + ".example\r\n";
+    return lines;
+  };
+  // Lines 3 to 100003: the block list, with a comment among its lines; 100004: a redirect; then
+  // nine block lines, too few to be a list of their own; 100014: a redirect; ten lines to 0.0.0.0.
+  const std::string head = "# a block list\r\n127.0.0.1 localhost\r\n";
+  const std::string list = blockLines(50000, "track") + "# more\r\n" + blockLines(50000, "ads");
+  std::string tail = "93.184.216.34 www.bing.com\r\n" + blockLines(9, "few") + "10.0.0.7 update.example\r\n";
+  for (int i = 0; i < 10; ++i) tail += "0.0.0.0 ten" + std::to_string(i) + ".example\n";
+  WriteHosts(head + list + tail);
+  TFindings found = HostsFindings();
+  ASSERT_EQ(found.size(), 13u);
+  EXPECT_EQ(Row(found[0]), "Lines 3-100003, a block list: 127.0.0.1 track0.example [ ]");
+  EXPECT_EQ(found[0].why,
+            "Sends 100000 names to addresses that lead nowhere for every browser, on lines 3 to 100003 (a block list: it "
+            "keeps the browser away from those sites).");
+  EXPECT_EQ(Row(found[1]), "Line 100004: 93.184.216.34 www.bing.com [x]");
+  EXPECT_EQ(Row(found[2]), "Line 100005: 127.0.0.1 few0.example [ ]");
+  EXPECT_EQ(Row(found[10]), "Line 100013: 127.0.0.1 few8.example [ ]");
+  EXPECT_EQ(Row(found[12]), "Lines 100015-100024, a block list: 0.0.0.0 ten0.example [ ]");
+  EXPECT_EQ(found[12].why,
+            "Sends 10 names to 0.0.0.0 for every browser, on lines 100015 to 100024 (a block list: it keeps the browser "
+            "away from those sites).");
+
+  // Changed since the listing: a redirect among its lines, or its last line no longer a block line.
+  const std::string changedLists[] = {
+      blockLines(50000, "track") + "10.0.0.9 inserted.example\r\n" + blockLines(50000, "ads"),
+      blockLines(50000, "track") + "# more\r\n" + blockLines(49999, "ads") + "# 127.0.0.1 ads49999.example\r\n",
+  };
+  for (const std::string& changed : changedLists) {
+    WriteHosts(head + changed + tail);
+    const nq::TOutcome outcome = nq::RepairFindings({found[0]});
+    EXPECT_FALSE(outcome.done);
+    EXPECT_EQ(Hosts(), head + changed + tail);
+  }
+
+  WriteHosts(head + list + tail);
+  ASSERT_TRUE(nq::RepairFindings({found[0]}).done);
+  std::string commented;
+  for (std::size_t start = 0; start < list.size();) {
+    const std::size_t end = list.find('\n', start) + 1;
+    const std::string line = list.substr(start, end - start);
+    commented += (line[0] == '#' ? "" : "# ") + line;
+    start = end;
+  }
+  EXPECT_EQ(Hosts(), head + commented + tail);
+  found = HostsFindings();
+  ASSERT_EQ(found.size(), 12u);
+  EXPECT_EQ(found[0].name, "100004");
 }
 
 #ifdef _WIN32
