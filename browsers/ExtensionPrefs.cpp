@@ -5,6 +5,8 @@
 #include <string_view>
 #include <utility>
 
+#include "browsers/JsonNesting.h"
+
 namespace nq {
 namespace {
 
@@ -25,27 +27,6 @@ class Walker {
   static constexpr std::size_t kNone = std::string_view::npos;
 
   explicit Walker(std::string_view text) : text_(text) {}
-
-  // The deepest nesting of objects and arrays, counted without parsing (strings skipped): the
-  // parser and any walk over its result would otherwise go as deep as a hostile text likes.
-  int Deepest() const {
-    int depth = 0, deepest = 0;
-    bool inString = false, escaped = false;
-    for (const char c : text_) {
-      if (inString) {
-        if (escaped) escaped = false;
-        else if (c == '\\') escaped = true;
-        else if (c == '"') inString = false;
-      } else if (c == '"') {
-        inString = true;
-      } else if (c == '{' || c == '[') {
-        deepest = std::max(deepest, ++depth);
-      } else if (c == '}' || c == ']') {
-        --depth;
-      }
-    }
-    return deepest;
-  }
 
   std::size_t SkipSpace(std::size_t pos) const {
     while (pos < text_.size() && (text_[pos] == ' ' || text_[pos] == '\t' || text_[pos] == '\n' || text_[pos] == '\r')) {
@@ -218,7 +199,7 @@ bool Parse(const std::string& text, const char* what, json* value, std::string* 
     *problem = std::string("too large to be ") + what;
     return false;
   }
-  if (Walker(text).Deepest() > kMaxProfileJsonNesting) {
+  if (JsonNesting(text) > kMaxProfileJsonNesting) {
     *problem = std::string("nested too deeply to be ") + what;
     return false;
   }
