@@ -5,6 +5,7 @@
 #include <nlohmann/json.hpp>
 
 #include "browsers/BrowserKeys.h"
+#include "browsers/JsonNesting.h"
 #include "platform/text.h"
 
 namespace nq {
@@ -15,34 +16,13 @@ using json = nlohmann::ordered_json;
 
 using platform::StartsNoCase;
 
-// The deepest nesting of objects and arrays, counted without parsing: the parser and every walk
-// over its result would otherwise go as deep as a hostile text likes.
-int Nesting(const std::string& text) {
-  int depth = 0, deepest = 0;
-  bool inString = false, escaped = false;
-  for (const char c : text) {
-    if (inString) {
-      if (escaped) escaped = false;
-      else if (c == '\\') escaped = true;
-      else if (c == '"') inString = false;
-    } else if (c == '"') {
-      inString = true;
-    } else if (c == '{' || c == '[') {
-      deepest = std::max(deepest, ++depth);
-    } else if (c == '}' || c == ']') {
-      --depth;
-    }
-  }
-  return deepest;
-}
-
 // Parses a policies text within the limits; false (with `problem`) for anything else.
 bool Parse(const std::string& text, json* result, std::string* problem) {
   if (text.size() > kMaxPolicyTextBytes) {
     *problem = "too large to be a policies file";
     return false;
   }
-  if (Nesting(text) > kMaxPolicyNesting) {
+  if (JsonNesting(text) > kMaxPolicyNesting) {
     *problem = "nested too deeply to be a policies file";
     return false;
   }

@@ -1,6 +1,7 @@
 // The few texts a feature edits in place (a browser's policies file) and the files it keeps of its
 // own (the browser repair's undo records): read whole, written beside and moved over, folders made
-// and removed, each call shaped after the kernel32 one it stands for. The Win32 back end
+// and removed, and whether a running browser holds its lock file, each call shaped after the
+// kernel32 one it stands for. The Win32 back end
 // forwards to kernel32; the substitute (platform/sim) works on the folder tree of a SimFileSystem.
 #pragma once
 
@@ -38,6 +39,11 @@ class IFiles {
   virtual bool CreateDirectory(const std::string& path) = 0;
   // RemoveDirectoryA: an empty folder goes.
   virtual bool RemoveDirectory(const std::string& path) = 0;
+  // True while a running program holds the file open as a browser holds its lock file (Chromium's
+  // "User Data\lockfile", Firefox's "parent.lock"): CreateFileA (OPEN_EXISTING, reading, sharing
+  // reading and deleting) fails with ERROR_SHARING_VIOLATION. A file left behind by a browser that is
+  // gone opens, and is closed at once, unchanged. False for a missing file or a folder.
+  virtual bool IsHeldOpen(const std::string& path) = 0;
 };
 
 IFiles& Files();

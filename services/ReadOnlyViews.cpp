@@ -158,6 +158,7 @@ class TReadOnlyFiles final : public platform::IFiles {
     Refuse("RemoveDirectory");
     return false;
   }
+  bool IsHeldOpen(const std::string& path) override { return inner_.IsHeldOpen(path); }
 
  private:
   platform::IFiles& inner_;

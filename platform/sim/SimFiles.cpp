@@ -1,5 +1,6 @@
 #include "platform/sim/SimFiles.h"
 
+#include <algorithm>
 #include <cctype>
 #include "platform/text.h"
 #include <fstream>
@@ -102,6 +103,26 @@ bool SimFiles::RemoveDirectory(const std::string& path) {
   const fs::path host = tree_.HostPath(path);
   std::error_code error;
   return fs::is_directory(host, error) && fs::is_empty(host, error) && fs::remove(host, error);
+}
+
+bool SimFiles::IsHeldOpen(const std::string& path) {
+  if (HasWildcard(path)) return false;
+  std::error_code error;
+  if (!fs::is_regular_file(tree_.HostPath(path), error)) return false;
+  return std::any_of(held_.begin(), held_.end(), [&](const std::string& held) { return SamePath(held, path); });
+}
+
+void SimFiles::SetHeldOpen(const std::string& path, bool held) {
+  std::erase_if(held_, [&](const std::string& other) { return SamePath(other, path); });
+  if (held) held_.push_back(path);
+}
+
+// Two spellings of one path: the tree maps both onto the same host path (its names compare without
+// regard to case), or onto one file.
+bool SimFiles::SamePath(const std::string& a, const std::string& b) const {
+  const fs::path hostA = tree_.HostPath(a), hostB = tree_.HostPath(b);
+  std::error_code error;
+  return hostA == hostB || fs::equivalent(hostA, hostB, error);
 }
 
 long SimManagement::NetGetJoinInformation(std::string* name, NetSetupJoinStatus* status) {

@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <set>
 #include <string>
+#include <vector>
 
 #include "platform/files.h"
 #include "platform/management.h"
@@ -22,7 +23,11 @@ class SimFiles final : public IFiles {
   std::uint32_t ReplaceFile(const std::string& replaced, const std::string& replacement, const std::string& backup) override;
   bool CreateDirectory(const std::string& path) override;
   bool RemoveDirectory(const std::string& path) override;
+  // True for an existing file the test holds open (SetHeldOpen), whichever way its path is spelt.
+  bool IsHeldOpen(const std::string& path) override;
 
+  // Holds the file at `path` open, as a running browser holds its lock file, or lets it go.
+  void SetHeldOpen(const std::string& path, bool held);
   // Makes the next WriteNewFile or CreateDirectory fail, as a full disk would.
   void FailNextWrite() { failNextWrite_ = true; }
   // Makes the next ReplaceFile fail with `error`: before it moved anything
@@ -36,6 +41,8 @@ class SimFiles final : public IFiles {
   SimFileSystem& tree_;
   bool failNextWrite_ = false;
   std::uint32_t failNextReplace_ = 0;
+  bool SamePath(const std::string& a, const std::string& b) const;
+  std::vector<std::string> held_;  // as the test spelt them
 };
 
 class SimManagement final : public IManagement {

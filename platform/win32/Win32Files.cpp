@@ -99,6 +99,24 @@ std::uint32_t Win32Files::ReplaceFile(const std::string& replaced, const std::st
   return ::GetLastError();
 }
 
+// A running Chromium holds "User Data\lockfile" open for writing (with delete-on-close), sharing only
+// reading; a running Firefox holds "parent.lock" open for reading and writing, sharing nothing. An
+// open for reading that does not share writing fails against either with a sharing violation, but
+// not against a program that only reads the file and shares reading (a virus scanner, a backup).
+// Sharing deleting keeps the brief open out of the way of a program that deletes or renames the file
+// just then. No data access (access 0) would pass every share mode, which is why reading is asked
+// for. Opened existing only, never created or truncated, and closed at once: for the instant it is
+// open, a browser starting just then would find its lock taken, as if another copy were running.
+bool Win32Files::IsHeldOpen(const std::string& path) {
+  HANDLE file = ::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file != INVALID_HANDLE_VALUE) {
+    ::CloseHandle(file);
+    return false;
+  }
+  return ::GetLastError() == ERROR_SHARING_VIOLATION;
+}
+
 long Win32Management::NetGetJoinInformation(std::string* name, NetSetupJoinStatus* status) {
   LPWSTR buffer = nullptr;
   NETSETUP_JOIN_STATUS joinStatus = NetSetupUnknownStatus;

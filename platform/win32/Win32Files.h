@@ -19,6 +19,7 @@ class Win32Files final : public IFiles {
   std::uint32_t ReplaceFile(const std::string& replaced, const std::string& replacement, const std::string& backup) override;
   bool CreateDirectory(const std::string& path) override;
   bool RemoveDirectory(const std::string& path) override;
+  bool IsHeldOpen(const std::string& path) override;
 };
 
 class Win32Management final : public IManagement {

@@ -87,6 +87,7 @@ class PutBackFiles final : public platform::IFiles {
   }
   bool CreateDirectory(const std::string& path) override { return files_.CreateDirectory(path); }
   bool RemoveDirectory(const std::string& path) override { return files_.RemoveDirectory(path); }
+  bool IsHeldOpen(const std::string& path) override { return files_.IsHeldOpen(path); }
 
  private:
   platform::IFiles& files_;
