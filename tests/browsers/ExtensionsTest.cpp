@@ -77,7 +77,10 @@ class ExtensionsTest : public FileTreeTest {
 TEST_F(ExtensionsTest, ListsEveryProfileAndExtensionOfEveryBrowser) {
   const std::string chromeDefault = kChrome + "\\Default";
   Write(kChrome + "\\Local State",
-        profiles::LocalState({{"Default", "Person 1"}, {"Profile 1", "Работа"}, {"..\\Evil", "Climbs out"}, {"C:\\Evil", "Elsewhere"}}));
+        profiles::LocalState({{"Default", "Person 1"}, {"Profile 1", "Работа"}, {"Profile 9", "Deleted"},
+                              {"..\\Evil", "Climbs out"}, {"C:\\Evil", "Elsewhere"}}));
+  // Chromium's own profile for its start-up window is no user's.
+  Write(kChrome + "\\System Profile\\Preferences", profiles::Prefs({{Id('g'), profiles::Setting(1, "x")}}));
   // Where those two would lead: never read.
   Write(std::string(kLocal) + "\\Google\\Chrome\\Evil\\Preferences", profiles::Prefs({{Id('g'), profiles::Setting(1, "x")}}));
   Write("Evil\\Preferences", profiles::Prefs({{Id('g'), profiles::Setting(1, "x")}}));
@@ -133,6 +136,7 @@ TEST_F(ExtensionsTest, ListsEveryProfileAndExtensionOfEveryBrowser) {
                     "[Profile1]\r\nName=default\r\nIsRelative=1\r\nPath=Profiles/efgh.default\r\n\r\n"
                     "[Profile0]\r\nName=default-release\r\nIsRelative=1\r\nPath=Profiles/abcd.default-release\r\n\r\n"
                     "[Profile2]\r\nName=escape\r\nIsRelative=1\r\nPath=../../../Evil\r\n\r\n"
+                    "[Profile3]\r\nName=gone\r\nIsRelative=1\r\nPath=Profiles/gone.default\r\n\r\n"
                     "[General]\r\nStartWithLastProfile=1\r\nVersion=2\r\n"));
   const std::string release = kFirefox + "\\Profiles\\abcd.default-release";
   Write(release + "\\prefs.js", std::string("user_pref(\"browser.startup.page\", 1);\n"));
@@ -217,7 +221,10 @@ TEST_F(ExtensionsTest, SecurePreferencesWinsFieldByFieldAndAnEntryNeedsALocation
   Write(profile + "\\Preferences",
         profiles::Prefs({{Id('a'), json{{"location", 4}, {"path", "C:\\Nowhere"}, {"first_install_time", "1"}, {"from_webstore", true}}},
                          {Id('b'), json{{"incognito", true}}},
-                         {Id('c'), json{{"location", 1}, {"path", profiles::InstalledPath(Id('c'), "1.0")}}}}));
+                         {Id('c'), json{{"location", 1}, {"path", profiles::InstalledPath(Id('c'), "1.0")}}},
+                         // No id Chromium would load.
+                         {"NOT-AN-ID", json{{"location", 1}, {"path", "x"}}},
+                         {Id('a').substr(1), json{{"location", 1}, {"path", "x"}}}}));
   Write(profile + "\\Secure Preferences",
         profiles::Prefs({{Id('a'), json{{"location", 1}, {"path", profiles::InstalledPath(Id('a'), "2.0")}}},
                          {Id('b'), json{{"active_permissions", json::object()}}},
@@ -336,6 +343,8 @@ TEST_F(ExtensionsTest, AFolderOutsideTheProfileOrTheDrivesIsNeverRead) {
   // A locale name that climbs out of _locales.
   Write("Tools\\ext\\manifest.json", profiles::Manifest("__MSG_n__", "1", {{"default_locale", "..\\..\\..\\Evil\\_locales\\x"}}));
   settings[Id('g')] = profiles::Setting(4, tree_.Path("Tools\\ext"));
+  // On Windows ".." is taken off by name, whether or not the folder before it exists.
+  tree_.MakeFolder("Tools\\ext\\_locales");
   Write(kChrome + "\\Default\\Preferences", profiles::Prefs(settings));
 
   const nq::TExtensionInventory inventory = nq::ListExtensions();
@@ -358,7 +367,7 @@ TEST_F(ExtensionsTest, AFolderOutsideTheProfileOrTheDrivesIsNeverRead) {
 TEST_F(ExtensionsTest, OtherUsersProfilesAreListedOnlyWhenElevated) {
   const std::string list = "HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion";
   LoadReg(reg_, "[" + list + "]\n\"SystemRoot\"=\"C:\\\\Windows\"\n"
-          "[" + list + "\\ProfileList\\S-1-5-18]\n\"ProfileImagePath\"=\"%SystemRoot%\\\\system32\\\\config\\\\systemprofile\"\n"
+          "[" + list + "\\ProfileList\\S-1-5-18]\n\"ProfileImagePath\"=\"C:\\\\Windows\\\\system32\\\\config\\\\systemprofile\"\n"
           "[" + list + "\\ProfileList\\S-1-5-21-1-2-3-1001]\n\"ProfileImagePath\"=\"C:\\\\Users\\\\me\"\n"
           "[" + list + "\\ProfileList\\S-1-5-21-1-2-3-1002]\n\"ProfileImagePath\"=\"%SystemDrive%\\\\Users\\\\Анна\"\n"
           "[" + list + "\\ProfileList\\S-1-5-21-1-2-3-1002.bak]\n\"ProfileImagePath\"=\"C:\\\\Users\\\\Анна.old\"\n"
