@@ -105,6 +105,7 @@ class TNotManaged final : public platform::IManagement {
     return platform::kProcNotFound;
   }
   bool HasCertificate(platform::CertStoreLocation, const std::string&, const std::string&) override { return false; }
+  bool ProcessIsElevated() override { return false; }
 };
 
 double g_rawPerIteration = 0;

@@ -4,6 +4,7 @@
 #include <stdexcept>
 
 #include "browsers/Browsers.h"
+#include "browsers/Extensions.h"
 #include "browsers/Undo.h"
 #include "entries/Entries.h"
 #include "privacy/Cookies.h"
@@ -270,10 +271,57 @@ int Undo(const TOptions& options, std::ostream& out, std::ostream& err) {
   return Report(outcome.changes, out, err);
 }
 
-int List(const TOptions& options, std::ostream& out) {
+// A JSON array of texts.
+std::string JsonList(const std::vector<std::string>& texts) {
+  std::string out = "[";
+  for (std::size_t i = 0; i < texts.size(); ++i) out += (i ? ", " : "") + Json(texts[i]);
+  return out + "]";
+}
+
+// The extensions of every browser profile: one a line (browser, profile, id, name, version, where
+// it came from, what it takes over, enabled or disabled, and why its manifest could not be read
+// when it could not). A profile whose preferences could not be read is named on stderr.
+int ListExtensionInventory(const TOptions& options, std::ostream& out, std::ostream& err) {
+  const TExtensionInventory inventory = ListExtensions();
+  for (const TBrowserProfile& profile : inventory.profiles) {
+    if (!profile.problem.empty()) {
+      err << "unreadable\t" << Field(profile.browser) << '\t' << Field(profile.folder) << '\t' << Field(profile.problem) << '\n';
+    }
+  }
+  // The profile as the browser names it, or by its folder when the user gave it no name.
+  const auto profileName = [](const TExtension& e) {
+    return e.profileName.empty() ? e.profileFolder.substr(e.profileFolder.rfind('\\') + 1) : e.profileName;
+  };
+  if (options.json) {
+    out << '[';
+    for (std::size_t i = 0; i < inventory.extensions.size(); ++i) {
+      const TExtension& e = inventory.extensions[i];
+      out << (i ? ",\n " : "\n ") << "{\"browser\": " << Json(e.browser) << ", \"profile\": " << Json(profileName(e))
+          << ", \"profileFolder\": " << Json(e.profileFolder) << ", \"id\": " << Json(e.id) << ", \"name\": " << Json(e.name)
+          << ", \"version\": " << Json(e.version) << ", \"source\": " << Json(SourceText(e))
+          << ", \"location\": " << e.rawLocation << ", \"changes\": " << Json(ChangesText(e))
+          << ", \"enabled\": " << (e.enabled ? "true" : "false") << ", \"path\": " << Json(e.path)
+          << ", \"permissions\": " << JsonList(e.permissions) << ", \"hostPermissions\": " << JsonList(e.hostPermissions)
+          << ", \"problem\": " << Json(e.problem) << '}';
+    }
+    out << (inventory.extensions.empty() ? "]\n" : "\n]\n");
+  } else {
+    for (const TExtension& e : inventory.extensions) {
+      out << Field(e.browser) << '\t' << Field(profileName(e)) << '\t' << Field(e.id) << '\t' << Field(e.name) << '\t'
+          << Field(e.version) << '\t' << Field(SourceText(e)) << '\t' << Field(ChangesText(e)) << '\t'
+          << (e.enabled ? "enabled" : "disabled");
+      if (!e.problem.empty()) out << '\t' << Field(e.problem);
+      out << '\n';
+    }
+  }
+  return kExitDone;
+}
+
+int List(const TOptions& options, std::ostream& out, std::ostream& err) {
   ExpectOperands(options, 1);
   const std::string& which = options.words[1];
   if (which == "browsers") return ListBrowsers(options, out);
+  if (which == "extensions") return ListExtensionInventory(options, out, err);
   std::vector<TEntry> entries;
   if (which == "all") {
     for (const TKindWords& words : Kinds()) AppendEntries(words, entries);
@@ -348,7 +396,7 @@ int Dispatch(const TOptions& options, std::ostream& out, std::ostream& err) {
     out << "norvanec " << NQ_VERSION << '\n';
     return kExitDone;
   }
-  if (command == "list") return List(options, out);
+  if (command == "list") return List(options, out, err);
   if (command == "delete") return Delete(options, out, err);
   if (command == "repair") {
     ExpectOperands(options, 0);
@@ -377,6 +425,7 @@ int Dispatch(const TOptions& options, std::ostream& out, std::ostream& err) {
 std::string Usage() {
   return "usage: norvanec list startup|context-menu|toolbar|typed-urls|cookies|all [--json]\n"
          "       norvanec list browsers [--json]\n"
+         "       norvanec list extensions [--json]\n"
          "       norvanec repair [--keep-startup] [--dry-run]\n"
          "       norvanec repair-browsers [--dry-run]\n"
          "       norvanec undo [--list] [ID] [--dry-run]\n"
@@ -386,7 +435,10 @@ std::string Usage() {
          "       norvanec --help | --version\n"
          "list prints one entry a line: kind, name and detail, separated by tabs (control characters\n"
          "in a text as \\xNN); list browsers prints browser, where, name, data, why and 'ticked' for\n"
-         "what repair-browsers repairs; --json prints them as one JSON array. The other commands\n"
+         "what repair-browsers repairs; list extensions prints every browser profile's extensions:\n"
+         "browser, profile, id, name, version, source, what it takes over, enabled or disabled, and\n"
+         "why its manifest could not be read (a profile that could not be read goes to stderr);\n"
+         "--json prints them as one JSON array. The other commands\n"
          "print one change a line: what (key, value, file, ...), where, the value's name, the data\n"
          "before and after, '-' for none; with --dry-run nothing changes and they print what would.\n"
          "repair-browsers first saves what it changes in an undo record; it repairs nothing when the\n"

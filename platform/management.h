@@ -1,7 +1,8 @@
 // Whether an organization manages the machine, as the browsers decide it: joined to a domain
 // (netapi32 NetGetJoinInformation) or to Entra ID (NetGetAadJoinInformation, which older systems and
 // Wine lack, so it is looked up at run time), or enrolled with a management service whose client
-// certificate is in the certificate store (crypt32). The Win32 back end forwards to those calls;
+// certificate is in the certificate store (crypt32). Beside it, whether this process runs elevated,
+// which decides whether other users' files may be read. The Win32 back end forwards to those calls;
 // the substitute (platform/sim) answers what the test sets.
 #pragma once
 
@@ -37,6 +38,9 @@ class IManagement {
   // Whether the system store `store` ("MY") of `location` holds a certificate whose SHA-1 thumbprint
   // is `thumbprint` (40 hexadecimal digits). A store that cannot be opened holds none.
   virtual bool HasCertificate(CertStoreLocation location, const std::string& store, const std::string& thumbprint) = 0;
+  // OpenProcessToken(TOKEN_QUERY) and GetTokenInformation(TokenElevation): whether this process runs
+  // with the administrators' rights in force. False when the token cannot be read.
+  virtual bool ProcessIsElevated() = 0;
 };
 
 IManagement& Management();

@@ -52,11 +52,13 @@ class SimManagement final : public IManagement {
   bool HasCertificate(CertStoreLocation location, const std::string& store, const std::string& thumbprint) override;
   // Puts a certificate with this thumbprint into a store, as an enrollment's client certificate.
   void AddCertificate(CertStoreLocation location, const std::string& store, const std::string& thumbprint);
+  bool ProcessIsElevated() override { return elevated; }
 
   NetSetupJoinStatus joinStatus = NetSetupJoinStatus::Workgroup;
   std::string joinName = "WORKGROUP";
   bool haveAadCall = false;  // as on Wine and older systems
   DsregJoinType aadJoin = DsregJoinType::Unknown;
+  bool elevated = false;  // a standard user's process
 
  private:
   // Each certificate as "<location>;<STORE>;<THUMBPRINT>": store names and hexadecimal digits

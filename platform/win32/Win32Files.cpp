@@ -186,4 +186,13 @@ bool Win32Management::HasCertificate(CertStoreLocation location, const std::stri
   return found != nullptr;
 }
 
+bool Win32Management::ProcessIsElevated() {
+  HANDLE token = nullptr;
+  if (!::OpenProcessToken(::GetCurrentProcess(), TOKEN_QUERY, &token)) return false;
+  const std::unique_ptr<std::remove_pointer_t<HANDLE>, HandleCloser> owned(token);
+  TOKEN_ELEVATION elevation{};
+  DWORD size = 0;
+  return ::GetTokenInformation(token, TokenElevation, &elevation, sizeof elevation, &size) && elevation.TokenIsElevated != 0;
+}
+
 }  // namespace platform

@@ -27,6 +27,7 @@ class Win32Management final : public IManagement {
   long NetGetJoinInformation(std::string* name, NetSetupJoinStatus* status) override;
   std::int32_t NetGetAadJoinInformation(DsregJoinType* type) override;
   bool HasCertificate(CertStoreLocation location, const std::string& store, const std::string& thumbprint) override;
+  bool ProcessIsElevated() override;
 };
 
 }  // namespace platform

@@ -18,6 +18,7 @@
 #include "services/MainFunc.h"
 #include "services/Registry.h"
 #include "tests/support/Installed.h"
+#include "tests/support/BrowserProfiles.h"
 #include "tests/support/ChangeSet.h"
 #include "tests/support/KeyPaths.h"
 #include "tests/support/Registry.h"
@@ -325,6 +326,48 @@ TEST_P(ConsoleTest, RepairBrowsersTakesTheRowsTheListTicksAndNoOther) {
       EXPECT_NE(present(f), f.ticked) << nq::FindingColumns(f).where << " " << f.name;
     }
   }
+}
+
+// Every profile's extensions from a script: one a line with control characters escaped, the same
+// rows as JSON with their folders, and a profile whose preferences cannot be read named on stderr.
+TEST_P(ConsoleTest, ExtensionsAreListedOneALineAndAsJson) {
+  using profiles::Id;
+  {
+    nq::TRegistry folders;
+    ASSERT_TRUE(folders.OpenKey(kShellFolders, true));
+    folders.WriteString("Local AppData", tree_.Path("Local"));
+  }
+  const std::string profile = "Local\\Google\\Chrome\\User Data\\Default";
+  tree_.WriteFile(profile + "\\Extensions\\" + profiles::InstalledPath(Id('a'), "1.0") + "\\manifest.json",
+                  profiles::Manifest("Tab\tPage", "1.0",
+                                     {{"update_url", "https://clients2.google.com/service/update2/crx"},
+                                      {"chrome_url_overrides", {{"newtab", "nt.html"}}},
+                                      {"permissions", nlohmann::json::array({"tabs", "https://*/*"})}})
+                      .dump());
+  tree_.WriteFile(profile + "\\Secure Preferences",
+                  profiles::Prefs({{Id('a'), profiles::Setting(1, profiles::InstalledPath(Id('a'), "1.0"))},
+                                   {Id('b'), profiles::Setting(4, "C:\\Gone", {{"disable_reasons", nlohmann::json::array({1})}})}}));
+  tree_.WriteFile("Local\\Microsoft\\Edge\\User Data\\Default\\Preferences", "not json");
+
+  const Result list = Run({"list", "extensions"});
+  EXPECT_EQ(list.code, nq::console::kExitDone);
+  EXPECT_EQ(list.out, "Chrome\tDefault\t" + Id('a') + "\tTab\\x09Page\t1.0\tChrome Web Store\tnew tab: nt.html\tenabled\n"
+                      "Chrome\tDefault\t" + Id('b') + "\t\t\tLoaded unpacked\t\tdisabled\tIts manifest.json is missing.\n");
+  EXPECT_EQ(list.err, "unreadable\tEdge\t" + tree_.Path("Local\\Microsoft\\Edge\\User Data\\Default") +
+                          "\tPreferences is not valid JSON.\n");
+
+  const nlohmann::json json = nlohmann::json::parse(Run({"list", "extensions", "--json"}).out);
+  ASSERT_EQ(json.size(), 2u);
+  EXPECT_EQ(json[0]["name"], "Tab\tPage");
+  EXPECT_EQ(json[0]["profileFolder"], tree_.Path(profile));
+  EXPECT_EQ(json[0]["path"], tree_.Path(profile) + "\\Extensions\\" + Id('a') + "\\1.0_0");
+  EXPECT_EQ(json[0]["location"], 1);
+  EXPECT_EQ(json[0]["permissions"], nlohmann::json::array({"tabs"}));
+  EXPECT_EQ(json[0]["hostPermissions"], nlohmann::json::array({"https://*/*"}));
+  EXPECT_EQ(json[0]["problem"], "");
+  EXPECT_EQ(json[1]["enabled"], false);
+  EXPECT_EQ(json[1]["source"], "Loaded unpacked");
+  EXPECT_EQ(json[1]["path"], "C:\\Gone");
 }
 
 // A clean machine whose Task Scheduler is stopped: the scheduler is listed, unticked, and the repair
