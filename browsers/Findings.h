@@ -27,6 +27,7 @@ enum class TFindingKind {
   HostsLine,          // a line of the hosts file that sends a name elsewhere: commented out
   DnsServer,          // a name server set by hand: cleared, so that the network's own is used
   BrowserDebugger,    // a Debugger for a browser's program under Image File Execution Options: the value goes
+  Extension,          // an extension in a browser profile: its entries and its folders go (the browser closed)
 };
 
 // One thing the program would change.
@@ -36,7 +37,8 @@ struct TFinding {
                         // "All browsers" for what redirects every one of them
   RegKey root = 0;      // for registry findings; 0 for files, shortcuts and tasks
   TRegView view = TRegView::Default;
-  std::string where;    // key path from its root, a file's or shortcut's full path, a task's path
+  std::string where;    // key path from its root, a file's or shortcut's full path, a task's path, a
+                        // browser profile's folder
   std::string name;     // the value's or policy's name; empty when the finding is the whole key
   std::string data;     // the value's data, the policy's JSON text, the shortcut's arguments, ...
   std::string why;      // one sentence for the detail line

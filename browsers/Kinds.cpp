@@ -37,7 +37,7 @@ void DeleteFlaggedKey(const TFinding& finding, TRepairRun& /*run*/) {
 
 }  // namespace
 
-const TKindRow kKindRows[12] = {
+const TKindRow kKindRows[13] = {
     {.kind = TFindingKind::PolicyValue,
      .find = FindPolicyValues,
      .verdict = TVerdict::Organization,
@@ -111,6 +111,12 @@ const TKindRow kKindRows[12] = {
        const bool run = f.name.find('-') != std::string::npos;
        return (run ? "Lines " + f.name + ", a block list: " : "Line " + f.name + ": ") + Shortened(f.data, most);
      }},
+    {.kind = TFindingKind::Extension,
+     .find = nullptr,  // found once every other finding is judged, by the sources among them (Scan.cpp)
+     .verdict = TVerdict::Own,
+     .repair = [](const TFinding& f, TRepairRun& run) { run.RemoveExtension(f); },
+     .refusal = TRefusalScope::Name,
+     .text = [](const TFinding& f, std::size_t most) { return "Extension " + Shortened(f.data, most); }},
     {.kind = TFindingKind::DnsServer,
      .find = FindDnsServers,
      .verdict = TVerdict::Never,  // VPNs and home routers set these too: only the user knows

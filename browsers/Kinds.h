@@ -42,6 +42,7 @@ class TRepairRun {
   void RemoveFilePolicy(const TFinding& finding);
   void CommentOutHostsLine(const TFinding& finding);
   void SwitchOffProxy(const TFinding& finding);
+  void RemoveExtension(const TFinding& finding);
   void Finish();
   // Everything the run changed, and what the system refused.
   TChanges Take();
@@ -65,8 +66,17 @@ struct TKindRow {
 };
 
 // Every kind, in the order the list shows them.
-extern const TKindRow kKindRows[12];
+extern const TKindRow kKindRows[13];
 const TKindRow& KindRow(TFindingKind kind);
+
+// The extensions of every browser profile that take over its pages, load from a folder or are
+// installed by a source among `findings` (found and judged before them), each with its verdict:
+// ticked when off the store, or as the finding that installs it is (ExtensionFindings.cpp).
+void FindExtensionHijacks(TFindings& findings);
+// Takes the ticked extensions out of one profile, the browser closed: their entries in its
+// preference files, then their folders, to the Recycle Bin. Refused whole while the browser runs.
+void RemoveProfileExtensions(const std::string& browser, const std::string& profileFolder,
+                             const std::vector<const TFinding*>& extensions);
 
 // The finders, in Scan.cpp.
 void FindPolicyValues(TFindings& findings);

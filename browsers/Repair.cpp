@@ -125,6 +125,8 @@ struct TRepairRun::TState {
   std::map<std::string, std::vector<const TFinding*>> hosts;  // by folded path, in order met
   std::vector<std::string> hostsOrder;
   std::map<RegKey, std::uint32_t> proxyFlags;  // WinInet's connection flags to clear, by root
+  std::map<std::string, std::vector<const TFinding*>> extensions;  // by browser and folded profile, in order met
+  std::vector<const TFinding*> extensionProfiles;                    // the first extension of each profile
 };
 
 TRepairRun::TRepairRun(bool dryRun) : dryRun_(dryRun), state_(std::make_unique<TState>(dryRun)) {}
@@ -159,6 +161,12 @@ void TRepairRun::SwitchOffProxy(const TFinding& finding) {
   if (const std::uint32_t flag = ProxyConnectionFlag(finding); flag != 0) state_->proxyFlags[finding.root] |= flag;
 }
 
+void TRepairRun::RemoveExtension(const TFinding& finding) {
+  auto& list = state_->extensions[finding.browser + "\n" + Folded(finding.where)];
+  if (list.empty()) state_->extensionProfiles.push_back(&finding);
+  list.push_back(&finding);
+}
+
 void TRepairRun::Finish() {
   TState& s = *state_;
   // Deepest keys first, so that a parent is judged once its emptied subkeys went.
@@ -172,6 +180,10 @@ void TRepairRun::Finish() {
   for (const std::string& path : s.fileOrder) RepairPolicyFile(path, s.files[Folded(path)]);
   for (const std::string& path : s.hostsOrder) RepairHostsFile(path, s.hosts[Folded(path)]);
   for (const auto& [root, flags] : s.proxyFlags) SwitchOffConnectionProxies(root, flags);
+  // Last: whatever installs an extension is gone by now, so the browser cannot put it back.
+  for (const TFinding* first : s.extensionProfiles) {
+    RemoveProfileExtensions(first->browser, first->where, s.extensions[first->browser + "\n" + Folded(first->where)]);
+  }
 }
 
 TOutcome RepairFindings(const TFindings& ticked, bool dryRun) {

@@ -340,6 +340,7 @@ TFindings FindBrowserHijacks() {
       case TVerdict::Own: break;
     }
   }
+  FindExtensionHijacks(findings);
   return findings;
 }
 

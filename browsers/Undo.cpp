@@ -34,6 +34,8 @@ constexpr std::size_t kKeepRecords = 20;
 // A shortcut is a few kilobytes; a task's definition a few more.
 constexpr std::size_t kMaxShortcutBytes = 1u << 20;
 constexpr std::size_t kMaxRecordFileBytes = 64u << 20;
+// An extension's folder is a few levels deep; one deeper than this is not copied whole.
+constexpr int kMaxFolderDepth = 16;
 
 const char* RootText(RegKey root) {
   switch (root) {
@@ -171,8 +173,10 @@ class TRecordWriter {
         if (change.after != kNone) entries_.back()["after"] = change.after;
         return true;
       case TChange::TKind::File:
-        // A policy that goes names the file the repair rewrites; the rest (its backup recycled) is
-        // the repair's own.
+        // An extension's folder sent to the Recycle Bin is kept whole; a policy or an extension
+        // that goes names the file the repair rewrites; the rest (a backup recycled) is the
+        // repair's own.
+        if (change.before == "folder") return AddFolder(change.path, 0);
         return change.name.empty() || AddFile(change.path);
       case TChange::TKind::Shortcut: return AddShortcut(change);
       case TChange::TKind::Task: return change.after != kNone || AddTask(change.path);
@@ -210,7 +214,7 @@ class TRecordWriter {
       const std::string kind = Text(entry, "kind");
       if (kind != "file" && kind != "shortcut") continue;
       std::string bytes;
-      if (ReadFile(Text(entry, "path"), kind == "file" ? kMaxPolicyTextBytes : kMaxShortcutBytes, &bytes)) {
+      if (ReadFile(Text(entry, "path"), kind == "file" ? kMaxRecordFileBytes : kMaxShortcutBytes, &bytes)) {
         entry["afterSha256"] = Sha256Hex(bytes);
       }
     }
@@ -248,10 +252,44 @@ class TRecordWriter {
   bool AddFile(const std::string& path) {
     if (!files_.insert(Folded(path)).second) return true;
     std::string bytes;
-    if (!ReadFile(path, kMaxPolicyTextBytes, &bytes)) return Fail("the file " + path + " could not be read");
+    if (!ReadFile(path, kMaxRecordFileBytes, &bytes)) return Fail("the file " + path + " could not be read");
     const std::string name = "file-" + std::to_string(files_.size()) + ".bin";
     if (!Write(name, bytes)) return Fail("a copy of " + path + " could not be written");
     entries_.push_back({{"kind", "file"}, {"path", path}, {"copy", name}, {"sha256", Sha256Hex(bytes)}});
+    return true;
+  }
+
+  // A folder and everything in it, each file copied into the record under a number of its own (a
+  // record holds no folders), each folder named so that the undo makes it again.
+  bool AddFolder(const std::string& path, int depth) {
+    if (depth > kMaxFolderDepth) return Fail("the folder " + path + " is nested too deeply to keep a copy of");
+    entries_.push_back({{"kind", "folder"}, {"path", path}});
+    std::vector<platform::FindData> found;
+    platform::FindData entry;
+    {
+      TFileSearch search(platform::FileSystem(), path + "\\*", &entry);
+      if (search.Found()) {
+        do {
+          if (entry.name != "." && entry.name != "..") found.push_back(entry);
+        } while (search.Next(&entry));
+      }
+    }
+    for (const platform::FindData& item : found) {
+      const std::string name = NameToActOn(item);
+      if (name.empty()) return Fail("a file in " + path + " has a name that cannot be kept");
+      const std::string inner = Joined(path, name);
+      if ((item.attributes & platform::kFileAttributeDirectory) != 0) {
+        if (!AddFolder(inner, depth + 1)) return false;
+        continue;
+      }
+      std::string bytes;
+      if (!ReadFile(inner, kMaxRecordFileBytes, &bytes)) return Fail("the file " + inner + " could not be read");
+      savedBytes_ += bytes.size();
+      if (savedBytes_ > kMaxRecordFileBytes) return Fail("the folder " + path + " is too large to keep a copy of");
+      const std::string copy = "file-" + std::to_string(++copies_) + "-f.bin";
+      if (!Write(copy, bytes)) return Fail("a copy of " + inner + " could not be written");
+      entries_.push_back({{"kind", "folderfile"}, {"path", inner}, {"copy", copy}, {"sha256", Sha256Hex(bytes)}});
+    }
     return true;
   }
 
@@ -282,6 +320,8 @@ class TRecordWriter {
   std::vector<TKeyId> keys_;
   std::set<std::string> files_;
   int tasks_ = 0;
+  int copies_ = 0;
+  std::size_t savedBytes_ = 0;
 };
 
 // Makes the record's folder, named for `now`; empty with `why` set when it cannot be made.
@@ -325,6 +365,12 @@ TChange Refused(TChange change, const std::string& why) {
   change.refused = true;
   change.why = why;
   return change;
+}
+
+bool FolderThere(const std::string& path) {
+  platform::FindData entry;
+  TFileSearch search(platform::FileSystem(), path, &entry);
+  return search.Found() && (entry.attributes & platform::kFileAttributeDirectory) != 0;
 }
 
 class TRestorer {
@@ -389,7 +435,7 @@ class TRestorer {
     const TChange::TKind kind = shortcut ? TChange::TKind::Shortcut : TChange::TKind::File;
     TChange change{.kind = kind, .path = path, .before = shortcut ? "" : "file", .after = shortcut ? Text(entry, "arguments") : "file"};
     std::string bytes;
-    if (!ReadFile(path, shortcut ? kMaxShortcutBytes : kMaxPolicyTextBytes, &bytes)) {
+    if (!ReadFile(path, shortcut ? kMaxShortcutBytes : kMaxRecordFileBytes, &bytes)) {
       RecordChange(Refused(change, "it is gone since the repair"));
       return;
     }
@@ -413,12 +459,49 @@ class TRestorer {
       return;
     }
     std::string original;
-    if (!ReadFile(Joined(folder_, Text(entry, "copy")), kMaxPolicyTextBytes, &original) ||
+    if (!ReadFile(Joined(folder_, Text(entry, "copy")), kMaxRecordFileBytes, &original) ||
         Sha256Hex(original) != Text(entry, "sha256")) {
       RecordChange(Refused(change, "the record's copy of it is damaged"));
       return;
     }
     ReplaceTextFile(path, original);
+  }
+
+  // A folder the repair sent to the Recycle Bin, made again unless it is there already.
+  void Folder(const json& entry) {
+    const std::string path = Text(entry, "path");
+    if (FolderThere(path) || made_.contains(Folded(path))) return;
+    TChange change{.kind = TChange::TKind::File, .path = path, .before = kNone, .after = "folder"};
+    if (!DryRun() && !platform::Files().CreateDirectory(path)) {
+      RecordChange(Refused(change, "the folder could not be made"));
+      return;
+    }
+    made_.insert(Folded(path));
+    RecordChange(change);
+  }
+
+  // One of its files: written again where it is missing; one there already is left as it is, and
+  // refused when it differs from the copy.
+  void FolderFile(const json& entry) {
+    const std::string path = Text(entry, "path");
+    TChange change{.kind = TChange::TKind::File, .path = path, .before = kNone, .after = "file"};
+    std::string bytes;
+    if (platform::FileSystem().FileExists(path)) {
+      if (!ReadFile(path, kMaxRecordFileBytes, &bytes) || Sha256Hex(bytes) != Text(entry, "sha256")) {
+        RecordChange(Refused(change, "a different file of that name was made since the repair"));
+      }
+      return;
+    }
+    if (!ReadFile(Joined(folder_, Text(entry, "copy")), kMaxRecordFileBytes, &bytes) ||
+        Sha256Hex(bytes) != Text(entry, "sha256")) {
+      RecordChange(Refused(change, "the record's copy of it is damaged"));
+      return;
+    }
+    if (!DryRun() && !platform::Files().WriteNewFile(path, bytes)) {
+      RecordChange(Refused(change, "it could not be written"));
+      return;
+    }
+    RecordChange(change);
   }
 
   void Task(const json& entry) {
@@ -469,7 +552,9 @@ class TRestorer {
   std::string folder_;
   platform::SimRegistry& saved_;
   std::set<TKeyId> pending_;  // keys a dry run would have made
+  std::set<std::string> made_;  // folders made again, folded: a dry run only says it makes them
 };
+
 
 std::size_t Depth(const std::string& path) { return static_cast<std::size_t>(std::count(path.begin(), path.end(), '\\')); }
 
@@ -604,6 +689,8 @@ TOutcome UndoRepair(const std::string& id, bool dryRun, std::string* why) {
     for (const json& entry : index["entries"]) {
       const std::string kind = Text(entry, "kind");
       if (kind == "file" || kind == "shortcut") restorer.File(entry, kind == "shortcut");
+      if (kind == "folder") restorer.Folder(entry);
+      if (kind == "folderfile") restorer.FolderFile(entry);
       if (kind == "task") restorer.Task(entry);
     }
     outcome.changes = recorder.Take();
