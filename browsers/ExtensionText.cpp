@@ -299,7 +299,7 @@ std::string_view Trimmed(std::string_view text) {
 bool IsDriveLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
 
 // A profiles.ini path with backslashes; empty when a name in it is not a plain folder name (".."
-// among them) or an absolute path is not a drive's.
+// among them) or an absolute path is not a folder of a drive.
 std::string ProfilePath(std::string_view path, bool relative) {
   std::string out;
   std::size_t at = 0;
@@ -320,7 +320,8 @@ std::string ProfilePath(std::string_view path, bool relative) {
     }
     at = next + 1;
   }
-  return out;
+  // A drive alone ("D:") is no folder of a profile.
+  return !relative && out.size() == 2 ? std::string() : out;
 }
 
 }  // namespace
