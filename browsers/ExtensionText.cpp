@@ -145,6 +145,14 @@ bool Parse(std::string_view text, std::size_t maxBytes, TDialect dialect, json* 
   return true;
 }
 
+// Parse for a text whose top must be an object, as every one of these texts has.
+bool ParseObject(std::string_view text, std::size_t maxBytes, TDialect dialect, json* result, std::string* problem) {
+  if (!Parse(text, maxBytes, dialect, result, problem)) return false;
+  if (result->is_object()) return true;
+  *problem = "not a JSON object";
+  return false;
+}
+
 // ---- Members of a parsed text, each checked for its type
 
 const json* Member(const json* object, const char* name) {
@@ -357,18 +365,14 @@ bool TManifest::NeedsMessages() const {
 TManifest ParseManifest(std::string_view text) {
   TManifest manifest;
   json top;
-  if (!Parse(text, kMaxManifestBytes, TDialect::Chromium, &top, &manifest.problem)) return manifest;
-  if (!top.is_object()) {
-    manifest.problem = "not a JSON object";
-    return manifest;
-  }
+  if (!ParseObject(text, kMaxManifestBytes, TDialect::Chromium, &top, &manifest.problem)) return manifest;
   return ManifestFrom(top);
 }
 
 bool LocalizeManifest(TManifest& manifest, std::string_view messagesText) {
   json top;
   std::string problem;
-  if (!Parse(messagesText, kMaxManifestBytes, TDialect::Chromium, &top, &problem) || !top.is_object()) return false;
+  if (!ParseObject(messagesText, kMaxManifestBytes, TDialect::Chromium, &top, &problem)) return false;
   std::map<std::string, std::string> messages;
   for (const auto& [name, entry] : top.items()) {
     if (const json* message = Member(&entry, "message"); message != nullptr && message->is_string()) {
@@ -386,11 +390,7 @@ bool LocalizeManifest(TManifest& manifest, std::string_view messagesText) {
 TChromiumPrefs ParseChromiumPrefs(std::string_view text) {
   TChromiumPrefs prefs;
   json top;
-  if (!Parse(text, kMaxProfileTextBytes, TDialect::Chromium, &top, &prefs.problem)) return prefs;
-  if (!top.is_object()) {
-    prefs.problem = "not a JSON object";
-    return prefs;
-  }
+  if (!ParseObject(text, kMaxProfileTextBytes, TDialect::Chromium, &top, &prefs.problem)) return prefs;
   prefs.readable = true;
   const json* extensions = Member(&top, "extensions");
   prefs.developerMode = OptionalBool(Member(Member(extensions, "ui"), "developer_mode"));
