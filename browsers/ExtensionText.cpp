@@ -145,6 +145,14 @@ bool Parse(std::string_view text, std::size_t maxBytes, TDialect dialect, json* 
   return true;
 }
 
+// Parse for a text whose top must be an object, as every one of these texts has.
+bool ParseObject(std::string_view text, std::size_t maxBytes, TDialect dialect, json* result, std::string* problem) {
+  if (!Parse(text, maxBytes, dialect, result, problem)) return false;
+  if (result->is_object()) return true;
+  *problem = "not a JSON object";
+  return false;
+}
+
 // ---- Members of a parsed text, each checked for its type
 
 const json* Member(const json* object, const char* name) {
@@ -299,7 +307,7 @@ std::string_view Trimmed(std::string_view text) {
 bool IsDriveLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
 
 // A profiles.ini path with backslashes; empty when a name in it is not a plain folder name (".."
-// among them) or an absolute path is not a drive's.
+// among them) or an absolute path is not a folder of a drive.
 std::string ProfilePath(std::string_view path, bool relative) {
   std::string out;
   std::size_t at = 0;
@@ -320,7 +328,8 @@ std::string ProfilePath(std::string_view path, bool relative) {
     }
     at = next + 1;
   }
-  return out;
+  // A drive alone ("D:") is no folder of a profile.
+  return !relative && out.size() == 2 ? std::string() : out;
 }
 
 }  // namespace
@@ -356,18 +365,14 @@ bool TManifest::NeedsMessages() const {
 TManifest ParseManifest(std::string_view text) {
   TManifest manifest;
   json top;
-  if (!Parse(text, kMaxManifestBytes, TDialect::Chromium, &top, &manifest.problem)) return manifest;
-  if (!top.is_object()) {
-    manifest.problem = "not a JSON object";
-    return manifest;
-  }
+  if (!ParseObject(text, kMaxManifestBytes, TDialect::Chromium, &top, &manifest.problem)) return manifest;
   return ManifestFrom(top);
 }
 
 bool LocalizeManifest(TManifest& manifest, std::string_view messagesText) {
   json top;
   std::string problem;
-  if (!Parse(messagesText, kMaxManifestBytes, TDialect::Chromium, &top, &problem) || !top.is_object()) return false;
+  if (!ParseObject(messagesText, kMaxManifestBytes, TDialect::Chromium, &top, &problem)) return false;
   std::map<std::string, std::string> messages;
   for (const auto& [name, entry] : top.items()) {
     if (const json* message = Member(&entry, "message"); message != nullptr && message->is_string()) {
@@ -385,11 +390,7 @@ bool LocalizeManifest(TManifest& manifest, std::string_view messagesText) {
 TChromiumPrefs ParseChromiumPrefs(std::string_view text) {
   TChromiumPrefs prefs;
   json top;
-  if (!Parse(text, kMaxProfileTextBytes, TDialect::Chromium, &top, &prefs.problem)) return prefs;
-  if (!top.is_object()) {
-    prefs.problem = "not a JSON object";
-    return prefs;
-  }
+  if (!ParseObject(text, kMaxProfileTextBytes, TDialect::Chromium, &top, &prefs.problem)) return prefs;
   prefs.readable = true;
   const json* extensions = Member(&top, "extensions");
   prefs.developerMode = OptionalBool(Member(Member(extensions, "ui"), "developer_mode"));

@@ -358,7 +358,8 @@ std::string UserFolder(std::string image) {
     image = root.substr(0, 2) + image.substr(kSystemDrive.size());
   }
   while (image.size() > 3 && image.back() == '\\') image.pop_back();
-  return IsDrivePath(image) && image.find('%') == std::string::npos && PlainNamesFrom(image, 3) ? image : std::string();
+  const bool folder = image.size() > 3 && IsDrivePath(image) && PlainNamesFrom(image, 3);
+  return folder && image.find('%') == std::string::npos ? image : std::string();
 }
 
 // Every other user's folders, as the machine's list of user profiles names them: accounts of

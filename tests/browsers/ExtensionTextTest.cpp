@@ -131,6 +131,7 @@ TEST(ExtensionText, ProfilesIniPathsStayInTheFirefoxFolderOrOnADrive) {
       "[Profile5]\nName=no path\nIsRelative=1\n"
       "[Profile6]\nName=rooted\nIsRelative=1\nPath=/x\n"
       "[Profile7]\nName=absolute, unsaid\nPath=E:/p\n"
+      "[Profile8]\nName=a drive alone\nIsRelative=0\nPath=D:\\\n"
       "[General]\nPath=Profiles/general\n");
   std::vector<std::string> rows;
   for (const nq::TFirefoxProfileEntry& p : profiles) {
