@@ -107,32 +107,11 @@ std::string LockFile(const TBrowserProfile& profile) {
   return profile.browser == "Firefox" ? profile.folder + "\\parent.lock" : profile.userData + "\\lockfile";
 }
 
-bool FolderExists(const std::string& path) {
-  if (path.empty() || platform::HasWildcard(path)) return false;
-  platform::FindData entry;
-  TFileSearch search(platform::FileSystem(), path, &entry);
-  return search.Found() && (entry.attributes & platform::kFileAttributeDirectory) != 0;
-}
-
 // A folder of an extension's own: one that holds its manifest, never a drive's top or a folder
 // a name or two below it (a hostile preference naming C:\Users cannot send that to the bin).
 bool IsExtensionFolder(const std::string& path) {
   if (path.size() < 3 || path[1] != ':' || std::count(path.begin(), path.end(), '\\') < 3) return false;
   return platform::FileSystem().FileExists(path + "\\manifest.json");
-}
-
-// Sends a folder to the Recycle Bin, recorded as a change the undo record keeps a copy of.
-void RecycleFolder(const std::string& path) {
-  TChange change{.kind = TChange::TKind::File, .path = path, .before = "folder", .after = "Recycle Bin"};
-  if (!DryRun()) {
-    std::string list = path;
-    list.append(2, '\0');
-    bool aborted = false;
-    platform::Shell().FileOperation(platform::OwnerWindow(), platform::kFoDelete, list.data(),
-                                    platform::kFofAllowUndo | platform::kFofNoConfirmation, &aborted);
-    change.refused = FolderExists(path);
-  }
-  RecordChange(std::move(change));
 }
 
 }  // namespace
@@ -193,9 +172,8 @@ void FindExtensionHijacks(TFindings& findings) {
   }
 }
 
-void RemoveProfileExtensions(const std::string& browser, const std::string& profileFolder,
-                             const std::vector<const TFinding*>& extensions) {
-  const TExtensionInventory inventory = ListExtensions();
+void RemoveProfileExtensions(const TExtensionInventory& inventory, const std::string& browser,
+                             const std::string& profileFolder, const std::vector<const TFinding*>& extensions) {
   const TBrowserProfile* profile = nullptr;
   for (const TBrowserProfile& p : inventory.profiles) {
     if (p.browser == browser && EqualNoCase(p.folder, profileFolder)) profile = &p;
@@ -247,6 +225,8 @@ void RemoveProfileExtensions(const std::string& browser, const std::string& prof
   }
   // Files an entry no longer names are harmless; files named by an entry still there are not.
   if (!entriesGone) return;
+  // Their folders and packages, to the Recycle Bin (the undo record keeps a copy of each).
+  std::string recycled;
   for (const TExtension* e : found) {
     std::vector<std::string> folders;
     if (firefox) {
@@ -257,15 +237,16 @@ void RemoveProfileExtensions(const std::string& browser, const std::string& prof
     }
     if (IsLoose(e->location) && IsExtensionFolder(e->path)) folders.push_back(e->path);
     for (const std::string& folder : folders) {
-      if (FolderExists(folder)) RecycleFolder(folder);
+      if (FolderExists(folder)) recycled.append(folder).push_back('\0');
     }
     if (firefox) {
       for (const std::string& package : {profile->folder + "\\extensions\\" + e->id + ".xpi",
                                          profile->folder + "\\extensions\\staged\\" + e->id + ".xpi"}) {
-        if (platform::FileSystem().FileExists(package)) RecycleFiles(platform::OwnerWindow(), package + '\0', false);
+        if (platform::FileSystem().FileExists(package)) recycled.append(package).push_back('\0');
       }
     }
   }
+  RecycleFiles(platform::OwnerWindow(), recycled, false);
 }
 
 }  // namespace nq

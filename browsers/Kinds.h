@@ -73,10 +73,12 @@ const TKindRow& KindRow(TFindingKind kind);
 // installed by a source among `findings` (found and judged before them), each with its verdict:
 // ticked when off the store, or as the finding that installs it is (ExtensionFindings.cpp).
 void FindExtensionHijacks(TFindings& findings);
-// Takes the ticked extensions out of one profile, the browser closed: their entries in its
-// preference files, then their folders, to the Recycle Bin. Refused whole while the browser runs.
-void RemoveProfileExtensions(const std::string& browser, const std::string& profileFolder,
-                             const std::vector<const TFinding*>& extensions);
+// Takes the ticked extensions out of one profile of `inventory` (as read at the repair), the
+// browser closed: their entries in its preference files, then their folders, to the Recycle Bin.
+// Refused whole while the browser runs.
+struct TExtensionInventory;
+void RemoveProfileExtensions(const TExtensionInventory& inventory, const std::string& browser,
+                             const std::string& profileFolder, const std::vector<const TFinding*>& extensions);
 
 // The finders, in Scan.cpp.
 void FindPolicyValues(TFindings& findings);

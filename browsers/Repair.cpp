@@ -8,6 +8,7 @@
 
 #include "browsers/BrowserKeys.h"
 #include "browsers/Browsers.h"
+#include "browsers/Extensions.h"
 #include "browsers/Kinds.h"
 #include "browsers/PolicyText.h"
 #include "services/MainFunc.h"
@@ -181,8 +182,11 @@ void TRepairRun::Finish() {
   for (const std::string& path : s.hostsOrder) RepairHostsFile(path, s.hosts[Folded(path)]);
   for (const auto& [root, flags] : s.proxyFlags) SwitchOffConnectionProxies(root, flags);
   // Last: whatever installs an extension is gone by now, so the browser cannot put it back.
+  if (s.extensionProfiles.empty()) return;
+  const TExtensionInventory inventory = ListExtensions();
   for (const TFinding* first : s.extensionProfiles) {
-    RemoveProfileExtensions(first->browser, first->where, s.extensions[first->browser + "\n" + Folded(first->where)]);
+    RemoveProfileExtensions(inventory, first->browser, first->where,
+                            s.extensions[first->browser + "\n" + Folded(first->where)]);
   }
 }
 

@@ -173,10 +173,10 @@ class TRecordWriter {
         if (change.after != kNone) entries_.back()["after"] = change.after;
         return true;
       case TChange::TKind::File:
-        // An extension's folder sent to the Recycle Bin is kept whole; a policy or an extension
+        // A folder sent to the Recycle Bin (an extension's) is kept whole; a policy or an extension
         // that goes names the file the repair rewrites; the rest (a backup recycled) is the
         // repair's own.
-        if (change.before == "folder") return AddFolder(change.path, 0);
+        if (change.after == "Recycle Bin" && FolderExists(change.path)) return AddFolder(change.path, 0);
         return change.name.empty() || AddFile(change.path);
       case TChange::TKind::Shortcut: return AddShortcut(change);
       case TChange::TKind::Task: return change.after != kNone || AddTask(change.path);
@@ -367,12 +367,6 @@ TChange Refused(TChange change, const std::string& why) {
   return change;
 }
 
-bool FolderThere(const std::string& path) {
-  platform::FindData entry;
-  TFileSearch search(platform::FileSystem(), path, &entry);
-  return search.Found() && (entry.attributes & platform::kFileAttributeDirectory) != 0;
-}
-
 class TRestorer {
  public:
   TRestorer(std::string folder, platform::SimRegistry& saved) : folder_(std::move(folder)), saved_(saved) {}
@@ -470,14 +464,8 @@ class TRestorer {
   // A folder the repair sent to the Recycle Bin, made again unless it is there already.
   void Folder(const json& entry) {
     const std::string path = Text(entry, "path");
-    if (FolderThere(path) || made_.contains(Folded(path))) return;
-    TChange change{.kind = TChange::TKind::File, .path = path, .before = kNone, .after = "folder"};
-    if (!DryRun() && !platform::Files().CreateDirectory(path)) {
-      RecordChange(Refused(change, "the folder could not be made"));
-      return;
-    }
-    made_.insert(Folded(path));
-    RecordChange(change);
+    if (FolderExists(path) || made_.contains(Folded(path))) return;
+    if (MakeFolder(path, "the folder could not be made")) made_.insert(Folded(path));
   }
 
   // One of its files: written again where it is missing; one there already is left as it is, and
@@ -497,11 +485,7 @@ class TRestorer {
       RecordChange(Refused(change, "the record's copy of it is damaged"));
       return;
     }
-    if (!DryRun() && !platform::Files().WriteNewFile(path, bytes)) {
-      RecordChange(Refused(change, "it could not be written"));
-      return;
-    }
-    RecordChange(change);
+    WriteNewFile(path, bytes, "it could not be written");
   }
 
   void Task(const json& entry) {

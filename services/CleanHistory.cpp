@@ -130,8 +130,10 @@ void RecycleFiles(platform::WindowHandle owner, const std::string& files, bool a
     bool aborted = false;
     const std::uint16_t flags = askFirst ? platform::kFofAllowUndo : platform::kFofAllowUndo | platform::kFofNoConfirmation;
     platform::Shell().FileOperation(owner, platform::kFoDelete, list.data(), flags, &aborted);
-    // Told no, or failed: a file still there was not recycled.
-    for (TChange& change : recycled) change.refused = platform::FileSystem().FileExists(change.path);
+    // Told no, or failed: a file or folder still there was not recycled.
+    for (TChange& change : recycled) {
+      change.refused = platform::FileSystem().FileExists(change.path) || FolderExists(change.path);
+    }
   }
   for (TChange& change : recycled) RecordChange(std::move(change));
 }

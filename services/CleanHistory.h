@@ -36,8 +36,10 @@ void ClearUrlCache();
 // Deletes one file for good, without a question. `path` is taken up to its first NUL; a path with
 // '*' or '?' names no one file and is not handed to the shell.
 void ShellDeleteFile(platform::WindowHandle owner, const std::string& path);
-// Sends a file list (paths each ended by a NUL, the list by one more) to the Recycle Bin; unless
-// told not to, the shell asks the user first. Paths with '*' or '?' are left out.
+// Sends a list of files or folders (paths each ended by a NUL, the list by one more) to the
+// Recycle Bin, each recorded (refused while it is still there); unless
+// told not to, the shell asks the user first. Paths with '*' or '?' are left out; a dry run only
+// records them.
 void RecycleFiles(platform::WindowHandle owner, const std::string& files, bool askFirst = true);
 // Empties the recycle bins of all drives without confirmation, progress window or sound. When the
 // shell's library cannot be loaded, `reportFailure` is told why and nothing is emptied.

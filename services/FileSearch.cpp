@@ -12,6 +12,13 @@ bool HasExtension(const std::string& name, const std::string& extension) {
   return true;
 }
 
+bool FolderExists(const std::string& path) {
+  if (path.empty() || platform::HasWildcard(path)) return false;
+  platform::FindData entry;
+  const TFileSearch search(platform::FileSystem(), path, &entry);
+  return search.Found() && (entry.attributes & platform::kFileAttributeDirectory) != 0;
+}
+
 std::string NameToActOn(const std::string& name, const std::string& shortName) {
   if (!platform::HasWildcard(name)) return name;
   if (!shortName.empty() && !platform::HasWildcard(shortName)) return shortName;

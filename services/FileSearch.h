@@ -30,6 +30,10 @@ class TFileSearch {
   platform::IFileSystem& fs_;
 };
 
+// True for an existing folder (FileSystem().FileExists answers for files only); false for a path
+// with a wildcard, which names no one folder.
+bool FolderExists(const std::string& path);
+
 // Calls `f(entry)` for every file (not folder) of `folder` whose name ends in `extension`, hidden and
 // system files included, in the order the search yields them. The search also matches generated
 // 8.3 names ("*.txt" finds "a.txtold" as "A~1.TXT"), so the real name is checked again. With an

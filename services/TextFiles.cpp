@@ -48,4 +48,27 @@ bool ReplaceTextFile(const std::string& path, const std::string& text) {
   return true;
 }
 
+namespace {
+
+bool Made(TChange change, bool made, const std::string& whyRefused) {
+  if (!made) {
+    change.refused = true;
+    change.why = whyRefused;
+  }
+  RecordChange(std::move(change));
+  return made;
+}
+
+}  // namespace
+
+bool WriteNewFile(const std::string& path, const std::string& bytes, const std::string& whyRefused) {
+  return Made({.kind = TChange::TKind::File, .path = path, .before = kNone, .after = "file"},
+              DryRun() || platform::Files().WriteNewFile(path, bytes), whyRefused);
+}
+
+bool MakeFolder(const std::string& path, const std::string& whyRefused) {
+  return Made({.kind = TChange::TKind::File, .path = path, .before = kNone, .after = "folder"},
+              DryRun() || platform::Files().CreateDirectory(path), whyRefused);
+}
+
 }  // namespace nq

@@ -18,4 +18,9 @@ bool ReadTextFile(const std::string& path, std::size_t maxBytes, std::string* te
 // in place: the file stays as it was, and the replacement is recorded as refused.
 bool ReplaceTextFile(const std::string& path, const std::string& text);
 
+// A new file holding `bytes` where there is none, and a new folder in an existing one: each recorded
+// (refused, with `whyRefused`, when it cannot be made); a dry run records them and makes nothing.
+bool WriteNewFile(const std::string& path, const std::string& bytes, const std::string& whyRefused);
+bool MakeFolder(const std::string& path, const std::string& whyRefused);
+
 }  // namespace nq

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "services/Changes.h"
 #include "services/CleanHistory.h"
 #include "services/MainFunc.h"
 #include "tests/support/Installed.h"
@@ -152,6 +153,22 @@ TEST_F(CleanHistoryTest, RecycleFilesAsksTheShellToMoveTheListToTheRecycleBin) {
   EXPECT_EQ(shell_.fileOperations[1].owner, 0x55u);
   EXPECT_EQ(shell_.fileOperations[1].flags, platform::kFofAllowUndo);
   EXPECT_EQ(shell_.recycleConfirmations, 2);
+}
+
+// A folder in the list is recycled like a file, and one the shell leaves in place is refused too.
+TEST_F(CleanHistoryTest, RecycleFilesRecordsAFolderTheShellLeftAsRefused) {
+  tree_.WriteFile("Extension\\manifest.json");
+  tree_.WriteFile("Cookies\\a@x.txt");
+  const std::string list = tree_.Path("Extension") + '\0' + tree_.Path("Cookies\\a@x.txt") + std::string(2, '\0');
+  for (const bool yes : {false, true}) {
+    shell_.AnswerRecycleConfirmation(yes);
+    nq::TChangeRecorder recorder(false);
+    nq::RecycleFiles(0, list);
+    const nq::TChanges changes = recorder.Take();
+    ASSERT_EQ(changes.size(), 2u);
+    for (const nq::TChange& change : changes) EXPECT_EQ(change.refused, !yes) << change.path;
+    EXPECT_EQ(tree_.Exists("Extension\\manifest.json"), !yes);
+  }
 }
 
 TEST_F(CleanHistoryTest, RecycleFilesNeverLetsTheShellReadPastAnUnfinishedList) {
