@@ -6,10 +6,10 @@
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
-#include <ctime>
 #include <string>
 #include <vector>
 
+#include "bench/CpuTime.h"
 #include "tests/support/Installed.h"
 #include "browsers/Browsers.h"
 #include "platform/management.h"
@@ -60,11 +60,7 @@ platform::SimRegistry& Profile() {
   return reg;
 }
 
-double CpuNanoseconds() {
-  timespec t{};
-  clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
-  return static_cast<double>(t.tv_sec) * 1e9 + static_cast<double>(t.tv_nsec);
-}
+using nqbench::CpuNanoseconds;
 
 // Every value of a key and its subkeys, read whole.
 std::size_t RawWalk(platform::IRegistry& reg, platform::RegKey root, const std::string& path) {

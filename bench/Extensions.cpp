@@ -6,7 +6,6 @@
 
 #include <unistd.h>
 
-#include <ctime>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -14,6 +13,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include "bench/CpuTime.h"
 #include "browsers/Extensions.h"
 #include "platform/sim/SimFileSystem.h"
 #include "platform/sim/SimFiles.h"
@@ -31,11 +31,7 @@ constexpr int kExtensions = 200;
 constexpr const char* kLocal = "C:\\Users\\me\\AppData\\Local";
 constexpr const char* kUserData = "C:\\Users\\me\\AppData\\Local\\Google\\Chrome\\User Data";
 
-double CpuNanoseconds() {
-  timespec t{};
-  clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
-  return static_cast<double>(t.tv_sec) * 1e9 + static_cast<double>(t.tv_nsec);
-}
+using nqbench::CpuNanoseconds;
 
 // The i-th of the extension ids: letters 'a' to 'p' as hexadecimal digits.
 std::string IdOf(int i) {

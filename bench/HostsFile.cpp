@@ -6,12 +6,12 @@
 
 #include <unistd.h>
 
-#include <ctime>
 #include <filesystem>
 #include <fstream>
 #include <string>
 #include <vector>
 
+#include "bench/CpuTime.h"
 #include "browsers/Browsers.h"
 #include "browsers/HostsText.h"
 #include "platform/sim/SimFileSystem.h"
@@ -25,11 +25,7 @@ namespace {
 constexpr int kLines = 100000;
 constexpr const char* kHostsPath = "C:\\Windows\\System32\\drivers\\etc\\hosts";
 
-double CpuNanoseconds() {
-  timespec t{};
-  clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
-  return static_cast<double>(t.tv_sec) * 1e9 + static_cast<double>(t.tv_nsec);
-}
+using nqbench::CpuNanoseconds;
 
 // A machine with nothing but the hosts file: a published block list's header, localhost, and
 // 100,000 names sent to 0.0.0.0, with CR LF line ends.

@@ -7,7 +7,6 @@
 // the ratio once the table no longer fits in the cache.
 #include <benchmark/benchmark.h>
 
-#include <ctime>
 #include <cstdio>
 #include <map>
 #include <memory>
@@ -15,6 +14,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "bench/CpuTime.h"
 #include "tests/support/Installed.h"
 #include "platform/sim/SimRegistry.h"
 #include "services/MainFunc.h"
@@ -43,13 +43,7 @@ platform::SimRegistry& RegistryWith(int count) {
   return *slot;
 }
 
-// This thread's CPU time in nanoseconds: the machine is shared, and wall time would count others'
-// work.
-double CpuNanoseconds() {
-  timespec t{};
-  clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
-  return static_cast<double>(t.tv_sec) * 1e9 + static_cast<double>(t.tv_nsec);
-}
+using nqbench::CpuNanoseconds;
 
 // Nanoseconds per value at 10,000, by routine, for the ratio at 100,000.
 std::map<std::string, double>& Baselines() {
