@@ -95,9 +95,10 @@ std::string ProfileText(const TBrowserProfile& profile) {
   return profile.name.empty() || profile.name == folder ? folder : profile.name + " (" + folder + ")";
 }
 
-const TBrowserProfile* ProfileOf(const TExtensionInventory& inventory, const TExtension& e) {
+const TBrowserProfile* ProfileOf(const TExtensionInventory& inventory, const std::string& browser,
+                                 const std::string& folder) {
   for (const TBrowserProfile& profile : inventory.profiles) {
-    if (profile.browser == e.browser && EqualNoCase(profile.folder, e.profileFolder)) return &profile;
+    if (profile.browser == browser && EqualNoCase(profile.folder, folder)) return &profile;
   }
   return nullptr;
 }
@@ -121,7 +122,7 @@ void FindExtensionHijacks(TFindings& findings) {
   const std::size_t sources = findings.size();
   for (const TExtension& e : inventory.extensions) {
     if (IsPartOfBrowser(e.location)) continue;
-    const TBrowserProfile* profile = ProfileOf(inventory, e);
+    const TBrowserProfile* profile = ProfileOf(inventory, e.browser, e.profileFolder);
     std::vector<const TFinding*> installers;
     for (std::size_t i = 0; i < sources; ++i) {
       if (Installs(findings[i], e)) installers.push_back(&findings[i]);
@@ -174,10 +175,7 @@ void FindExtensionHijacks(TFindings& findings) {
 
 void RemoveProfileExtensions(const TExtensionInventory& inventory, const std::string& browser,
                              const std::string& profileFolder, const std::vector<const TFinding*>& extensions) {
-  const TBrowserProfile* profile = nullptr;
-  for (const TBrowserProfile& p : inventory.profiles) {
-    if (p.browser == browser && EqualNoCase(p.folder, profileFolder)) profile = &p;
-  }
+  const TBrowserProfile* profile = ProfileOf(inventory, browser, profileFolder);
   const auto refuse = [&](const TFinding& f, const std::string& why) {
     RecordChange({.kind = TChange::TKind::File, .path = f.where, .name = f.name, .before = "extension", .after = kNone,
                   .refused = true, .why = why});
@@ -215,7 +213,7 @@ void RemoveProfileExtensions(const TExtensionInventory& inventory, const std::st
     const bool read = ReadTextFile(path, kMaxProfileTextBytes, &text);
     const bool removed = read && (firefox ? RemoveFirefoxAddons(text, ids, &rewritten, &problem)
                                           : RemoveExtensionEntries(text, ids, &rewritten, &problem));
-    if (read && !removed && problem.find("none of") != std::string::npos) continue;  // holds none of them
+    if (read && !removed && (problem == kHoldsNoneOfTheExtensions || problem == kHoldsNoneOfTheAddons)) continue;
     const bool replaced = removed && ReplaceTextFile(path, rewritten);
     entriesGone = entriesGone && replaced;
     for (const std::string& id : ids) {

@@ -319,7 +319,7 @@ bool RemoveExtensionEntries(const std::string& text, const std::vector<std::stri
     if (removed == 0) {
       const bool oddSettings = extensions != nullptr && extensions->contains("settings") &&
                                !(*extensions)["settings"].is_object();
-      *why = oddSettings ? "its extensions.settings is not an object" : "holds none of these extensions";
+      *why = oddSettings ? "its extensions.settings is not an object" : kHoldsNoneOfTheExtensions;
       return false;
     }
 
@@ -372,7 +372,7 @@ bool RemoveFirefoxAddons(const std::string& extensionsJson, const std::vector<st
     json* addons = Child(&database, "addons", json::value_t::array);
     if (EraseElements(addons, named) == 0) {
       *why = database.contains("addons") && addons == nullptr ? "its addons is not a list"
-                                                               : "holds none of these add-ons";
+                                                               : kHoldsNoneOfTheAddons;
       return false;
     }
 

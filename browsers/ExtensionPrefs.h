@@ -14,6 +14,10 @@ namespace nq {
 inline constexpr std::size_t kMaxProfileJsonBytes = 64u << 20;
 inline constexpr int kMaxProfileJsonNesting = 200;
 
+// The `problem` of a text that holds none of the extensions or add-ons asked for: nothing to do.
+inline constexpr const char* kHoldsNoneOfTheExtensions = "holds none of these extensions";
+inline constexpr const char* kHoldsNoneOfTheAddons = "holds none of these add-ons";
+
 // The Preferences or Secure Preferences text without the extensions `ids`: their entries in
 // "extensions.settings", their MACs in "protection.macs.extensions.settings" (and the encrypted
 // hashes beside them), and their places in the toolbar's lists. Every other entry and MAC is left

@@ -107,11 +107,15 @@ void FindHostsLines(TFindings& findings) {
     findings.push_back(std::move(finding));
     return;
   }
-  const auto row = [&](const THostsMapping& mapping) {
+  const auto newRow = [&]() -> TFinding& {
     TFinding& finding = findings.emplace_back();
     finding.kind = TFindingKind::HostsLine;
     finding.browser = kAllBrowsers;
     finding.where = path;
+    return finding;
+  };
+  const auto row = [&](const THostsMapping& mapping) {
+    TFinding& finding = newRow();
     finding.name = std::to_string(mapping.number);
     finding.data = Displayable(mapping.line);
     finding.why = Why(mapping);
@@ -120,10 +124,7 @@ void FindHostsLines(TFindings& findings) {
   TBlockListRun run;
   const auto endRun = [&]() {
     if (run.Whole()) {
-      TFinding& finding = findings.emplace_back();
-      finding.kind = TFindingKind::HostsLine;
-      finding.browser = kAllBrowsers;
-      finding.where = path;
+      TFinding& finding = newRow();
       finding.name = BlockListRange(run.first.number, run.last);
       finding.data = Displayable(run.first.line);
       finding.why = WhyBlockList(run);
