@@ -37,6 +37,7 @@
 #include "platform/win32/Win32Shell.h"
 #include "services/MainFunc.h"
 #include "services/Registry.h"
+#include "tests/support/BrowserProfiles.h"
 #include "tests/support/BuildPaths.h"
 #include "tests/support/Installed.h"
 #include "tests/support/Links.h"
@@ -1508,6 +1509,86 @@ TEST_F(MainWindowTest, BrowsersPageUndoesTheRepairToTheSameFindings) {
     f.Expect(WaitFor([&] { return closed.load(); }), "the window closes");
   });
   EXPECT_EQ(nq::FindBrowserHijacks().size(), found);
+}
+
+// A Chrome profile on disk, as Chrome leaves it: a store extension that takes the new tab and one
+// loaded from a folder that takes the search engine. The page names both; one click removes the
+// loaded one (its entry and MAC, its folder), and the store one stays, unticked.
+TEST_F(MainWindowTest, BrowsersPageListsExtensionsByNameAndRemovesTheTickedOneWithOneClick) {
+  NQ_SKIP_OUTSIDE_THROWAWAY_PREFIX();
+  using nqtest::profiles::Id;
+  using nqtest::profiles::json;
+  nqtest::TempFolder local;
+  const std::filesystem::path profile = local.Path() / "Google" / "Chrome" / "User Data" / "Default";
+  const std::filesystem::path unpacked = local.Path() / "Public" / platform::Utf8Path("поиск");
+  const std::string tabFolder = nqtest::profiles::InstalledPath(Id('b'), "2.0");
+  std::filesystem::create_directories(profile / "Extensions" / Id('b') / "2.0_0");
+  std::filesystem::create_directories(unpacked);
+  std::ofstream(profile / "Extensions" / Id('b') / "2.0_0" / "manifest.json")
+      << nqtest::profiles::Manifest("Tab Page", "2.0",
+                                    {{"update_url", "https://clients2.google.com/service/update2/crx"},
+                                     {"chrome_url_overrides", {{"newtab", "tab.html"}}}})
+             .dump();
+  std::ofstream(unpacked / "manifest.json")
+      << nqtest::profiles::Manifest(
+             "Searchy", "0.9",
+             {{"chrome_settings_overrides", {{"search_provider", {{"name", "Searchy"}, {"search_url", "http://searchy.example/?q={searchTerms}"}}}}}})
+             .dump();
+  const json settings = {{Id('b'), nqtest::profiles::Setting(1, tabFolder)},
+                         {Id('c'), nqtest::profiles::Setting(4, FullPath(Utf8(unpacked)))}};
+  const json macs = {{Id('b'), std::string(64, 'B')}, {Id('c'), std::string(64, 'C')}};
+  std::ofstream(profile / "Secure Preferences")
+      << nqtest::profiles::Prefs(settings, {{"protection", {{"macs", {{"extensions", {{"settings", macs}}}}}}}});
+  nqtest::ForgetRecycled("Secure Preferences.old");
+  nqtest::ForgetRecycled(Utf8(unpacked.filename()));
+  {
+    nq::TRegistry user;
+    ASSERT_TRUE(user.OpenKey("\\Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders", true));
+    user.WriteString("Local AppData", FullPath(local.Path().string()));
+  }
+  ASSERT_EQ(nq::FindBrowserHijacks().size(), 2u);
+
+  Drive([&](nq::TMainForm& form, HWND main, Findings& f, const std::atomic<bool>& closed) {
+    const RECT r = nqgui::WindowRect(main);
+    Click(r.left + 56, r.top + ItemY(0, 4));
+    HWND list = nullptr;
+    f.Expect(WaitFor([&] {
+      list = reinterpret_cast<HWND>(ui::win32::WindowOf(form.FindingListView));
+      return list != nullptr && Shown(form.BrowsersPage) && SendMessageA(list, LVM_GETITEMCOUNT, 0, 0) == 2;
+    }), "Browsers lists the two extensions");
+    if (list == nullptr) return;
+    f.Expect(RowText(list, 0, 0) == "Chrome" && RowText(list, 0, 2).starts_with("Extension 'Tab Page' (Default): changes the new tab page") &&
+                 !RowTicked(list, 0),
+             "the store extension, by name, unticked: " + RowText(list, 0, 2));
+    f.Expect(RowText(list, 1, 2).starts_with("Extension 'Searchy' (Default): changes the search engine") && RowTicked(list, 1),
+             "the loaded one, by name, ticked: " + RowText(list, 1, 2));
+    nqgui::Settle();
+    f.Expect(!nqgui::Screenshot(main, Shots(), "20-browsers-extensions").empty(), "screenshot of the extension rows");
+
+    const ui::TRect repair = form.RepairBrowsersButton.Bounds();
+    Click(r.left + kPageLeft + repair.left + repair.width / 2, r.top + kPageTop + repair.top + repair.height / 2);
+    HWND box = nullptr;
+    f.Expect(WaitFor([&] { return (box = nqgui::FindOwned(main, "#32770")) != nullptr; }, 30000), "Repair reports");
+    if (box != nullptr) {
+      const nqgui::MessageBoxView view = nqgui::ReadMessageBox(box);
+      f.Expect(view.text == "1 finding repaired.", "the report: " + view.text);
+      const RECT ok = nqgui::WindowRect(GetDlgItem(box, IDOK));
+      Click((ok.left + ok.right) / 2, (ok.top + ok.bottom) / 2);
+      f.Expect(WaitFor([&] { return !IsWindow(box); }), "OK closes the report");
+    }
+    f.Expect(WaitFor([&] { return SendMessageA(list, LVM_GETITEMCOUNT, 0, 0) == 1; }), "one row is left");
+    f.Expect(RowText(list, 0, 2).starts_with("Extension 'Tab Page'"), "the store extension stays: " + RowText(list, 0, 2));
+    PostMessageA(main, WM_CLOSE, 0, 0);
+    f.Expect(WaitFor([&] { return closed.load(); }), "the window closes");
+  });
+
+  std::ifstream in(profile / "Secure Preferences", std::ios::binary);
+  const json after = json::parse(std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()));
+  EXPECT_EQ(after["extensions"]["settings"].size(), 1u);
+  EXPECT_TRUE(after["extensions"]["settings"].contains(Id('b')));
+  EXPECT_EQ(after["protection"]["macs"]["extensions"]["settings"], (json{{Id('b'), std::string(64, 'B')}}));
+  EXPECT_FALSE(std::filesystem::exists(unpacked));
+  EXPECT_TRUE(std::filesystem::exists(profile / "Extensions" / Id('b')));
 }
 
 // A loader task in the real Task Scheduler, beside an unrelated one. Wine's scheduler drops their
