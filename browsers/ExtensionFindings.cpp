@@ -62,7 +62,7 @@ std::string ChangesSentence(const TExtension& e) {
 }
 
 // Whether a source finding installs the extension: a policy that forces it, an external-extension
-// key of its id, a shortcut or a task that loads its folder.
+// key or an install folder's entry of its id, a shortcut or a task that loads its folder.
 bool Installs(const TFinding& source, const TExtension& e) {
   if (source.browser != e.browser) return false;
   switch (source.kind) {
@@ -75,6 +75,7 @@ bool Installs(const TFinding& source, const TExtension& e) {
       return installing && ContainsNoCase(source.data, e.id);
     }
     case TFindingKind::ExternalExtension: return platform::EndsNoCase(source.where, "\\" + e.id);
+    case TFindingKind::ExternalExtensionFile: return EqualNoCase(source.name, e.id);
     case TFindingKind::Shortcut:
     case TFindingKind::Task: return IsLoose(e.location) && !e.path.empty() && ContainsNoCase(source.data, e.path);
     default: return false;
@@ -84,6 +85,7 @@ bool Installs(const TFinding& source, const TExtension& e) {
 std::string SourceRowText(const TFinding& source) {
   switch (source.kind) {
     case TFindingKind::ExternalExtension: return "the registry key " + source.where;
+    case TFindingKind::ExternalExtensionFile: return "the file " + source.where;
     case TFindingKind::Shortcut: return "the shortcut " + source.where;
     case TFindingKind::Task: return "the task " + source.where;
     default: return "the policy " + (source.name.empty() ? source.where : source.name);

@@ -5,6 +5,7 @@
 #include <string_view>
 #include <utility>
 
+#include "browsers/JsonCuts.h"
 #include "browsers/JsonNesting.h"
 
 namespace nq {
@@ -16,156 +17,6 @@ using json = nlohmann::ordered_json;
 
 constexpr std::string_view kBom = "\xEF\xBB\xBF";
 
-// A cut: bytes [begin, end) of the text go.
-using Cut = std::pair<std::size_t, std::size_t>;
-
-// Walks a JSON text that the parser has already accepted, by offsets, so that an edit can take out
-// exactly the bytes of one member or element. Every step is bounded by the text's end: on anything
-// unexpected it reports failure rather than reading past it.
-class Walker {
- public:
-  static constexpr std::size_t kNone = std::string_view::npos;
-
-  explicit Walker(std::string_view text) : text_(text) {}
-
-  std::size_t SkipSpace(std::size_t pos) const {
-    while (pos < text_.size() && (text_[pos] == ' ' || text_[pos] == '\t' || text_[pos] == '\n' || text_[pos] == '\r')) {
-      ++pos;
-    }
-    return pos;
-  }
-
-  char At(std::size_t pos) const { return pos < text_.size() ? text_[pos] : '\0'; }
-
-  // One past the closing quote of the string whose opening quote is at `pos`.
-  std::size_t StringEnd(std::size_t pos) const {
-    if (At(pos) != '"') return kNone;
-    for (std::size_t i = pos + 1; i < text_.size(); ++i) {
-      if (text_[i] == '\\') ++i;
-      else if (text_[i] == '"') return i + 1;
-    }
-    return kNone;
-  }
-
-  // One past the value that begins at `pos`.
-  std::size_t ValueEnd(std::size_t pos) const {
-    const char first = At(pos);
-    if (first == '"') return StringEnd(pos);
-    if (first == '{' || first == '[') {
-      int depth = 0;
-      for (std::size_t i = pos; i < text_.size(); ++i) {
-        const char c = text_[i];
-        if (c == '"') {
-          const std::size_t end = StringEnd(i);
-          if (end == kNone) return kNone;
-          i = end - 1;
-        } else if (c == '{' || c == '[') {
-          ++depth;
-        } else if ((c == '}' || c == ']') && --depth == 0) {
-          return i + 1;
-        }
-      }
-      return kNone;
-    }
-    // A number, true, false or null.
-    std::size_t i = pos;
-    while (i < text_.size() && std::string_view(",}] \t\r\n").find(text_[i]) == std::string_view::npos) ++i;
-    return i == pos ? kNone : i;
-  }
-
-  // A string token's text, escapes undone.
-  std::string Decoded(std::size_t begin, std::size_t end) const {
-    const std::string_view token = text_.substr(begin, end - begin);
-    if (token.find('\\') == std::string_view::npos) return std::string(token.substr(1, token.size() - 2));
-    const json value = json::parse(token, nullptr, false);
-    return value.is_string() ? value.get<std::string>() : std::string();
-  }
-
-  // A member of an object (with its key) or an element of an array: [begin, end) is the whole of
-  // it, from the key's opening quote or the value's first byte to the value's last.
-  struct Item {
-    std::string key;
-    std::size_t begin = 0, value = 0, end = 0;
-  };
-
-  // The members of the object, or the elements of the array, that begins at `pos`.
-  bool Items(std::size_t pos, std::vector<Item>* items) const {
-    const char open = At(pos);
-    if (open != '{' && open != '[') return false;
-    const char close = open == '{' ? '}' : ']';
-    std::size_t i = SkipSpace(pos + 1);
-    if (At(i) == close) return true;
-    for (;;) {
-      Item item;
-      item.begin = i;
-      if (open == '{') {
-        const std::size_t keyEnd = StringEnd(i);
-        if (keyEnd == kNone) return false;
-        item.key = Decoded(i, keyEnd);
-        i = SkipSpace(keyEnd);
-        if (At(i) != ':') return false;
-        i = SkipSpace(i + 1);
-      }
-      item.value = i;
-      item.end = ValueEnd(i);
-      if (item.end == kNone) return false;
-      items->push_back(std::move(item));
-      i = SkipSpace(items->back().end);
-      if (At(i) == close) return true;
-      if (At(i) != ',') return false;
-      i = SkipSpace(i + 1);
-    }
-  }
-
-  // Where the values of the object's members named `key` begin, for those that are objects
-  // (`kind` '{') or arrays ('['). A key may appear more than once; each is taken.
-  std::vector<std::size_t> Members(std::size_t object, std::string_view key, char kind) const {
-    std::vector<std::size_t> found;
-    std::vector<Item> items;
-    if (At(object) != '{' || !Items(object, &items)) return found;
-    for (const Item& item : items) {
-      if (item.key == key && At(item.value) == kind) found.push_back(item.value);
-    }
-    return found;
-  }
-
- private:
-  std::string_view text_;
-};
-
-// The cuts that take the marked items out of their container, commas with them: a run of items
-// goes with the separator before it when a kept item precedes it, else with the separator after it;
-// when nothing is kept, the items go and the brackets stay.
-void CutItems(const std::vector<Walker::Item>& items, const std::vector<bool>& remove, std::vector<Cut>* cuts) {
-  const std::size_t count = items.size();
-  std::size_t i = 0;
-  while (i < count) {
-    if (!remove[i]) {
-      ++i;
-      continue;
-    }
-    std::size_t last = i;
-    while (last + 1 < count && remove[last + 1]) ++last;
-    if (i > 0) cuts->emplace_back(items[i - 1].end, items[last].end);
-    else if (last + 1 < count) cuts->emplace_back(items[i].begin, items[last + 1].begin);
-    else cuts->emplace_back(items[i].begin, items[last].end);
-    i = last + 1;
-  }
-}
-
-bool Listed(const std::vector<std::string>& ids, const std::string& id) {
-  return std::find(ids.begin(), ids.end(), id) != ids.end();
-}
-
-// Cuts the members of the object at `object` whose keys are among `ids`.
-void CutMembers(const Walker& walker, std::size_t object, const std::vector<std::string>& ids, std::vector<Cut>* cuts) {
-  std::vector<Walker::Item> items;
-  if (!walker.Items(object, &items)) return;
-  std::vector<bool> remove(items.size());
-  for (std::size_t i = 0; i < items.size(); ++i) remove[i] = Listed(ids, items[i].key);
-  CutItems(items, remove, cuts);
-}
-
 // Cuts the string elements of the array at `array` that are among `ids`.
 void CutStrings(const Walker& walker, std::size_t array, const std::vector<std::string>& ids, std::vector<Cut>* cuts) {
   std::vector<Walker::Item> items;
@@ -175,22 +26,6 @@ void CutStrings(const Walker& walker, std::size_t array, const std::vector<std::
     remove[i] = walker.At(items[i].value) == '"' && Listed(ids, walker.Decoded(items[i].value, items[i].end));
   }
   CutItems(items, remove, cuts);
-}
-
-// The text without the cut bytes; false when two cuts overlap (no edit here makes such cuts).
-bool ApplyCuts(const std::string& text, std::vector<Cut> cuts, std::string* result) {
-  std::sort(cuts.begin(), cuts.end());
-  std::string edited;
-  edited.reserve(text.size());
-  std::size_t kept = 0;
-  for (const auto& [begin, end] : cuts) {
-    if (begin < kept || end < begin || end > text.size()) return false;
-    edited.append(text, kept, begin - kept);
-    kept = end;
-  }
-  edited.append(text, kept, std::string::npos);
-  *result = std::move(edited);
-  return true;
 }
 
 // Reads a profile's JSON within the limits: false, with `problem`, for anything else.

@@ -16,8 +16,11 @@ namespace nq {
 enum class TFindingKind {
   PolicyValue,        // a browser policy value in the registry: the value goes (an emptied key too)
   PolicyFile,         // a policy inside Firefox's distribution\policies.json: the file is rewritten
-  UnreadableFile,     // a policies.json that is not valid JSON, a hosts file that is no text: shown, never rewritten
+  UnreadableFile,     // a policies.json or an extensions file that is not valid JSON, a hosts file that is no
+                      // text: shown, never rewritten
   ExternalExtension,  // an {id} key under a browser's Extensions key: the key goes
+  ExternalExtensionFile,  // an entry of a browser's default_apps\external_extensions.json (its entry goes, the
+                          // file rewritten) or a default_apps\<id>.json (the file goes to the Recycle Bin)
   Enrollment,         // a management enrollment with no server behind it: the key goes
   Shortcut,           // a browser shortcut with planted arguments: the arguments go
   Task,               // a scheduled task that starts a browser or a hidden script: the task goes

@@ -37,7 +37,7 @@ void DeleteFlaggedKey(const TFinding& finding, TRepairRun& /*run*/) {
 
 }  // namespace
 
-const TKindRow kKindRows[13] = {
+const TKindRow kKindRows[14] = {
     {.kind = TFindingKind::PolicyValue,
      .find = FindPolicyValues,
      .verdict = TVerdict::Organization,
@@ -51,7 +51,7 @@ const TKindRow kKindRows[13] = {
      .refusal = TRefusalScope::Name,
      .text = NameAndData},
     {.kind = TFindingKind::UnreadableFile,
-     .find = nullptr,  // found by the policies files' row
+     .find = nullptr,  // found by the rows of the files it stands for
      .verdict = TVerdict::Never,
      // Never rewritten: what it holds cannot be told apart from what it should keep.
      .repair = [](const TFinding& f, TRepairRun&) {
@@ -59,7 +59,8 @@ const TKindRow kKindRows[13] = {
      },
      .refusal = TRefusalScope::Path,
      .text = [](const TFinding& f, std::size_t) -> std::string {
-       return platform::EndsNoCase(f.where, "\\hosts") ? "Unreadable hosts file" : "Unreadable policies file";
+       if (platform::EndsNoCase(f.where, "\\hosts")) return "Unreadable hosts file";
+       return platform::EndsNoCase(f.where, "\\policies.json") ? "Unreadable policies file" : "Unreadable extensions file";
      }},
     {.kind = TFindingKind::ExternalExtension,
      .find = FindExternalExtensions,
@@ -69,6 +70,12 @@ const TKindRow kKindRows[13] = {
      .text = [](const TFinding& f, std::size_t most) {
        return "Extension " + f.where.substr(f.where.rfind('\\') + 1) + ": " + Shortened(f.data, most);
      }},
+    {.kind = TFindingKind::ExternalExtensionFile,
+     .find = FindExternalExtensionFiles,
+     .verdict = TVerdict::Own,
+     .repair = [](const TFinding& f, TRepairRun& run) { run.RemoveExternalFileEntry(f); },
+     .refusal = TRefusalScope::Name,
+     .text = [](const TFinding& f, std::size_t most) { return "Extension " + f.name + ": " + Shortened(f.data, most); }},
     {.kind = TFindingKind::Enrollment,
      .find = FindFakeEnrollments,
      .verdict = TVerdict::Organization,

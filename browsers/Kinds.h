@@ -43,6 +43,7 @@ class TRepairRun {
   void CommentOutHostsLine(const TFinding& finding);
   void SwitchOffProxy(const TFinding& finding);
   void RemoveExtension(const TFinding& finding);
+  void RemoveExternalFileEntry(const TFinding& finding);
   void Finish();
   // Everything the run changed, and what the system refused.
   TChanges Take();
@@ -66,7 +67,7 @@ struct TKindRow {
 };
 
 // Every kind, in the order the list shows them.
-extern const TKindRow kKindRows[13];
+extern const TKindRow kKindRows[14];
 const TKindRow& KindRow(TFindingKind kind);
 
 // The extensions of every browser profile that take over its pages, load from a folder or are
@@ -85,6 +86,15 @@ void FindPolicyValues(TFindings& findings);
 void FindPolicyFiles(TFindings& findings);
 void FindExternalExtensions(TFindings& findings);
 void FindFakeEnrollments(TFindings& findings);
+// The folders that hold a browser's program `exe`: App Paths in both views and the user's, then
+// `folder` under the Program Files folders (and, with `perUser`, under the local application data
+// folder, where a browser installed for one user lives). Only those that hold the program.
+TStrings ProgramFolders(const std::string& exe, const std::string& folder, bool perUser);
+
+// The extensions a Chromium browser's install folder lists for installing (ExternalFiles.cpp), and
+// their repair: the entries of one file go, or the whole file when it holds only the one entry.
+void FindExternalExtensionFiles(TFindings& findings);
+void RepairExternalExtensionFile(const std::string& path, const std::vector<const TFinding*>& entries);
 
 // What redirects every browser at once (Redirects.cpp, Hosts.cpp).
 void FindProxies(TFindings& findings);

@@ -126,6 +126,8 @@ struct TRepairRun::TState {
   std::map<std::string, std::vector<const TFinding*>> hosts;  // by folded path, in order met
   std::vector<std::string> hostsOrder;
   std::map<RegKey, std::uint32_t> proxyFlags;  // WinInet's connection flags to clear, by root
+  std::map<std::string, std::vector<const TFinding*>> externalFiles;  // by folded path, in order met
+  std::vector<std::string> externalFileOrder;
   std::map<std::string, std::vector<const TFinding*>> extensions;  // by browser and folded profile, in order met
   std::vector<const TFinding*> extensionProfiles;                    // the first extension of each profile
 };
@@ -162,6 +164,12 @@ void TRepairRun::SwitchOffProxy(const TFinding& finding) {
   if (const std::uint32_t flag = ProxyConnectionFlag(finding); flag != 0) state_->proxyFlags[finding.root] |= flag;
 }
 
+void TRepairRun::RemoveExternalFileEntry(const TFinding& finding) {
+  auto& list = state_->externalFiles[Folded(finding.where)];
+  if (list.empty()) state_->externalFileOrder.push_back(finding.where);
+  list.push_back(&finding);
+}
+
 void TRepairRun::RemoveExtension(const TFinding& finding) {
   auto& list = state_->extensions[finding.browser + "\n" + Folded(finding.where)];
   if (list.empty()) state_->extensionProfiles.push_back(&finding);
@@ -181,6 +189,7 @@ void TRepairRun::Finish() {
   for (const std::string& path : s.fileOrder) RepairPolicyFile(path, s.files[Folded(path)]);
   for (const std::string& path : s.hostsOrder) RepairHostsFile(path, s.hosts[Folded(path)]);
   for (const auto& [root, flags] : s.proxyFlags) SwitchOffConnectionProxies(root, flags);
+  for (const std::string& path : s.externalFileOrder) RepairExternalExtensionFile(path, s.externalFiles[Folded(path)]);
   // Last: whatever installs an extension is gone by now, so the browser cannot put it back.
   if (s.extensionProfiles.empty()) return;
   const TExtensionInventory inventory = ListExtensions();

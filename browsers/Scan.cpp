@@ -109,34 +109,8 @@ void ReadPolicyValues(TFindings& findings) {
   }
 }
 
-// The folders that may hold firefox.exe: App Paths in both views, then the Program Files folders.
-TStrings FirefoxFolders() {
-  TStrings folders;
-  const auto add = [&folders](std::string exe) {
-    if (exe.size() >= 2 && exe.front() == '"') exe = exe.substr(1, exe.find('"', 1) - 1);
-    const std::size_t slash = exe.rfind('\\');
-    if (slash == std::string::npos || slash == 0) return;
-    const std::string folder = exe.substr(0, slash);
-    if (std::none_of(folders.begin(), folders.end(), [&](const std::string& f) { return EqualNoCase(f, folder); })) {
-      folders.push_back(folder);
-    }
-  };
-  const std::string appPath = "\\Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\firefox.exe";
-  for (const TRegView view : kMachineViews) add(ReadStringValue(kHkeyLocalMachine, appPath, "", false, view));
-  add(ReadStringValue(kHkeyCurrentUser, appPath, ""));
-  const std::string current = "\\Software\\Microsoft\\Windows\\CurrentVersion";
-  for (const TRegView view : kMachineViews) {
-    for (const char* name : {"ProgramFilesDir", "ProgramFilesDir (x86)"}) {
-      const std::string programs = ReadStringValue(kHkeyLocalMachine, current, name, false, view);
-      if (!programs.empty()) add(programs + "\\Mozilla Firefox\\firefox.exe");
-    }
-  }
-  return folders;
-}
-
 void ReadPolicyFiles(TFindings& findings) {
-  for (const std::string& folder : FirefoxFolders()) {
-    if (platform::HasWildcard(folder) || !platform::FileSystem().FileExists(folder + "\\firefox.exe")) continue;
+  for (const std::string& folder : ProgramFolders("firefox.exe", "Mozilla Firefox", false)) {
     const std::string path = folder + "\\distribution\\policies.json";
     if (!platform::FileSystem().FileExists(path)) continue;
     std::string text;
@@ -298,6 +272,35 @@ bool JoinedToOrganization() {
 }  // namespace
 
 void FindPolicyValues(TFindings& findings) { ReadPolicyValues(findings); }
+
+TStrings ProgramFolders(const std::string& exe, const std::string& folder, bool perUser) {
+  TStrings folders;
+  const auto add = [&](std::string program) {
+    if (program.size() >= 2 && program.front() == '"') program = program.substr(1, program.find('"', 1) - 1);
+    const std::size_t slash = program.rfind('\\');
+    if (slash == std::string::npos || slash == 0) return;
+    const std::string found = program.substr(0, slash);
+    if (platform::HasWildcard(found) || !platform::FileSystem().FileExists(found + "\\" + exe)) return;
+    if (std::none_of(folders.begin(), folders.end(), [&](const std::string& f) { return EqualNoCase(f, found); })) {
+      folders.push_back(found);
+    }
+  };
+  const std::string appPath = "\\Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\" + exe;
+  for (const TRegView view : kMachineViews) add(ReadStringValue(kHkeyLocalMachine, appPath, "", false, view));
+  add(ReadStringValue(kHkeyCurrentUser, appPath, ""));
+  const std::string current = "\\Software\\Microsoft\\Windows\\CurrentVersion";
+  for (const TRegView view : kMachineViews) {
+    for (const char* name : {"ProgramFilesDir", "ProgramFilesDir (x86)"}) {
+      const std::string programs = ReadStringValue(kHkeyLocalMachine, current, name, false, view);
+      if (!programs.empty()) add(programs + "\\" + folder + "\\" + exe);
+    }
+  }
+  if (perUser) {
+    const std::string local = GetShellFolder("Local AppData");
+    if (!local.empty()) add(local + "\\" + folder + "\\" + exe);
+  }
+  return folders;
+}
 void FindPolicyFiles(TFindings& findings) { ReadPolicyFiles(findings); }
 
 void FindExternalExtensions(TFindings& findings) {

@@ -173,10 +173,12 @@ class TRecordWriter {
         if (change.after != kNone) entries_.back()["after"] = change.after;
         return true;
       case TChange::TKind::File:
-        // A folder sent to the Recycle Bin (an extension's) is kept whole; a policy or an extension
+        // A folder sent to the Recycle Bin (an extension's) is kept whole, and so is a file that a
+        // finding's removal sends there (one naming what it installs); a policy or an extension
         // that goes names the file the repair rewrites; the rest (a backup recycled) is the
         // repair's own.
         if (change.after == "Recycle Bin" && FolderExists(change.path)) return AddFolder(change.path, 0);
+        if (change.after == "Recycle Bin") return change.name.empty() || AddRecycledFile(change.path);
         return change.name.empty() || AddFile(change.path);
       case TChange::TKind::Shortcut: return AddShortcut(change);
       case TChange::TKind::Task: return change.after != kNone || AddTask(change.path);
@@ -256,6 +258,17 @@ class TRecordWriter {
     const std::string name = "file-" + std::to_string(files_.size()) + ".bin";
     if (!Write(name, bytes)) return Fail("a copy of " + path + " could not be written");
     entries_.push_back({{"kind", "file"}, {"path", path}, {"copy", name}, {"sha256", Sha256Hex(bytes)}});
+    return true;
+  }
+
+  // A file the repair sends to the Recycle Bin: copied, for the undo to write it again.
+  bool AddRecycledFile(const std::string& path) {
+    if (!files_.insert(Folded(path)).second) return true;
+    std::string bytes;
+    if (!ReadFile(path, kMaxRecordFileBytes, &bytes)) return Fail("the file " + path + " could not be read");
+    const std::string copy = "file-" + std::to_string(++copies_) + "-r.bin";
+    if (!Write(copy, bytes)) return Fail("a copy of " + path + " could not be written");
+    entries_.push_back({{"kind", "recycled"}, {"path", path}, {"copy", copy}, {"sha256", Sha256Hex(bytes)}});
     return true;
   }
 
@@ -468,9 +481,9 @@ class TRestorer {
     if (MakeFolder(path, "the folder could not be made")) made_.insert(Folded(path));
   }
 
-  // One of its files: written again where it is missing; one there already is left as it is, and
-  // refused when it differs from the copy.
-  void FolderFile(const json& entry) {
+  // One of its files, or a file recycled alone: written again where it is missing; one there
+  // already is left as it is, and refused when it differs from the copy.
+  void MissingFile(const json& entry) {
     const std::string path = Text(entry, "path");
     TChange change{.kind = TChange::TKind::File, .path = path, .before = kNone, .after = "file"};
     std::string bytes;
@@ -674,7 +687,7 @@ TOutcome UndoRepair(const std::string& id, bool dryRun, std::string* why) {
       const std::string kind = Text(entry, "kind");
       if (kind == "file" || kind == "shortcut") restorer.File(entry, kind == "shortcut");
       if (kind == "folder") restorer.Folder(entry);
-      if (kind == "folderfile") restorer.FolderFile(entry);
+      if (kind == "folderfile" || kind == "recycled") restorer.MissingFile(entry);
       if (kind == "task") restorer.Task(entry);
     }
     outcome.changes = recorder.Take();

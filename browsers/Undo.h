@@ -7,7 +7,8 @@
 //                 lies in: REGEDIT5, UTF-16LE, as regedit exports it and imports it by hand. A key
 //                 of the 32-bit view is written under its Wow6432Node path, as regedit names it, so
 //                 that an import lands in that view; the index names the view and the path in it.
-//   file-N.bin    a policies file's bytes as they were
+//   file-N.bin    a policies file's (or an install folder's extensions list's) bytes as they were
+//   file-N-r.bin  a file the repair sent to the Recycle Bin alone (an install folder's <id>.json)
 //   task-N.xml    a task's definition as the Task Scheduler gave it (UTF-8)
 //   index.json    what the record holds, written last and moved into place whole: a folder
 //                 without it is a record the repair never finished writing, shown and never used.
