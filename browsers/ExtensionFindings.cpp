@@ -240,10 +240,13 @@ void RemoveProfileExtensions(const TExtensionInventory& inventory, const std::st
       if (FolderExists(folder)) recycled.append(folder).push_back('\0');
     }
     if (firefox) {
+      // Its packages, named for it, so that the undo record keeps them too.
+      std::string packages;
       for (const std::string& package : {profile->folder + "\\extensions\\" + e->id + ".xpi",
                                          profile->folder + "\\extensions\\staged\\" + e->id + ".xpi"}) {
-        if (platform::FileSystem().FileExists(package)) recycled.append(package).push_back('\0');
+        if (platform::FileSystem().FileExists(package)) packages.append(package).push_back('\0');
       }
+      RecycleFiles(platform::OwnerWindow(), packages, false, e->id);
     }
   }
   RecycleFiles(platform::OwnerWindow(), recycled, false);

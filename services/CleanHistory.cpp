@@ -109,7 +109,7 @@ void ShellDeleteFile(platform::WindowHandle owner, const std::string& path) {
   RecordChange(std::move(change));
 }
 
-void RecycleFiles(platform::WindowHandle owner, const std::string& files, bool askFirst) {
+void RecycleFiles(platform::WindowHandle owner, const std::string& files, bool askFirst, const std::string& name) {
   // The shell reads the list up to its two closing NULs: rebuilt here, the list always has them, so
   // the shell never reads past its end. A path with '*' or '?' is left out: the shell would take
   // it as a wildcard and recycle every file it matches.
@@ -120,7 +120,7 @@ void RecycleFiles(platform::WindowHandle owner, const std::string& files, bool a
     const std::string path = files.substr(start, end - start);
     if (!platform::HasWildcard(path)) {
       list.append(path).push_back('\0');
-      recycled.push_back({.kind = TChange::TKind::File, .path = path, .before = "file", .after = "Recycle Bin"});
+      recycled.push_back({.kind = TChange::TKind::File, .path = path, .name = name, .before = "file", .after = "Recycle Bin"});
     }
     start = end + 1;
   }

@@ -40,7 +40,10 @@ void ShellDeleteFile(platform::WindowHandle owner, const std::string& path);
 // Recycle Bin, each recorded (refused while it is still there); unless
 // told not to, the shell asks the user first. Paths with '*' or '?' are left out; a dry run only
 // records them.
-void RecycleFiles(platform::WindowHandle owner, const std::string& files, bool askFirst = true);
+// `name`, when given, is recorded with each: what the files were recycled for (an extension's id),
+// by which the browser repair's undo record knows to keep a copy of them.
+void RecycleFiles(platform::WindowHandle owner, const std::string& files, bool askFirst = true,
+                  const std::string& name = {});
 // Empties the recycle bins of all drives without confirmation, progress window or sound. When the
 // shell's library cannot be loaded, `reportFailure` is told why and nothing is emptied.
 void EmptyRecycleBin(const TReportFailure& reportFailure);

@@ -169,5 +169,44 @@ TEST_F(ExtensionFindingsTest, WhileTheBrowserRunsItsProfileIsLeftAsItIsAndTheRow
   EXPECT_TRUE(tree_.Exists(kProfile + "\\Local Extension Settings\\" + Id('d')));
 }
 
+// Firefox: a side-loaded add-on that takes the home page goes from extensions.json and its
+// package to the Recycle Bin; the undo puts both back as they were.
+TEST_F(ExtensionFindingsTest, AFirefoxAddOnAndItsPackageGoAndComeBack) {
+  const std::string firefox = "Roaming\\Mozilla\\Firefox";
+  const std::string profile = firefox + "\\Profiles\\abcd.default-release";
+  nq::TRegistry user;
+  ASSERT_TRUE(user.OpenKey("\\Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders", true));
+  user.WriteString("AppData", tree_.Path("Roaming"));
+  tree_.WriteFile(firefox + "\\profiles.ini", "[Profile0]\r\nName=default-release\r\nIsRelative=1\r\nPath=Profiles/abcd.default-release\r\n");
+  const std::string addons = profiles::FirefoxAddons(json::array(
+      {profiles::FirefoxAddon("uBlock0@example.org", "uBlock", "1.55.0", "app-profile",
+                              {{"sourceURI", "https://addons.mozilla.org/firefox/downloads/file/1/ublock.xpi"}}),
+       profiles::FirefoxAddon("helper@searchy.example", "Searchy Helper", "2.0", "app-profile", {{"foreignInstall", true}})}));
+  tree_.WriteFile(profile + "\\extensions.json", addons);
+  tree_.WriteFile(profile + "\\extension-settings.json",
+                  json{{"version", 2},
+                       {"prefs", {{"homepage_override", {{"precedenceList", json::array({{{"id", "helper@searchy.example"}, {"value", "http://searchy.example/home"}, {"enabled", true}}})}}}}}}
+                      .dump());
+  const std::string package = profile + "\\extensions\\helper@searchy.example.xpi";
+  tree_.WriteFile(package, std::string("PK\x03\x04 package", 12));
+  tree_.WriteFile(profile + "\\extensions\\uBlock0@example.org.xpi", "PK");
+
+  TFindings ticked = Rows(TFindingKind::Extension);
+  std::erase_if(ticked, [](const TFinding& f) { return f.browser != "Firefox"; });
+  ASSERT_EQ(ticked.size(), 1u);
+  EXPECT_EQ(ticked[0].name, "helper@searchy.example");
+  ASSERT_TRUE(ticked[0].ticked);
+  const nq::TRepairWithUndo run = nq::RepairWithUndo(ticked);
+  ASSERT_TRUE(run.started) << run.why;
+  EXPECT_TRUE(run.outcome.done);
+  EXPECT_FALSE(tree_.Exists(package));
+  EXPECT_TRUE(tree_.Exists(profile + "\\extensions\\uBlock0@example.org.xpi"));
+  EXPECT_EQ(json::parse(ReadHost(tree_.Host(profile + "\\extensions.json")))["addons"].size(), 1u);
+
+  EXPECT_TRUE(nq::UndoRepair(run.record).done);
+  EXPECT_EQ(ReadHost(tree_.Host(profile + "\\extensions.json")), addons);
+  EXPECT_EQ(ReadHost(tree_.Host(package)), std::string("PK\x03\x04 package", 12));
+}
+
 }  // namespace
 }  // namespace nqtest
