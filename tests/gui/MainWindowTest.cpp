@@ -1589,6 +1589,8 @@ TEST_F(MainWindowTest, BrowsersPageListsExtensionsByNameAndRemovesTheTickedOneWi
   EXPECT_EQ(after["protection"]["macs"]["extensions"]["settings"], (json{{Id('b'), std::string(64, 'B')}}));
   EXPECT_FALSE(std::filesystem::exists(unpacked));
   EXPECT_TRUE(std::filesystem::exists(profile / "Extensions" / Id('b')));
+  nqtest::ForgetRecycled(Utf8(unpacked.filename()));
+  nqtest::ForgetRecycled("Secure Preferences.old");
 }
 
 // A loader task in the real Task Scheduler, beside an unrelated one. Wine's scheduler drops their

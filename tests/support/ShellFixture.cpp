@@ -178,8 +178,8 @@ void ForgetRecycled(const std::string& name) {
   const fs::path files = WineRecycleBinFiles();
   if (files.empty()) return;
   std::error_code ec;
-  fs::remove(files / name, ec);
-  fs::remove(files.parent_path() / "info" / (name + ".trashinfo"), ec);
+  fs::remove_all(files / platform::Utf8Path(name), ec);  // a folder recycled whole too
+  fs::remove(files.parent_path() / "info" / platform::Utf8Path(name + ".trashinfo"), ec);
 }
 
 }  // namespace nqtest
